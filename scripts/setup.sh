@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Installs everything the build, the program under Wine and the tests need on a
+# fresh Debian 12 machine. Safe to run again: each step checks before it acts.
+set -euo pipefail
+
+need_root() { if [ "$(id -u)" -ne 0 ]; then echo "setup: run as root (apt-get, locale-gen)" >&2; exit 1; fi; }
+
+PACKAGES=(
+  cmake ninja-build pkg-config dpkg-dev
+  mingw-w64 libz-mingw-w64-dev googletest
+  wine wine64 xvfb xdotool x11-utils imagemagick
+  locales fonts-wqy-microhei
+  tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
+  clang libclang-rt-14-dev python3
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+# Source entries for the same archive apt already uses: libpng and libjpeg-turbo
+# are cross-built from Debian's own source packages.
+SRC_LIST=/etc/apt/sources.list.d/ornivex-src.sources
+if [ ! -f "$SRC_LIST" ]; then
+  need_root
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$SRC_LIST"
+  else
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/ornivex-src.list
+    touch "$SRC_LIST"
+  fi
+  UPDATE=1
+fi
+
+if [ "${#missing[@]}" -gt 0 ] || [ "${UPDATE:-0}" = 1 ]; then
+  need_root
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  if [ "${#missing[@]}" -gt 0 ]; then
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+fi
+
+# The two locales the program is run under: Chinese (ANSI code page 936) and
+# US English (code page 1252).
+gen=0
+for loc in zh_CN.UTF-8 en_US.UTF-8; do
+  if ! locale -a 2>/dev/null | grep -qi "^${loc%.UTF-8}.utf8$"; then
+    need_root
+    sed -i "s/^# *\(${loc} UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^${loc} UTF-8" /etc/locale.gen || echo "${loc} UTF-8" >> /etc/locale.gen
+    gen=1
+  fi
+done
+[ "$gen" = 1 ] && locale-gen >/dev/null
+exit 0

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Runs every test: the pure routines natively on Linux, then the Windows build's
+# tests under Wine on a private Xvfb display (Chinese locale, code page 936), then
+# the GUI tests once more under US English (code page 1252).
+set -uo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+cd "$here"
+bash scripts/setup.sh || exit 1
+. scripts/xvfb.sh
+
+jobs=$(nproc)
+log=$(mktemp -d)
+passed=0; failed=0
+count() { # ctest-log
+  local line p f t
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
+  if [ -z "$line" ]; then
+    grep -q 'No tests were found' "$1" || failed=$((failed + 1))
+    return
+  fi
+  f=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  t=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  p=$((t - f))
+  passed=$((passed + p)); failed=$((failed + f))
+}
+
+echo "== native build (pure routines)"
+if cmake --preset native >"$log/native-cfg" 2>&1 && cmake --build --preset native -j "$jobs" >"$log/native-build" 2>&1; then
+  ctest --preset native -j "$jobs" 2>&1 | tee "$log/native-test"
+  count "$log/native-test"
+else
+  cat "$log/native-cfg" "$log/native-build" | tail -n 40; failed=$((failed + 1))
+fi
+
+echo "== release build (real service endpoints)"
+if ! { cmake --preset release >"$log/rel-cfg" 2>&1 && cmake --build --preset release --target Ornivex >"$log/rel-build" 2>&1; }; then
+  cat "$log/rel-cfg" "$log/rel-build" | tail -n 40; failed=$((failed + 1))
+fi
+
+echo "== Windows build against the loopback stand-ins, tests under Wine"
+if cmake --preset local >"$log/win-cfg" 2>&1 && cmake --build --preset local -j "$jobs" >"$log/win-build" 2>&1; then
+  ornivex_start_display || exit 1
+  trap 'WINEPREFIX=$here/build/local/wineprefix wineserver -k 2>/dev/null; ornivex_stop_display' EXIT
+  echo "-- LANG=zh_CN.UTF-8"
+  LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 ctest --preset local -j "$jobs" 2>&1 | tee "$log/win-test"
+  count "$log/win-test"
+  WINEPREFIX=$here/build/local/wineprefix wineserver -k 2>/dev/null
+  echo "-- LANG=en_US.UTF-8 (GUI tests again, ANSI code page 1252)"
+  LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 ORNIVEX_EXPECT_ACP=1252 ctest --preset local -L gui -j "$jobs" 2>&1 | tee "$log/win-test-en"
+  count "$log/win-test-en"
+else
+  cat "$log/win-cfg" "$log/win-build" | tail -n 60; failed=$((failed + 1))
+fi
+
+rm -rf "$log"
+echo
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

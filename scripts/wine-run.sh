@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in a private prefix and returns its exit code.
+#   usage: scripts/wine-run.sh <prefix-dir> <program.exe> [args...]
+# The prefix is created on first use (under a lock, so parallel tests can share it).
+# Without $DISPLAY the program gets a private Xvfb display through xvfb-run.
+set -uo pipefail
+prefix=$1; shift
+mkdir -p "$prefix"
+export WINEPREFIX=$(cd "$prefix" && pwd)
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer dialogs in a fresh prefix.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINEARCH=win64
+
+if [ ! -f "$WINEPREFIX/.ornivex-ready" ]; then
+  exec 9>"$WINEPREFIX.lock"
+  flock 9
+  if [ ! -f "$WINEPREFIX/.ornivex-ready" ]; then
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.ornivex-ready"
+  fi
+  flock -u 9
+  exec 9>&-
+fi
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
+fi
+exec wine "$@"
