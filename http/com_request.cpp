@@ -1,0 +1,106 @@
+#include "http/com_request.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "http/com.h"
+#include "http/text.h"
+
+namespace ornivex {
+namespace {
+
+constexpr std::int32_t kProxySettingProxy = 2;           // HTTPREQUEST_PROXYSETTING_PROXY
+constexpr std::int32_t kOptionSslErrorIgnoreFlags = 4;   // WinHttpRequestOption_SslErrorIgnoreFlags
+constexpr std::int32_t kOptionEnableRedirects = 6;       // WinHttpRequestOption_EnableRedirects
+constexpr std::int32_t kIgnoreAllCertificateErrors = 0x3300;
+
+std::int32_t TimeoutMilliseconds(int seconds) {
+  if (seconds < 1) return 15000;
+  return static_cast<std::int32_t>(std::min<long long>(static_cast<long long>(seconds) * 1000, INT_MAX));
+}
+
+HRESULT PutOption(IDispatch* request, std::int32_t option, Variant value) {
+  Variant index = Variant::FromInt(option);
+  Variant args[] = {index, value};
+  return InvokeByName(request, L"Option", DISPATCH_PROPERTYPUT, args, nullptr);
+}
+
+void SetHeader(IDispatch* request, std::string_view name, std::string_view value) {
+  if (name.empty()) return;  // the object refuses a nameless header anyway
+  CallMethod(request, L"SetRequestHeader", {Variant::FromGbk(name), Variant::FromGbk(value)});
+}
+
+}  // namespace
+
+ByteBuffer SendComHttpRequest(std::string_view url, const ComHttpRequestOptions& o) {
+  ComApartment com;  // first: released last
+  const std::string cookies(o.cookies);
+  const std::string_view verb = HttpVerb(o.method);
+
+  DispatchRef request =
+      o.requestObject ? DispatchRef::Share(o.requestObject) : CreateDispatchObject(L"WinHttp.WinHttpRequest.5.1");
+  if (!request) return {};
+  IDispatch* r = request.get();
+
+  if (o.timeoutSeconds != -1) {
+    const std::int32_t t = TimeoutMilliseconds(o.timeoutSeconds);
+    CallMethod(r, L"SetTimeouts", {Variant::FromInt(t), Variant::FromInt(t), Variant::FromInt(t), Variant::FromInt(t)});
+  }
+  if (!o.proxy.empty()) CallMethod(r, L"SetProxy", {Variant::FromInt(kProxySettingProxy), Variant::FromGbk(o.proxy)});
+
+  bool ok = SUCCEEDED(
+      CallMethod(r, L"Open", {Variant::FromGbk(verb), Variant::FromGbk(url), Variant::FromBool(false)}));
+  // The object takes request headers only once it is open.
+  if (ok && !o.proxy.empty() && !o.proxyUser.empty() && o.proxyAuthMode == 1) {
+    std::string credentials(o.proxyUser);
+    credentials += ':';
+    credentials += o.proxyPassword;
+    SetHeader(r, "Proxy-Authorization", "Basic " + EncodeBase64(std::string_view(credentials)));
+  }
+  if (ok && o.noRedirect) PutOption(r, kOptionEnableRedirects, Variant::FromBool(false));
+  if (ok) PutOption(r, kOptionSslErrorIgnoreFlags, Variant::FromInt(kIgnoreAllCertificateErrors));
+
+  std::string localHeaders;
+  std::string& headers = o.headers ? *o.headers : localHeaders;
+  ExtendComRequestHeaders(headers, url, o.method);
+  if (ok) {
+    if (!cookies.empty()) SetHeader(r, "Cookie", cookies);
+    std::string_view rest = headers;
+    for (;;) {
+      std::size_t end = rest.find("\r\n");
+      std::string_view line = rest.substr(0, end);
+      if (!line.empty()) {
+        HeaderField field = SplitHeaderLine(line);
+        SetHeader(r, field.name, field.value);
+      }
+      if (end == std::string_view::npos) break;
+      rest.remove_prefix(end + 2);
+    }
+    Variant body = o.bodyBytes.empty() ? Variant::FromGbk(o.body) : Variant::FromBytes(o.bodyBytes);
+    ok = SUCCEEDED(CallMethod(r, L"Send", {body}));
+  }
+
+  ByteBuffer result;
+  std::string responseHeaders;
+  std::int32_t status = 0;
+  if (ok) {
+    Variant v;
+    if (SUCCEEDED(GetProperty(r, L"ResponseBody", v))) result = v.ToBytes();
+    if (SUCCEEDED(CallMethod(r, L"GetAllResponseHeaders", {}, &v))) responseHeaders = v.ToGbk();
+    if (SUCCEEDED(GetProperty(r, L"Status", v))) status = v.ToInt();
+  }
+  if (o.responseHeaders) *o.responseHeaders = responseHeaders;
+  if (o.status) *o.status = status;
+  if (o.returnedCookies) {
+    // A failed exchange reports no cookies at all, not the ones it was given.
+    std::string fresh = ok ? CollectSetCookies(responseHeaders) : std::string();
+    if (ok && o.mergeCookies && !cookies.empty()) fresh = MergeCookies(cookies, fresh);
+    *o.returnedCookies = std::move(fresh);
+  }
+  return result;
+}
+
+}  // namespace ornivex

@@ -1,0 +1,396 @@
+#include "http/request.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "http/com.h"
+#include "http/regex.h"
+#include "http/text.h"
+#include "runtime/codepage.h"
+
+namespace ornivex {
+namespace {
+
+// --- Message dispatching while a call blocks. ---------------------------------
+
+// Set while this thread is dispatching messages for a request. A request made by
+// a window procedure during that time must not dispatch again (its caller's
+// frame is still on the stack), so it simply waits.
+thread_local bool t_dispatching = false;
+// A WM_QUIT taken off the queue while dispatching; posted again when the
+// outermost request returns, so the caller's message loop still ends.
+thread_local bool t_quitPending = false;
+thread_local WPARAM t_quitCode = 0;
+
+void DispatchPendingMessages() {
+  if (t_dispatching || t_quitPending) return;
+  t_dispatching = true;
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      t_quitPending = true;
+      t_quitCode = msg.wParam;
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  t_dispatching = false;
+}
+
+// Waits for `handle`, dispatching this thread's messages meanwhile (unless a
+// dispatch is already running further up the stack).
+void WaitDispatching(HANDLE handle) {
+  for (;;) {
+    if (t_dispatching || t_quitPending) {
+      WaitForSingleObject(handle, INFINITE);
+      return;
+    }
+    DWORD r = MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) {
+      if (r == WAIT_FAILED) WaitForSingleObject(handle, INFINITE);
+      return;
+    }
+    DispatchPendingMessages();
+  }
+}
+
+// Counts the requests running on this thread; the outermost one posts a WM_QUIT
+// that was swallowed while dispatching.
+thread_local int t_depth = 0;
+class RequestDepth {
+ public:
+  RequestDepth() { ++t_depth; }
+  ~RequestDepth() {
+    if (--t_depth == 0 && t_quitPending) {
+      t_quitPending = false;
+      PostQuitMessage(static_cast<int>(t_quitCode));
+    }
+  }
+  RequestDepth(const RequestDepth&) = delete;
+  RequestDepth& operator=(const RequestDepth&) = delete;
+};
+
+// --- The WinHttp exchange. --------------------------------------------------------
+
+class InternetHandle {
+ public:
+  InternetHandle() = default;
+  explicit InternetHandle(HINTERNET h) : h_(h) {}
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  ~InternetHandle() { Close(); }
+  void Close() {
+    if (h_) WinHttpCloseHandle(std::exchange(h_, nullptr));
+  }
+  HINTERNET get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  HINTERNET h_ = nullptr;
+};
+
+// Everything the blocking part of a request needs; it runs on a helper thread
+// and touches nothing outside this record.
+struct Exchange {
+  // in
+  std::wstring url;
+  std::string_view verb;
+  std::string_view body;
+  std::string_view headerBlock;
+  std::string_view cookies;
+  bool noRedirect = false;
+  std::string_view userName, password, proxy, proxyUser, proxyPassword;
+  int timeoutSeconds = 0;
+  // out
+  std::string_view failure;  // a fatal numbered text, or empty
+  bool readFailed = false;   // WinHttpReadData failed part-way (not fatal)
+  bool headersRead = false;
+  ByteBuffer bodyBytes;
+  std::wstring rawHeaders;
+};
+
+DWORD TimeoutMilliseconds(int seconds) {
+  if (seconds < 1) return 30000;
+  return static_cast<DWORD>(std::min<long long>(static_cast<long long>(seconds) * 1000, INT_MAX));
+}
+
+bool SetDword(HINTERNET h, DWORD option, DWORD value) {
+  return WinHttpSetOption(h, option, &value, sizeof value) != FALSE;
+}
+
+void ReadBody(HINTERNET request, Exchange& x) {
+  // A declared length sizes the buffer once (bounded, in case it lies); without
+  // one the vector grows geometrically.
+  DWORD declared = 0, size = sizeof declared;
+  if (WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                          WINHTTP_HEADER_NAME_BY_INDEX, &declared, &size, WINHTTP_NO_HEADER_INDEX)) {
+    x.bodyBytes.reserve(std::min<DWORD>(declared, 256u << 20));
+  }
+  for (;;) {
+    DWORD available = 0;
+    if (!WinHttpQueryDataAvailable(request, &available) || available < 1) return;
+    std::size_t old = x.bodyBytes.size();
+    if (x.bodyBytes.capacity() - old < available) x.bodyBytes.reserve(std::max<std::size_t>(old * 2, old + available));
+    x.bodyBytes.resize(old + available);
+    DWORD read = 0;
+    if (!WinHttpReadData(request, x.bodyBytes.data() + old, available, &read)) {
+      x.bodyBytes.resize(old);
+      x.readFailed = true;
+      return;
+    }
+    x.bodyBytes.resize(old + std::min(read, available));
+  }
+}
+
+void RunExchange(Exchange& x) {
+  if (!WinHttpCheckPlatform()) {
+    x.failure = http_status::kNoWinHttp;
+    return;
+  }
+  URL_COMPONENTS parts{};
+  parts.dwStructSize = sizeof parts;
+  parts.dwSchemeLength = static_cast<DWORD>(-1);
+  parts.dwHostNameLength = static_cast<DWORD>(-1);
+  parts.dwUrlPathLength = static_cast<DWORD>(-1);
+  parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+  if (x.url.empty() || x.url.size() > INT_MAX ||
+      !WinHttpCrackUrl(x.url.c_str(), static_cast<DWORD>(x.url.size()), 0, &parts) || !parts.lpszHostName) {
+    x.failure = http_status::kBadUrl;
+    return;
+  }
+  std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+  // A URL without a path ("http://host" or "http://host?q") asks for "/".
+  std::wstring object = L"/";
+  if (parts.dwUrlPathLength >= 1 && parts.lpszUrlPath) object.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
+  if (parts.dwExtraInfoLength >= 1 && parts.lpszExtraInfo) object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+
+  DWORD access = WINHTTP_ACCESS_TYPE_NO_PROXY;
+  std::wstring proxyList;
+  if (!x.proxy.empty()) {
+    access = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
+    // Over plain HTTP the proxy is named for the http scheme only.
+    proxyList = secure ? GbkToWide(x.proxy) : L"http=" + GbkToWide(x.proxy);
+  }
+  InternetHandle session(WinHttpOpen(nullptr, access, proxyList.empty() ? WINHTTP_NO_PROXY_NAME : proxyList.c_str(),
+                                     WINHTTP_NO_PROXY_BYPASS, 0));
+  if (!session) {
+    x.failure = http_status::kOpenFailed;
+    return;
+  }
+  InternetHandle connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
+  if (!connection) {
+    x.failure = http_status::kConnectFailed;
+    return;
+  }
+  std::wstring verb = GbkToWide(x.verb);
+  InternetHandle request(WinHttpOpenRequest(connection.get(), verb.c_str(), object.c_str(), nullptr,
+                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                            secure ? WINHTTP_FLAG_SECURE : 0));
+  if (!request) {
+    x.failure = http_status::kOpenRequestFailed;
+    return;
+  }
+  const DWORD timeout = TimeoutMilliseconds(x.timeoutSeconds);
+  if (!WinHttpSetTimeouts(request.get(), static_cast<int>(timeout), static_cast<int>(timeout),
+                          static_cast<int>(timeout), static_cast<int>(timeout))) {
+    x.failure = http_status::kTimeoutsFailed;
+    return;
+  }
+  if (!x.userName.empty() && !x.password.empty()) {
+    std::wstring user = GbkToWide(x.userName), pass = GbkToWide(x.password);
+    if (!WinHttpSetCredentials(request.get(), WINHTTP_AUTH_TARGET_SERVER, WINHTTP_AUTH_SCHEME_BASIC, user.c_str(),
+                               pass.c_str(), nullptr)) {
+      x.failure = http_status::kCredentialsFailed;
+      return;
+    }
+  }
+  if (!x.proxyUser.empty() && !x.proxyPassword.empty()) {
+    std::wstring user = GbkToWide(x.proxyUser), pass = GbkToWide(x.proxyPassword);
+    if (!WinHttpSetCredentials(request.get(), WINHTTP_AUTH_TARGET_PROXY, WINHTTP_AUTH_SCHEME_BASIC, user.c_str(),
+                               pass.c_str(), nullptr)) {
+      x.failure = http_status::kCredentialsFailed;
+      return;
+    }
+  }
+  // The request carries its own Cookie line, so WinHttp's automatic cookie
+  // handling stays off whether or not the caller gave cookies: a redirect then
+  // never sends a second, stale Cookie line of WinHttp's making.
+  if (!SetDword(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES)) {
+    x.failure = http_status::kCookieOptionFailed;
+    return;
+  }
+  if (x.noRedirect && !SetDword(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS)) {
+    x.failure = http_status::kRedirectOptionFailed;
+    return;
+  }
+  std::wstring headerBlock = GbkToWide(x.headerBlock);
+  if (!headerBlock.empty() &&
+      !WinHttpAddRequestHeaders(request.get(), headerBlock.c_str(), static_cast<DWORD>(headerBlock.size()),
+                                WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE)) {
+    x.failure = http_status::kHeadersFailed;
+    return;
+  }
+  if (x.body.size() > MAXDWORD ||
+      !WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                          x.body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(x.body.data()),
+                          static_cast<DWORD>(x.body.size()), static_cast<DWORD>(x.body.size()), 0)) {
+    x.failure = http_status::kSendFailed;
+    return;
+  }
+  if (!WinHttpReceiveResponse(request.get(), nullptr)) {
+    x.failure = http_status::kNoResponse;
+    return;
+  }
+  ReadBody(request.get(), x);
+
+  DWORD bytes = 0;
+  WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &bytes,
+                      WINHTTP_NO_HEADER_INDEX);
+  std::wstring raw(bytes / sizeof(wchar_t) + 1, L'\0');
+  bytes = static_cast<DWORD>(raw.size() * sizeof(wchar_t));
+  if (WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, raw.data(),
+                          &bytes, WINHTTP_NO_HEADER_INDEX)) {
+    raw.resize(std::min<std::size_t>(bytes / sizeof(wchar_t), raw.size()));
+    if (std::size_t zero = raw.find(L'\0'); zero != std::wstring::npos) raw.resize(zero);
+    x.rawHeaders = std::move(raw);
+    x.headersRead = true;
+  }
+  // The handles close here, request first, in reverse order of creation.
+}
+
+DWORD WINAPI ExchangeThread(void* param) {
+  RunExchange(*static_cast<Exchange*>(param));
+  return 0;
+}
+
+// Runs the exchange on a helper thread while this thread keeps dispatching its
+// messages; runs it here when no thread can be started.
+void RunExchangeDispatching(Exchange& x) {
+  HANDLE thread = CreateThread(nullptr, 0, ExchangeThread, &x, 0, nullptr);
+  if (!thread) {
+    RunExchange(x);
+    return;
+  }
+  WaitDispatching(thread);
+  CloseHandle(thread);
+}
+
+// --- The charset of an HTML page. --------------------------------------------------
+
+// The charset a meta tag names within the first 1024 bytes of `text`; empty
+// when there is none.
+std::string DeclaredCharset(RegexMatcher& regex, std::string_view text) {
+  std::string_view head = text.substr(0, 1024);
+  if (FindGbk(head, "charset=", 0, true) == std::string_view::npos) return {};
+  if (!regex.Create("<meta.+?charset=[^\\w]?([-\\w]+)", head)) return {};
+  return regex.SubMatchText(1, 1);
+}
+
+// The body decoded from `charset` through the system's stream object, as GBK;
+// `fallback` when the object is missing or cannot read that charset.
+std::string DecodeThroughStream(const ByteBuffer& body, std::string_view charset, std::string fallback) {
+  ComApartment com;
+  DispatchRef stream = CreateDispatchObject(L"Adodb.Stream");
+  if (!stream) return fallback;
+  constexpr std::int32_t kTypeBinary = 1, kTypeText = 2, kModeReadWrite = 3;
+  std::string result = std::move(fallback);
+  if (SUCCEEDED(PutProperty(stream.get(), L"Type", Variant::FromInt(kTypeBinary))) &&
+      SUCCEEDED(PutProperty(stream.get(), L"Mode", Variant::FromInt(kModeReadWrite))) &&
+      SUCCEEDED(CallMethod(stream.get(), L"Open", {}))) {
+    Variant text;
+    if (SUCCEEDED(CallMethod(stream.get(), L"Write", {Variant::FromBytes(body)})) &&
+        SUCCEEDED(PutProperty(stream.get(), L"Position", Variant::FromInt(0))) &&
+        SUCCEEDED(PutProperty(stream.get(), L"Type", Variant::FromInt(kTypeText))) &&
+        SUCCEEDED(PutProperty(stream.get(), L"Charset", Variant::FromGbk(charset))) &&
+        SUCCEEDED(CallMethod(stream.get(), L"ReadText", {}, &text)) && text.type() == VT_BSTR) {
+      result = text.ToGbk();
+      if (std::size_t zero = result.find('\0'); zero != std::string::npos) result.resize(zero);
+    }
+    CallMethod(stream.get(), L"Close", {});
+  }
+  return result;
+}
+
+}  // namespace
+
+std::string SendHttpRequest(std::string_view url, const HttpRequestOptions& o) {
+  RequestDepth depth;
+  // Constructed first: it initialises COM for this thread for the whole call.
+  RegexMatcher regex;
+
+  std::string headerBlock = BuildRequestHeaderBlock(o.headers, o.method, o.cookies);
+  Exchange x;
+  x.url = GbkToWide(url);
+  x.verb = HttpVerb(o.method);
+  x.body = o.body;
+  x.headerBlock = headerBlock;
+  x.cookies = o.cookies;
+  x.noRedirect = o.noRedirect;
+  x.userName = o.userName;
+  x.password = o.password;
+  x.proxy = o.proxy;
+  x.proxyUser = o.proxyUser;
+  x.proxyPassword = o.proxyPassword;
+  x.timeoutSeconds = o.timeoutSeconds;
+  RunExchangeDispatching(x);
+
+  if (!x.failure.empty()) {
+    if (o.statusText) o.statusText->assign(x.failure);
+    DispatchPendingMessages();
+    return {};
+  }
+  if (!x.headersRead) {
+    if (x.readFailed && o.statusText) o.statusText->assign(http_status::kReadFailed);
+    DispatchPendingMessages();
+    return {};
+  }
+
+  std::string headers = WideToGbk(x.rawHeaders);
+  x.rawHeaders = {};
+  if (o.statusText) {
+    // A body cut short keeps its failure text: the status line would report a
+    // partial body as a success.
+    if (x.readFailed) {
+      o.statusText->assign(http_status::kReadFailed);
+    } else {
+      *o.statusText = StatusTextFromHeaders(headers);
+    }
+  }
+  DispatchPendingMessages();
+  if (o.returnedCookies) {
+    std::string fresh = CollectSetCookies(headers);
+    std::string& out = *o.returnedCookies;
+    if (!fresh.empty()) {
+      if (!out.empty()) out.append("; ");
+      out.append(fresh);
+    }
+    if (o.mergeCookies && !o.cookies.empty()) out = MergeCookies(o.cookies, out);
+  }
+  if (o.location) {
+    bool found = false;
+    std::string location = LocationFromHeaders(headers, &found);
+    if (found) *o.location = std::move(location);
+  }
+  if (o.responseHeaders) *o.responseHeaders = std::move(headers);
+
+  const auto* bytes = reinterpret_cast<const char*>(x.bodyBytes.data());
+  std::string_view asText(bytes, x.bodyBytes.size());
+  std::string result(asText.substr(0, asText.find('\0')));
+  std::string charset = DeclaredCharset(regex, result);
+  if (!charset.empty() && charset != "gbk" && charset != "gb2312") {
+    result = DecodeThroughStream(x.bodyBytes, charset, std::move(result));
+  }
+  DispatchPendingMessages();
+  if (o.responseBytes) *o.responseBytes = std::move(x.bodyBytes);
+  return result;
+}
+
+}  // namespace ornivex
