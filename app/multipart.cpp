@@ -1,0 +1,138 @@
+#include "app/multipart.h"
+
+#include <random>
+
+namespace ornivex {
+
+namespace {
+
+// Lines 1 to 4 of the upload body with the file name "6"; the template holds
+// no other "6", so replacing every "6" puts the picture number in its place.
+constexpr std::string_view kBodyTemplate =
+    "------WebKitFormBoundary4C4GSVIylEQB11fE\r\n"
+    "Content-Disposition: form-data; name=\"myfile\"; filename=\"6\"\r\n"
+    "Content-Type: image/png\r\n"
+    "\r\n";
+
+constexpr std::string_view kBodyTail = "\r\n------WebKitFormBoundary4C4GSVIylEQB11fE--";
+
+constexpr std::string_view kClientId = "Qx7kWm2LpR9tZa4VnB8cYe3D";
+constexpr std::string_view kClientSecret = "Hf6sJ2qT9wLm4Xr8Kp1Zc5Vb7Ng3Dy0E";
+
+bool IsGbkLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+// Length of the GBK character at i: 2 for a lead byte with a byte after it.
+std::size_t GbkCharLength(std::string_view text, std::size_t i) {
+  return IsGbkLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+
+std::string_view WithoutTrailingSlash(std::string_view base) {
+  while (!base.empty() && base.back() == '/') base.remove_suffix(1);
+  return base;
+}
+
+}  // namespace
+
+std::string UploadContentTypeHeader() {
+  std::string header = "Content-Type: multipart/form-data; boundary=";
+  header += kUploadBoundary;
+  return header;
+}
+
+std::string UploadBodyHead(std::string_view n) {
+  std::string head;
+  head.reserve(kBodyTemplate.size() + n.size());
+  for (char c : kBodyTemplate) {
+    if (c == '6') {
+      head += n;
+    } else {
+      head += c;
+    }
+  }
+  return head;
+}
+
+std::string_view UploadBodyTail() { return kBodyTail; }
+
+std::string BuildUploadBody(std::string_view n, std::string_view fileBytes) {
+  std::string body = UploadBodyHead(n);
+  body.reserve(body.size() + fileBytes.size() + kBodyTail.size());
+  body += fileBytes;
+  body += kBodyTail;
+  return body;
+}
+
+std::string PictureNumberText(std::uint32_t number) { return std::to_string(number); }
+
+std::uint32_t DrawPictureNumber(std::uint32_t seed) {
+  std::mt19937 generator(seed);
+  std::uniform_int_distribution<std::uint32_t> range(kPictureNumberMin, kPictureNumberMax);
+  return range(generator);
+}
+
+std::string PictureUrl(std::string_view imageHost, std::string_view n) {
+  std::string url(WithoutTrailingSlash(imageHost));
+  url += kPicturePath;
+  url += n;
+  url += ".png";
+  return url;
+}
+
+std::string UploadUrl(std::string_view imageHost) {
+  std::string url(WithoutTrailingSlash(imageHost));
+  url += kUploadPath;
+  return url;
+}
+
+std::string TokenUrl(std::string_view ocrService) {
+  std::string url(WithoutTrailingSlash(ocrService));
+  url += kTokenPath;
+  url += "?grant_type=client_credentials&client_id=";
+  url += kClientId;
+  url += "&client_secret=";
+  url += kClientSecret;
+  url += '&';
+  return url;
+}
+
+std::string RecognitionUrl(std::string_view ocrService, std::string_view accessToken) {
+  std::string url(WithoutTrailingSlash(ocrService));
+  url += kRecognitionPath;
+  url += "?access_token=";
+  url += accessToken;
+  return url;
+}
+
+std::string RecognitionBody(std::string_view pictureUrl) {
+  std::string body = "url=";
+  body += pictureUrl;
+  return body;
+}
+
+std::string ApplyLineBreakRule(std::string_view line) {
+  constexpr std::string_view kBreak = "\xA1\xA3\r\n    ";  // 。 CR LF, four spaces
+  std::string out;
+  out.reserve(line.size() + line.size() / 8);
+  for (std::size_t i = 0; i < line.size();) {
+    const std::size_t len = GbkCharLength(line, i);
+    if (len == 2 && line[i] == '\xA1' && line[i + 1] == '\xA3') {
+      out += kBreak;
+    } else {
+      out.append(line.substr(i, len));
+    }
+    i += len;
+  }
+  return out;
+}
+
+std::string PictureFileName(std::string_view path) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < path.size();) {
+    const std::size_t len = GbkCharLength(path, i);
+    if (len == 1 && path[i] == '\\') start = i + 1;
+    i += len;
+  }
+  return std::string(path.substr(start));
+}
+
+}  // namespace ornivex

@@ -1,0 +1,71 @@
+#pragma once
+// The byte-exact pieces of the OCR workflow that need no Windows call: the
+// upload body and its header line, the picture's public URL, the recognition
+// request, the line break rule for recognised lines and the file name of a
+// chosen picture. Text here is GBK bytes in std::string; bodies are bytes.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ornivex {
+
+// Delimiter lines of the upload body carry two more dashes than this.
+inline constexpr std::string_view kUploadBoundary = "----WebKitFormBoundary4C4GSVIylEQB11fE";
+inline constexpr std::string_view kUploadPath = "/uploadheadimg.php";
+inline constexpr std::string_view kPicturePath = "/photo/";
+inline constexpr std::string_view kTokenPath = "/oauth/2.0/token";
+inline constexpr std::string_view kRecognitionPath = "/rest/2.0/ocr/v1/general_basic";
+
+// Smallest and largest picture number (both can be drawn).
+inline constexpr std::uint32_t kPictureNumberMin = 19999;
+inline constexpr std::uint32_t kPictureNumberMax = 999999;
+
+// "Content-Type: multipart/form-data; boundary=----WebKitFormBoundary4C4GSVIylEQB11fE"
+std::string UploadContentTypeHeader();
+
+// Lines 1 to 4 of the upload body for picture number text n: delimiter line,
+// the part's Content-Disposition with filename="n", its Content-Type
+// image/png, and the blank line. Every "6" of the fixed template becomes n.
+std::string UploadBodyHead(std::string_view n);
+
+// CR LF and the closing delimiter, with no CR LF after the closing dashes.
+std::string_view UploadBodyTail();
+
+// Head, the file's bytes exactly as given, tail.
+std::string BuildUploadBody(std::string_view n, std::string_view fileBytes);
+
+// Decimal text of a picture number: no sign, no leading zeros.
+std::string PictureNumberText(std::uint32_t number);
+
+// A picture number drawn uniformly from kPictureNumberMin..kPictureNumberMax by
+// a generator seeded with `seed` (the caller passes the tick count).
+std::uint32_t DrawPictureNumber(std::uint32_t seed);
+
+// imageHost (scheme, host, optional port; a trailing slash is ignored) +
+// "/photo/" + n + ".png".
+std::string PictureUrl(std::string_view imageHost, std::string_view n);
+
+// The upload endpoint on the image host.
+std::string UploadUrl(std::string_view imageHost);
+
+// The token request: the OAuth endpoint with the client-credentials query and
+// the program's fixed credentials, ending in "&".
+std::string TokenUrl(std::string_view ocrService);
+
+// The recognition endpoint with "?access_token=" and the token unchanged.
+std::string RecognitionUrl(std::string_view ocrService, std::string_view accessToken);
+
+// "url=" and the picture URL unchanged (it needs no percent-encoding).
+std::string RecognitionBody(std::string_view pictureUrl);
+
+// Every ideographic full stop (GBK A1 A3, as a whole character) becomes the
+// full stop, CR LF and four spaces. Walks GBK characters, so A1 A3 formed by a
+// trail byte and the next lead byte is left alone.
+std::string ApplyLineBreakRule(std::string_view line);
+
+// The part of a GBK path after its last backslash, or the whole path when it
+// holds none. A double-byte character whose trail byte is 0x5C (such as
+// 淺, 9C 5C) is not taken for a backslash.
+std::string PictureFileName(std::string_view path);
+
+}  // namespace ornivex

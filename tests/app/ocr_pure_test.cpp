@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "app/multipart.h"
+
+namespace ornivex {
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kDelimiter = "------WebKitFormBoundary4C4GSVIylEQB11fE";
+
+TEST(UploadBody, LaidOutByteForByteAroundTheFile) {
+  const std::string expected =
+      kDelimiter + "\r\n" +
+      "Content-Disposition: form-data; name=\"myfile\"; filename=\"20417\"\r\n"
+      "Content-Type: image/png\r\n"
+      "\r\n"
+      "abc"
+      "\r\n" + kDelimiter + "--";
+  EXPECT_EQ(BuildUploadBody("20417", "abc"), expected);
+  EXPECT_EQ(BuildUploadBody("20417", "abc").back(), '-');  // nothing after the closing dashes
+}
+
+TEST(UploadBody, EveryTemplateSixBecomesTheNumberAndNoOtherByteChanges) {
+  // A number holding 6s and a body without a file: the 6s of the number
+  // must survive, and only the file name differs from the template.
+  const std::string head = UploadBodyHead("666666");
+  EXPECT_EQ(head, kDelimiter + "\r\nContent-Disposition: form-data; name=\"myfile\"; filename=\"666666\"\r\n"
+                               "Content-Type: image/png\r\n\r\n");
+  EXPECT_EQ(BuildUploadBody("19999", ""), UploadBodyHead("19999") + "\r\n" + kDelimiter + "--");
+}
+
+TEST(UploadBody, FileBytesAreKeptExactlyIncludingZerosAndDelimiterLookalikes) {
+  const std::string file = "\x89PNG\r\n\x1A\n\0\0\xFF"s + "\r\n" + kDelimiter + "--\r\n\0"s;
+  const std::string body = BuildUploadBody("999999", file);
+  const std::string head = UploadBodyHead("999999");
+  ASSERT_EQ(body.size(), head.size() + file.size() + std::string(UploadBodyTail()).size());
+  EXPECT_EQ(body.substr(head.size(), file.size()), file);
+  EXPECT_EQ(UploadBodyTail(), "\r\n" + kDelimiter + "--");
+}
+
+TEST(UploadBody, HeaderBoundaryHasTwoDashesFewerThanTheDelimiterLines) {
+  EXPECT_EQ(UploadContentTypeHeader(),
+            "Content-Type: multipart/form-data; boundary=----WebKitFormBoundary4C4GSVIylEQB11fE");
+  EXPECT_EQ("--" + std::string(kUploadBoundary), kDelimiter);
+}
+
+TEST(Endpoints, PictureUrlAndRequestsAreBuiltFromTheBaseUnchanged) {
+  EXPECT_EQ(PictureUrl("http://127.0.0.1:18452", "20417"), "http://127.0.0.1:18452/photo/20417.png");
+  EXPECT_EQ(PictureUrl("http://img.example.net/", "20417"), "http://img.example.net/photo/20417.png");
+  EXPECT_EQ(UploadUrl("http://127.0.0.1:18452"), "http://127.0.0.1:18452/uploadheadimg.php");
+  EXPECT_EQ(TokenUrl("http://127.0.0.1:18451"),
+            "http://127.0.0.1:18451/oauth/2.0/token?grant_type=client_credentials"
+            "&client_id=Qx7kWm2LpR9tZa4VnB8cYe3D&client_secret=Hf6sJ2qT9wLm4Xr8Kp1Zc5Vb7Ng3Dy0E&");
+  // neither the token nor the picture URL is percent-encoded
+  EXPECT_EQ(RecognitionUrl("https://ocr.example.com", "24.ab-c.1"),
+            "https://ocr.example.com/rest/2.0/ocr/v1/general_basic?access_token=24.ab-c.1");
+  EXPECT_EQ(RecognitionUrl("https://ocr.example.com", ""),
+            "https://ocr.example.com/rest/2.0/ocr/v1/general_basic?access_token=");
+  EXPECT_EQ(RecognitionBody("http://h:1/photo/20417.png"), "url=http://h:1/photo/20417.png");
+}
+
+TEST(PictureNumber, DecimalTextAndDrawsStayInRangeAndSpreadOut) {
+  EXPECT_EQ(PictureNumberText(19999), "19999");
+  EXPECT_EQ(PictureNumberText(999999), "999999");
+  std::set<std::uint32_t> seen;
+  std::uint32_t low = kPictureNumberMax, high = kPictureNumberMin;
+  for (std::uint32_t seed = 0; seed < 2000; ++seed) {
+    const std::uint32_t n = DrawPictureNumber(seed * 15u);  // tick counts 15 ms apart
+    ASSERT_GE(n, kPictureNumberMin);
+    ASSERT_LE(n, kPictureNumberMax);
+    seen.insert(n);
+    low = std::min(low, n);
+    high = std::max(high, n);
+  }
+  EXPECT_GT(seen.size(), 1990u);  // different ticks give different numbers
+  EXPECT_LT(low, 40000u);         // the whole range is used
+  EXPECT_GT(high, 980000u);
+  EXPECT_EQ(DrawPictureNumber(12345), DrawPictureNumber(12345));
+}
+
+TEST(LineBreakRule, EachFullStopIsFollowedByCrLfAndFourSpaces) {
+  // 第一行。 then "second line": the box gets 第一行。 CR LF, four spaces, second line.
+  const std::string first = "\xB5\xDA\xD2\xBB\xD0\xD0\xA1\xA3";  // 第一行。
+  EXPECT_EQ(ApplyLineBreakRule(first) + ApplyLineBreakRule("second line"),
+            "\xB5\xDA\xD2\xBB\xD0\xD0\xA1\xA3\r\n    second line");
+  EXPECT_EQ(ApplyLineBreakRule("\xA1\xA3\xA1\xA3"), "\xA1\xA3\r\n    \xA1\xA3\r\n    ");
+  EXPECT_EQ(ApplyLineBreakRule("no stop. here"), "no stop. here");
+  EXPECT_EQ(ApplyLineBreakRule(""), "");
+}
+
+TEST(LineBreakRule, BytesA1A3AcrossTwoCharactersAreNotAFullStop) {
+  // 啊 (B0 A1) then Ａ (A3 C1): A1 A3 appears only across the boundary.
+  const std::string text = "\xB0\xA1\xA3\xC1";
+  EXPECT_EQ(ApplyLineBreakRule(text), text);
+  // after an ASCII byte the pairing restarts: x 。 is a full stop again
+  EXPECT_EQ(ApplyLineBreakRule("x\xA1\xA3"), "x\xA1\xA3\r\n    ");
+  // a lone lead byte at the end is kept as it is
+  EXPECT_EQ(ApplyLineBreakRule("a\xA1"), "a\xA1");
+}
+
+TEST(PictureFileNameTest, TextAfterTheLastRealBackslash) {
+  EXPECT_EQ(PictureFileName("D:\\scan\\page1.png"), "page1.png");
+  EXPECT_EQ(PictureFileName("page1.png"), "page1.png");
+  EXPECT_EQ(PictureFileName(""), "");
+  EXPECT_EQ(PictureFileName("C:\\dir\\"), "");
+  EXPECT_EQ(PictureFileName("Z:\\tmp/a/b.png"), "tmp/a/b.png");  // only backslashes separate
+}
+
+TEST(PictureFileNameTest, TrailByte5CIsNotABackslash) {
+  // D:\扫描\淺.png — 淺 is 9C 5C; its trail byte must not split the name.
+  const std::string path = "D:\\\xC9\xA8\xC3\xE8\\\x9C\x5C.png";
+  EXPECT_EQ(PictureFileName(path), "\x9C\x5C.png");
+  // the folder itself ends in 淺: its trail byte is not the separator either
+  EXPECT_EQ(PictureFileName("D:\\\x9C\x5C\\a.png"), "a.png");
+  EXPECT_EQ(PictureFileName("\x9C\x5C\x9C\x5C"), "\x9C\x5C\x9C\x5C");
+}
+
+}  // namespace
+}  // namespace ornivex
