@@ -79,8 +79,8 @@ std::string MergeCookies(std::string_view oldCookies, std::string_view newCookie
 struct ExtractOptions {
   bool caseSensitive = false;
   std::size_t maxLength = 0;  // above 0: keep only texts shorter than this
-  std::string prefix;         // put before each text
-  std::string suffix;         // put after each text
+  std::string prefix{};       // put before each text
+  std::string suffix{};       // put after each text
   bool includeLeft = false;   // keep the left marker in front of each text
   bool includeRight = false;  // keep the right marker after each text
   long long start = 1;        // 1-based byte position where the search begins
