@@ -1,6 +1,5 @@
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  MessageBoxW(nullptr, L"Ornivex", L"Ornivex", MB_OK);
-  return 0;
-}
+#include "app/application.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return ornivex::RunOrnivex(); }

@@ -1,0 +1,139 @@
+#include "app/application.h"
+
+#include <shellapi.h>
+
+#include "app/forms.h"
+#include "app/shell_logic.h"
+#include "app/texts.h"
+#include "runtime/controls.h"
+#include "runtime/threads.h"
+
+namespace ornivex {
+
+namespace {
+
+std::unique_ptr<Application> gApplication;
+
+DateTime CurrentLocalTime() {
+  // One reading of the clock, so the components cannot straddle a minute.
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return DateTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+bool IsNtFamily() {
+  OSVERSIONINFOW version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return GetVersionExW(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+#pragma GCC diagnostic pop
+}
+
+}  // namespace
+
+Application& App() { return *gApplication; }
+bool ApplicationRunning() { return gApplication != nullptr; }
+
+HWND MainControl(std::string_view name) {
+  if (!gApplication || !gApplication->mainWindow) return nullptr;
+  return gApplication->mainWindow->Control(name);
+}
+
+bool StartApplication() {
+  gApplication = std::make_unique<Application>();
+  Form* window = nullptr;
+  if (auto created = Form::Create(MainWindowDefinition())) {
+    gApplication->mainWindow = std::move(created);
+    window = gApplication->mainWindow.get();
+  } else {
+    gApplication.reset();
+    return false;
+  }
+  window->OnCreated(OnMainWindowCreated);
+  window->OnSizeChanged(OnMainWindowSizeChanged);
+  window->OnClicked(texts::kChoosePictureButton, OnChoosePicture);
+  window->OnClicked(texts::kSaveResultButton, OnSaveResult);
+  window->OnClicked(texts::kAboutButton, OnAbout);
+  window->OnClicked(texts::kCheckNewVersionButton, OnCheckNewVersion);
+  window->OnLostFocus(texts::kPathBox, OnPathBoxLostFocus);
+  window->QuitOnClose(true);
+  window->Show();
+  return true;
+}
+
+void StopApplication() {
+  if (!gApplication) return;
+  if (gApplication->mainWindow) gApplication->mainWindow->QuitOnClose(false);
+  gApplication.reset();
+}
+
+int RunOrnivex() {
+  SkinStartup();
+  if (!StartApplication()) {
+    SkinExit();
+    return 1;
+  }
+  const int code = RunMessageLoop();
+  StopApplication();
+  SkinExit();
+  return code;
+}
+
+void SetWindowAlpha(HWND window, int mode, int value) {
+  if (!IsNtFamily()) return;
+  const BYTE alpha = WindowAlphaFor(mode, value);
+  const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+  SetWindowLongPtrW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+  SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA);
+}
+
+void OnMainWindowCreated() {
+  HWND window = App().mainWindow->Handle();
+  SetWindowAlpha(window, 2, 220);
+
+  // Skin stage: caption bar, frame, title buttons and control skins.
+  ApplyMainWindowSkin(window);
+
+  // Token stage: the OCR service's access token, into AppState::accessToken.
+  FetchAccessToken();
+
+  App().state.startTime = FormatStartTime(CurrentLocalTime());
+}
+
+void OnMainWindowSizeChanged() {
+  // The window keeps its size whatever resized it: height first, then width.
+  HWND window = App().mainWindow->Handle();
+  RECT r;
+  if (!GetWindowRect(window, &r)) return;
+  if (r.bottom - r.top != kMainWindowHeight) {
+    SetWindowPos(window, nullptr, 0, 0, r.right - r.left, kMainWindowHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!GetWindowRect(window, &r)) return;
+  }
+  if (r.right - r.left != kMainWindowWidth)
+    SetWindowPos(window, nullptr, 0, 0, kMainWindowWidth, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OnAbout() {
+  Application& app = App();
+  if (app.aboutWindow) {
+    // Only reachable when a click arrives while the window is up: no second one.
+    SetForegroundWindow(app.aboutWindow->Handle());
+    return;
+  }
+  std::unique_ptr<Form> about = Form::Create(AboutWindowDefinition());
+  if (!about) return;
+  app.aboutWindow = about.get();
+  about->ShowModal();
+  app.aboutWindow = nullptr;
+}
+
+void OnCheckNewVersion() {
+  ShellExecuteW(nullptr, L"open", kNewVersionPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void OnPathBoxLostFocus() { SetControlText(MainControl(texts::kPathBox), texts::kPathPrompt); }
+
+}  // namespace ornivex

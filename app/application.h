@@ -1,0 +1,62 @@
+#pragma once
+// The application shell: its one shared record, its windows, the start-up and
+// exit sequence, and the handlers bound to the windows' events.
+#include <windows.h>
+
+#include <memory>
+#include <string_view>
+
+#include "app/app_state.h"
+#include "runtime/form.h"
+
+namespace ornivex {
+
+// The thread page of the forum where new versions are announced.
+inline constexpr wchar_t kNewVersionPageUrl[] = L"https://bbs.xingqiao.net/thread-3069-1-1.html";
+
+// Name of the activity log kept beside the executable.
+inline constexpr wchar_t kActivityLogName[] = L"ZezAziz.log";
+
+struct Application {
+  AppState state;
+  std::unique_ptr<Form> mainWindow;
+  Form* aboutWindow = nullptr;  // while the about window is shown
+};
+
+// The running application; only valid between StartApplication and StopApplication.
+Application& App();
+bool ApplicationRunning();
+
+// Creates the empty AppState, then the main window, shows it and raises its
+// created event. False when the main window could not be created.
+bool StartApplication();
+// Closes the windows and releases AppState.
+void StopApplication();
+// The whole life of the program: start-up, the message loop, exit.
+int RunOrnivex();
+
+// Handle of a control of the main window by its name (null when not running).
+HWND MainControl(std::string_view name);
+
+// Makes a top-level window layered with a constant alpha (see WindowAlphaFor).
+void SetWindowAlpha(HWND window, int mode, int value);
+
+// Event handlers of the main window.
+void OnMainWindowCreated();
+void OnMainWindowSizeChanged();
+void OnChoosePicture();
+void OnSaveResult();
+void OnAbout();
+void OnCheckNewVersion();
+void OnPathBoxLostFocus();
+
+// Prepends this choice of a picture to the activity log.
+void UpdateActivityLog();
+
+// Stages of start-up and exit that belong to the skin and to the OCR workflow.
+void SkinStartup();
+void ApplyMainWindowSkin(HWND mainWindow);
+void SkinExit();
+void FetchAccessToken();
+
+}  // namespace ornivex

@@ -1,0 +1,8 @@
+/* Resource numbers shared by the resource script and the program. */
+#ifndef ORNIVEX_RESOURCE_IDS_H
+#define ORNIVEX_RESOURCE_IDS_H
+
+#define ORNIVEX_IDI_APP 129        /* application icon, 512 px down to 16 px */
+#define ORNIVEX_IDR_ABOUT_LOGO 201 /* RCDATA: the about window's 550 x 166 RGBA PNG logo */
+
+#endif

@@ -1,0 +1,354 @@
+#include "runtime/form.h"
+
+#include <commctrl.h>
+
+#include "runtime/codepage.h"
+#include "runtime/picture_box.h"
+#include "runtime/picture_decode.h"
+#include "runtime/threads.h"
+
+namespace ornivex {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"OrnivexForm";
+constexpr int kFirstControlId = 1000;
+
+bool RegisterFormClass(WNDPROC procedure) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), kFormClass, &wc)) return true;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kFormClass;
+  return RegisterClassExW(&wc) != 0;
+}
+
+struct KindTraits {
+  const wchar_t* windowClass;
+  DWORD style;
+  DWORD exStyle;
+};
+
+KindTraits TraitsOf(const ControlDef& control) {
+  const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+  switch (control.kind) {
+    case ControlKind::GroupBox:
+      return {L"BUTTON", child | BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+    case ControlKind::EditBox:
+      return {L"EDIT", child | WS_TABSTOP, 0};
+    case ControlKind::PushButton:
+      return {L"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case ControlKind::PictureBox:
+      return {kPictureBoxClass, child, 0};
+    case ControlKind::Label:
+      return {L"STATIC", child | SS_NOPREFIX | (control.wordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP),
+              control.transparent ? static_cast<DWORD>(WS_EX_TRANSPARENT) : 0u};
+    case ControlKind::CommonDialog:
+      break;
+  }
+  return {nullptr, 0, 0};
+}
+
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM lparam) {
+  if (IsWindowVisible(window) && IsWindowEnabled(window))
+    reinterpret_cast<std::vector<HWND>*>(lparam)->push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+HFONT DefaultControlFont() {
+  // The system's GUI font, asked for in the Chinese character set so that the
+  // font mapper picks a face with Chinese glyphs on any system locale.
+  static const UniqueFont font = [] {
+    LOGFONTW logfont = {};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof logfont, &logfont);
+    logfont.lfCharSet = GB2312_CHARSET;
+    logfont.lfFaceName[0] = L'\0';
+    return UniqueFont(CreateFontIndirectW(&logfont));
+  }();
+  return font ? font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+std::unique_ptr<Form> Form::Create(const FormDef& definition) {
+  static const bool registered = [] {
+    INITCOMMONCONTROLSEX init = {sizeof init, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&init);
+    return RegisterFormClass(&Form::WindowProc) && RegisterPictureBoxClass();
+  }();
+  if (!registered) return nullptr;
+
+  std::unique_ptr<Form> form(new Form);
+  const Rect& r = definition.bounds;
+  const std::wstring caption = GbkToWide(definition.caption);
+  HWND window = CreateWindowExW(definition.exStyle, kFormClass, caption.c_str(), definition.style & ~WS_VISIBLE,
+                                r.left, r.top, r.width, r.height, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                form.get());
+  if (!window) return nullptr;
+  if (definition.iconResource) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    form->bigIcon_.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(definition.iconResource),
+                                                       IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                       GetSystemMetrics(SM_CYICON), 0)));
+    form->smallIcon_.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(definition.iconResource),
+                                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                         GetSystemMetrics(SM_CYSMICON), 0)));
+    if (form->bigIcon_) SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(form->bigIcon_.Get()));
+    if (form->smallIcon_)
+      SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(form->smallIcon_.Get()));
+  }
+  if (!form->CreateControls(definition)) return nullptr;  // the destructor closes the window
+  return form;
+}
+
+Form::~Form() {
+  if (window_) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    HWND window = window_;
+    window_ = nullptr;
+    ReenableOthers();
+    DestroyWindow(window);
+  }
+}
+
+bool Form::CreateControls(const FormDef& definition) {
+  int id = kFirstControlId;
+  for (const ControlDef& def : definition.controls) {
+    auto record = std::make_unique<ControlRecord>();
+    record->name = std::string(def.name);
+    record->definition = &def;
+    if (def.kind == ControlKind::CommonDialog) {
+      dialogs_.emplace(record->name, OpenFileDialog(def.text));
+      continue;
+    }
+    HWND parent = window_;
+    if (!def.parent.empty()) {
+      ControlRecord* container = RecordOf(def.parent);
+      if (!container) return false;
+      parent = container->window;
+    }
+    const KindTraits traits = TraitsOf(def);
+    const std::wstring text = def.kind == ControlKind::PictureBox ? std::wstring() : GbkToWide(def.text);
+    HWND control = CreateWindowExW(traits.exStyle | def.exStyle, traits.windowClass, text.c_str(),
+                                   traits.style | def.style, def.bounds.left, def.bounds.top, def.bounds.width,
+                                   def.bounds.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)),
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (!control) return false;
+    record->window = control;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(def.font)), FALSE);
+    if (def.backColour != kNoColour) record->background.Reset(CreateSolidBrush(def.backColour));
+    switch (def.kind) {
+      case ControlKind::GroupBox:
+        // Notifications of the controls inside go to the group box; pass them on.
+        SetWindowSubclass(control, &Form::ContainerProc, 0, reinterpret_cast<DWORD_PTR>(this));
+        break;
+      case ControlKind::EditBox:
+        SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit
+        break;
+      case ControlKind::PictureBox:
+        if (def.pictureResource) {
+          if (auto bytes = LoadResourceBytes(def.pictureResource)) {
+            const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
+            if (auto picture = DecodePictureFile({data, bytes->size()})) SetBoxPicture(control, *picture);
+          }
+        }
+        break;
+      default:
+        break;
+    }
+    controls_.push_back(std::move(record));
+  }
+  return true;
+}
+
+HFONT Form::FontFor(const FontDef* font) {
+  if (!font) return DefaultControlFont();
+  LOGFONTW logfont = {};
+  logfont.lfHeight = font->height;
+  logfont.lfWeight = font->weight;
+  logfont.lfCharSet = font->charset;
+  logfont.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  logfont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  logfont.lfQuality = DEFAULT_QUALITY;
+  logfont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  const std::wstring face = GbkToWide(font->face);
+  face.copy(logfont.lfFaceName, LF_FACESIZE - 1);
+  UniqueFont created(CreateFontIndirectW(&logfont));
+  if (!created) return DefaultControlFont();
+  fonts_.push_back(std::move(created));
+  return fonts_.back().Get();
+}
+
+Form::ControlRecord* Form::RecordOf(HWND control) {
+  for (auto& record : controls_)
+    if (record->window == control) return record.get();
+  return nullptr;
+}
+
+Form::ControlRecord* Form::RecordOf(std::string_view name) {
+  for (auto& record : controls_)
+    if (record->name == name) return record.get();
+  return nullptr;
+}
+
+HWND Form::Control(std::string_view name) const {
+  for (const auto& record : controls_)
+    if (record->name == name) return record->window;
+  return nullptr;
+}
+
+OpenFileDialog* Form::Dialog(std::string_view name) {
+  auto found = dialogs_.find(name);
+  return found == dialogs_.end() ? nullptr : &found->second;
+}
+
+void Form::OnClicked(std::string_view control, Handler handler) {
+  if (ControlRecord* record = RecordOf(control)) record->clicked = std::move(handler);
+}
+
+void Form::OnLostFocus(std::string_view control, Handler handler) {
+  if (ControlRecord* record = RecordOf(control)) record->lostFocus = std::move(handler);
+}
+
+void Form::Show(int showCommand) {
+  if (!window_) return;
+  ShowWindow(window_, showCommand);
+  UpdateWindow(window_);
+  if (!createdRaised_) {
+    createdRaised_ = true;
+    if (created_) created_();
+  }
+}
+
+void Form::ShowModal() {
+  if (!window_) return;
+  modal_ = true;
+  disabledByModal_.clear();
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabledByModal_));
+  for (HWND other : disabledByModal_) EnableWindow(other, FALSE);
+  Show();
+  PumpMessagesUntil([this] { return window_ == nullptr; });
+  ReenableOthers();
+}
+
+void Form::ReenableOthers() {
+  // Enabled again before the modal window goes, so activation returns to them
+  // rather than to another program.
+  for (HWND other : disabledByModal_)
+    if (IsWindow(other)) EnableWindow(other, TRUE);
+  if (!disabledByModal_.empty() && IsWindow(disabledByModal_.front())) SetActiveWindow(disabledByModal_.front());
+  disabledByModal_.clear();
+}
+
+LRESULT Form::ControlColour(HDC dc, HWND control, UINT message) {
+  ControlRecord* record = RecordOf(control);
+  if (!record) return DefWindowProcW(window_, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+  const ControlDef& def = *record->definition;
+  if (def.textColour != kNoColour) SetTextColor(dc, def.textColour);
+  if (def.transparent) {
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+  }
+  if (record->background) {
+    SetBkColor(dc, def.backColour);
+    return reinterpret_cast<LRESULT>(record->background.Get());
+  }
+  if (def.textColour != kNoColour) {
+    // Text colour only: keep the background the control would have had.
+    const bool editable = message == WM_CTLCOLOREDIT;
+    SetBkColor(dc, GetSysColor(editable ? COLOR_WINDOW : COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(editable ? COLOR_WINDOW : COLOR_BTNFACE));
+  }
+  return DefWindowProcW(window_, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    form->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  if (message == PostedWorkMessage()) {
+    RunPostedWork(lparam);
+    return 0;
+  }
+  auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == WM_NCDESTROY) {
+    DiscardPostedWork(window);
+    if (form) {
+      form->window_ = nullptr;
+      for (auto& record : form->controls_) record->window = nullptr;
+    }
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    return DefWindowProcW(window, message, wparam, lparam);
+  }
+  if (!form) return DefWindowProcW(window, message, wparam, lparam);
+  return form->Dispatch(message, wparam, lparam);
+}
+
+LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND: {
+      ControlRecord* record = RecordOf(reinterpret_cast<HWND>(lparam));
+      if (!record) break;
+      const UINT code = HIWORD(wparam);
+      // Copies: a handler may rebind or close the form.
+      if (code == BN_CLICKED && record->definition->kind == ControlKind::PushButton && record->clicked) {
+        Handler handler = record->clicked;
+        handler();
+      } else if (code == EN_KILLFOCUS && record->lostFocus) {
+        Handler handler = record->lostFocus;
+        handler();
+      }
+      return 0;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return ControlColour(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam), message);
+    case WM_SIZE:
+      if (createdRaised_ && sizeChanged_ && wparam != SIZE_MINIMIZED) {
+        Handler handler = sizeChanged_;
+        handler();
+      }
+      return 0;
+    case WM_CLOSE:
+      if (modal_) ReenableOthers();
+      break;
+    case WM_DESTROY:
+      if (quitOnClose_) PostQuitMessage(0);
+      break;
+  }
+  return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+LRESULT CALLBACK Form::ContainerProc(HWND container, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                     DWORD_PTR data) {
+  auto* form = reinterpret_cast<Form*>(data);
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_DRAWITEM:
+      if (form->window_) return SendMessageW(form->window_, message, wparam, lparam);
+      break;
+    case WM_ERASEBKGND: {
+      RECT client;
+      GetClientRect(container, &client);
+      FillRect(reinterpret_cast<HDC>(wparam), &client, GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(container, &Form::ContainerProc, 0);
+      break;
+  }
+  return DefSubclassProc(container, message, wparam, lparam);
+}
+
+}  // namespace ornivex

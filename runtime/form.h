@@ -1,0 +1,91 @@
+#pragma once
+// A top-level window built from its definition table, with its controls, their
+// fonts and colours, and the events the application binds to them.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/dialogs.h"
+#include "runtime/form_def.h"
+#include "runtime/handles.h"
+
+namespace ornivex {
+
+class Form {
+ public:
+  using Handler = std::function<void()>;
+
+  // Creates the window and all its controls, hidden. Null when the window could
+  // not be created.
+  static std::unique_ptr<Form> Create(const FormDef& definition);
+  ~Form();
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  HWND Handle() const { return window_; }
+  bool IsOpen() const { return window_ != nullptr; }
+  // The control of that name (GBK), or null.
+  HWND Control(std::string_view name) const;
+  // The common dialog of that name, or null.
+  OpenFileDialog* Dialog(std::string_view name);
+
+  // Event bindings. The created event is raised once, after the first Show.
+  void OnCreated(Handler handler) { created_ = std::move(handler); }
+  void OnSizeChanged(Handler handler) { sizeChanged_ = std::move(handler); }
+  void OnClicked(std::string_view control, Handler handler);
+  void OnLostFocus(std::string_view control, Handler handler);
+
+  // Closing this form ends the message loop.
+  void QuitOnClose(bool quit) { quitOnClose_ = quit; }
+
+  // Shows the window, paints it, then raises the created event.
+  void Show(int showCommand = SW_SHOWNORMAL);
+  // Shows the window modally: every other window of this thread is disabled
+  // until it closes. Returns once it is closed.
+  void ShowModal();
+
+ private:
+  struct ControlRecord {
+    std::string name;
+    HWND window = nullptr;
+    const ControlDef* definition = nullptr;
+    UniqueBrush background;
+    Handler clicked;
+    Handler lostFocus;
+  };
+
+  Form() = default;
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
+  bool CreateControls(const FormDef& definition);
+  HFONT FontFor(const FontDef* font);
+  ControlRecord* RecordOf(HWND control);
+  ControlRecord* RecordOf(std::string_view name);
+  LRESULT ControlColour(HDC dc, HWND control, UINT message);
+  void ReenableOthers();
+
+  HWND window_ = nullptr;
+  bool createdRaised_ = false;
+  bool quitOnClose_ = false;
+  bool modal_ = false;
+  std::vector<HWND> disabledByModal_;
+  Handler created_;
+  Handler sizeChanged_;
+  std::vector<std::unique_ptr<ControlRecord>> controls_;
+  std::map<std::string, OpenFileDialog, std::less<>> dialogs_;
+  std::vector<UniqueFont> fonts_;
+  UniqueIcon bigIcon_;
+  UniqueIcon smallIcon_;
+};
+
+// The font a control without a font of its own gets: the system's GUI font in
+// the Chinese character set.
+HFONT DefaultControlFont();
+
+}  // namespace ornivex

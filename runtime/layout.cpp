@@ -1,0 +1,36 @@
+#include "runtime/layout.h"
+
+#include <algorithm>
+
+namespace ornivex {
+
+Rect VisiblePictureArea(int boxWidth, int boxHeight, int pictureWidth, int pictureHeight) {
+  return Rect{0, 0, std::clamp(pictureWidth, 0, std::max(boxWidth, 0)),
+              std::clamp(pictureHeight, 0, std::max(boxHeight, 0))};
+}
+
+void RgbaToPremultipliedBgra(std::span<std::uint8_t> pixels) {
+  const std::size_t count = pixels.size() / 4;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint8_t* p = pixels.data() + i * 4;
+    const unsigned a = p[3];
+    // Rounded division by 255 keeps an opaque pixel exact and a clear one black.
+    const auto mul = [a](unsigned c) { return static_cast<std::uint8_t>((c * a + 127) / 255); };
+    const std::uint8_t r = mul(p[0]), g = mul(p[1]), b = mul(p[2]);
+    p[0] = b;
+    p[1] = g;
+    p[2] = r;
+  }
+}
+
+void RgbToBgra(std::span<const std::uint8_t> rgb, std::span<std::uint8_t> bgra) {
+  const std::size_t count = std::min(rgb.size() / 3, bgra.size() / 4);
+  for (std::size_t i = 0; i < count; ++i) {
+    bgra[i * 4 + 0] = rgb[i * 3 + 2];
+    bgra[i * 4 + 1] = rgb[i * 3 + 1];
+    bgra[i * 4 + 2] = rgb[i * 3 + 0];
+    bgra[i * 4 + 3] = 255;
+  }
+}
+
+}  // namespace ornivex

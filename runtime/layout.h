@@ -1,0 +1,34 @@
+#pragma once
+// Geometry and pixel arithmetic of the runtime, free of Windows headers.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace ornivex {
+
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+
+  int Right() const { return left + width; }
+  int Bottom() const { return top + height; }
+  bool Contains(const Rect& inner) const {
+    return inner.left >= left && inner.top >= top && inner.Right() <= Right() && inner.Bottom() <= Bottom();
+  }
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Part of a picture of the given size shown by a box that draws it unscaled at
+// its top-left corner: the picture's size clipped to the box.
+Rect VisiblePictureArea(int boxWidth, int boxHeight, int pictureWidth, int pictureHeight);
+
+// Converts RGBA pixels (as libpng delivers them) in place to the premultiplied
+// BGRA that GDI's AlphaBlend expects.
+void RgbaToPremultipliedBgra(std::span<std::uint8_t> pixels);
+
+// Expands packed RGB rows to opaque BGRA pixels.
+void RgbToBgra(std::span<const std::uint8_t> rgb, std::span<std::uint8_t> bgra);
+
+}  // namespace ornivex

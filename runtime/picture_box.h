@@ -1,0 +1,31 @@
+#pragma once
+// The picture box control: a child window that shows a picture unscaled at its
+// top-left corner, blending its alpha over the box's background.
+#include <windows.h>
+
+#include <optional>
+#include <span>
+#include <string>
+
+#include "runtime/picture_decode.h"
+
+namespace ornivex {
+
+inline constexpr wchar_t kPictureBoxClass[] = L"OrnivexPictureBox";
+
+bool RegisterPictureBoxClass();
+
+// PNG, JPEG or BMP, told apart by their first bytes.
+std::optional<Picture> DecodePictureFile(std::span<const std::uint8_t> bytes);
+
+// Gives the box its picture (replacing any earlier one) and repaints it.
+// False when the picture could not be turned into a bitmap.
+bool SetBoxPicture(HWND box, const Picture& picture);
+
+// Size of the picture the box shows; 0 x 0 when it has none.
+SIZE BoxPictureSize(HWND box);
+
+// The bytes of an RT_RCDATA resource of the executable.
+std::optional<std::string> LoadResourceBytes(int id);
+
+}  // namespace ornivex
