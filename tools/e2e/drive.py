@@ -1,0 +1,250 @@
+#!/usr/bin/env python3
+"""Drives a running Ornivex window on $DISPLAY as a person would, with xdotool:
+click "选择图片", type the picture's path into the open-file dialog, press
+Return, wait until the result box has filled and stopped changing, take a
+screenshot, click "保存结果", dismiss the message box and read the saved
+<number>.txt from the Wine desktop folder.
+
+    python3 tools/e2e/drive.py PICTURE [--prefix $WINEPREFIX] [--expected LINES.txt]
+                               [--screenshot OUT.png] [--timeout 90] [--json]
+
+Prints the recognised text, the saved file and the screenshot; with
+--expected also the character accuracy. Exit status: 0 done, 1 a step failed
+(window, dialog, message box or result file not seen), 2 accuracy below --min.
+"""
+
+import argparse
+import getpass
+import glob
+import hashlib
+import json
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import accuracy  # noqa: E402
+
+# Client positions inside the borderless main window (317 x 537).
+GROUP_BOX = (3, 29)                      # 分组框1, parent of the next three
+CHOOSE_BUTTON = (231, 21, 72, 24)        # 按钮1 "选择图片", in the group box
+RESULT_BOX = (6, 49, 297, 419)           # 编辑框2, in the group box
+SAVE_BUTTON = (67, 504, 80, 29)          # 按钮4 "保存结果", in the main window
+OPEN_DIALOG_TITLES = ("打开", "Open")
+
+
+class DriveError(Exception):
+    pass
+
+
+def run(*args, check=True):
+    done = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    if check and done.returncode != 0:
+        raise DriveError("%s failed: %s" % (" ".join(args), done.stderr.decode(errors="replace").strip()))
+    return done.stdout.decode(errors="replace")
+
+
+def xdotool(*args, check=True):
+    return run("xdotool", *args, check=check)
+
+
+def search(title_regex, visible=True):
+    args = ["search"] + (["--onlyvisible"] if visible else []) + ["--name", title_regex]
+    out = xdotool(*args, check=False)
+    return [w for w in out.split() if w.isdigit()]
+
+
+def wait_for(what, probe, timeout, interval=0.2):
+    deadline = time.monotonic() + timeout
+    while True:
+        result = probe()
+        if result:
+            return result
+        if time.monotonic() >= deadline:
+            raise DriveError("timed out after %.0f s waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+def geometry(window):
+    values = {}
+    for line in xdotool("getwindowgeometry", "--shell", window).splitlines():
+        key, _, value = line.partition("=")
+        values[key] = value
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def centre(origin, rect):
+    return origin[0] + rect[0] + rect[2] // 2, origin[1] + rect[1] + rect[3] // 2
+
+
+def click(x, y):
+    xdotool("mousemove", "--sync", str(x), str(y))
+    time.sleep(0.05)
+    xdotool("click", "1")
+
+
+def grab(x, y, w, h):
+    """Raw RGB pixels of a screen rectangle."""
+    done = subprocess.run(["/usr/bin/import", "-silent", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y),
+                           "+repage", "-depth", "8", "rgb:-"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    return hashlib.sha1(done.stdout).hexdigest() if done.returncode == 0 and done.stdout else None
+
+
+def screenshot(path, rect=None):
+    args = ["/usr/bin/import", "-silent", "-window", "root"]
+    if rect:
+        args += ["-crop", "%dx%d+%d+%d" % (rect[2], rect[3], rect[0], rect[1]), "+repage"]
+    subprocess.run(args + [path], check=True, stderr=subprocess.DEVNULL)
+    return path
+
+
+def windows_path(path):
+    """The path as Windows programs under Wine see it: Z:\\ and backslashes."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def desktop_folder(prefix):
+    """Where CSIDL_DESKTOPDIRECTORY lands on the Linux side. Wine makes
+    drive_c/users/<user>/Desktop a symbolic link to the XDG desktop folder,
+    to $HOME itself when there is none, so resolve it."""
+    user_dir = os.path.join(prefix, "drive_c", "users", getpass.getuser(), "Desktop")
+    candidates = [user_dir] + sorted(glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Desktop")))
+    for c in candidates:
+        if os.path.isdir(c) and "/users/Public/" not in c:
+            return os.path.realpath(c)
+    raise DriveError("no desktop folder in %s" % prefix)
+
+
+def newest_result(folder, since):
+    found = []
+    for path in glob.glob(os.path.join(folder, "*.txt")):
+        name = os.path.basename(path)[:-4]
+        try:
+            mtime = os.path.getmtime(path)
+        except OSError:
+            continue
+        if name.isdigit() and mtime >= since:
+            found.append((mtime, path))
+    return max(found)[1] if found else None
+
+
+def drive(args):
+    report = {"picture": os.path.abspath(args.picture)}
+    main = wait_for("the window titled %r" % args.title,
+                    lambda: search("^%s$" % args.title), args.window_timeout)[0]
+    x, y, w, h = geometry(main)
+    report["window"] = {"id": main, "x": x, "y": y, "width": w, "height": h}
+    group = (x + GROUP_BOX[0], y + GROUP_BOX[1])
+    box = (group[0] + RESULT_BOX[0], group[1] + RESULT_BOX[1], RESULT_BOX[2], RESULT_BOX[3])
+    before = grab(*box)
+
+    # 选择图片, or a key press for trying the mechanics on another program
+    if args.choose_key:
+        xdotool("windowfocus", "--sync", main, check=False)
+        xdotool("key", args.choose_key)
+    else:
+        click(*centre(group, CHOOSE_BUTTON))
+    titles = "^(%s)$" % "|".join(OPEN_DIALOG_TITLES)
+    dialog = wait_for("the open-file dialog", lambda: search(titles), args.dialog_timeout)[0]
+    time.sleep(0.3)  # let the dialog put the caret into its file name box
+    xdotool("windowfocus", dialog, check=False)
+    xdotool("type", "--delay", "15", windows_path(args.picture))
+    xdotool("key", "Return")
+    wait_for("the open-file dialog to close", lambda: dialog not in search(titles), args.dialog_timeout)
+    report["chosen_at"] = time.time()
+    if args.no_result:
+        return report
+
+    # The result box has filled when it differs from before and holds still.
+    deadline = time.monotonic() + args.timeout
+    last, still_since = before, None
+    filled = False
+    while time.monotonic() < deadline:
+        time.sleep(0.25)
+        now = grab(*box)
+        if now != last:
+            last, still_since = now, time.monotonic()
+        elif now != before and still_since is not None and time.monotonic() - still_since >= args.settle:
+            filled = True
+            break
+    report["result_box_changed"] = filled
+    report["fill_seconds"] = round(time.time() - report["chosen_at"], 2)
+    report["screenshot"] = screenshot(args.screenshot, (x, y, w, h))
+
+    if args.no_save:
+        return report
+    existing = set(search("."))
+    clicked_at = time.time() - 1  # file times have one-second steps on some systems
+    click(*centre((x, y), SAVE_BUTTON))
+    box_windows = wait_for("the save message box",
+                           lambda: [wid for wid in search(".") if wid not in existing and wid != main],
+                           args.dialog_timeout)
+    report["message_box"] = xdotool("getwindowname", box_windows[0], check=False).strip()
+    xdotool("windowfocus", box_windows[0], check=False)
+    xdotool("key", "Return")
+    wait_for("the message box to close", lambda: box_windows[0] not in search("."), args.dialog_timeout)
+
+    if args.prefix:
+        folder = desktop_folder(args.prefix)
+        report["desktop"] = folder
+        saved = newest_result(folder, clicked_at)
+        if saved is None:
+            raise DriveError("no result file saved in %s (message box %r)" % (folder, report["message_box"]))
+        with open(saved, "rb") as f:
+            data = f.read()
+        report["saved_file"] = saved
+        report["text"] = data.decode("gbk", "replace")
+        if args.expected:
+            with open(args.expected, encoding="utf-8") as f:
+                report["accuracy"] = round(accuracy.character_accuracy(f.read(), report["text"]), 4)
+    return report
+
+
+def parse_args(argv):
+    p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    p.add_argument("picture", help="picture to choose in the open-file dialog")
+    p.add_argument("--prefix", default=os.environ.get("WINEPREFIX"),
+                   help="the Wine prefix the program runs in (to find the desktop folder)")
+    p.add_argument("--expected", help="UTF-8 file with the lines the picture holds")
+    p.add_argument("--min", type=float, default=0.95, help="least character accuracy that passes")
+    p.add_argument("--screenshot", default=os.path.abspath("ornivex-result.png"))
+    p.add_argument("--title", default="Ornivex", help="title of the main window")
+    p.add_argument("--choose-key", help="press this key in the window instead of clicking 选择图片")
+    p.add_argument("--timeout", type=float, default=90, help="seconds to wait for the result box")
+    p.add_argument("--settle", type=float, default=1.5, help="seconds the result box must hold still")
+    p.add_argument("--window-timeout", type=float, default=60)
+    p.add_argument("--dialog-timeout", type=float, default=15)
+    p.add_argument("--no-result", action="store_true", help="stop after the dialog has closed")
+    p.add_argument("--no-save", action="store_true", help="do not click 保存结果")
+    p.add_argument("--json", action="store_true", help="print the report as JSON")
+    return p.parse_args(argv)
+
+
+def main(argv=None):
+    args = parse_args(sys.argv[1:] if argv is None else argv)
+    if not os.environ.get("DISPLAY"):
+        print("drive: no $DISPLAY", file=sys.stderr)
+        return 1
+    try:
+        report = drive(args)
+    except DriveError as e:
+        print("drive: %s" % e, file=sys.stderr)
+        return 1
+    if args.json:
+        print(json.dumps(report, ensure_ascii=False, indent=1))
+    else:
+        if "text" in report:
+            print(report["text"].replace("\r\n", "\n"))
+            print("-- saved: %s" % report["saved_file"])
+        if "screenshot" in report:
+            print("-- screenshot: %s" % report["screenshot"])
+        if "accuracy" in report:
+            print("-- character accuracy: %.4f" % report["accuracy"])
+    if "accuracy" in report and report["accuracy"] < args.min:
+        return 2
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
