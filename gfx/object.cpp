@@ -1,0 +1,81 @@
+#include "gfx/object.h"
+
+#include <climits>
+#include <cstring>
+
+#include "runtime/codepage.h"
+
+namespace ornivex::gfx {
+
+void GraphicsObject::SetNative(void* handle) {
+  if (owns_ && native_ && native_ != handle && GdiplusRunning()) DestroyNative();
+  native_ = handle;
+  owns_ = handle != nullptr;
+  OnSetNative(handle);
+}
+
+void GraphicsObject::ShallowCopyFrom(const GraphicsObject& other) {
+  if (&other == this) return;
+  void* handle = other.GetNative();
+  SetNative(handle);
+  owns_ = false;
+}
+
+void* GraphicsObject::Alloc(std::size_t bytes) { return g_flat.GdipAlloc(bytes); }
+
+void GraphicsObject::Free(void* block) {
+  if (block) g_flat.GdipFree(block);
+}
+
+void* GraphicsObject::Detach() {
+  void* handle = native_;
+  native_ = nullptr;
+  owns_ = false;
+  OnSetNative(nullptr);
+  return handle;
+}
+
+bool GraphicsObject::DeleteNative() {
+  if (!native_) return false;
+  const GpStatus status = DestroyNative();
+  native_ = nullptr;
+  owns_ = false;
+  OnSetNative(nullptr);
+  return StoreStatus(status);
+}
+
+void GraphicsObject::ReleaseOwned() noexcept {
+  if (owns_ && native_ && GdiplusRunning()) DestroyNative();
+  native_ = nullptr;
+  owns_ = false;
+}
+
+std::wstring TextToWide(const char* text) { return text ? GbkToWide(text) : std::wstring(); }
+
+std::wstring TextToWide(std::string_view text) {
+  // Text stops at its first zero byte, as the program's text always does.
+  const auto end = text.find('\0');
+  return GbkToWide(text.substr(0, end));
+}
+
+std::wstring BytesToWide(std::string_view utf16Bytes) {
+  std::wstring out(utf16Bytes.size() / sizeof(wchar_t), L'\0');
+  if (!out.empty()) std::memcpy(out.data(), utf16Bytes.data(), out.size() * sizeof(wchar_t));
+  const auto end = out.find(L'\0');
+  if (end != std::wstring::npos) out.resize(end);
+  return out;
+}
+
+std::string GuidToText(const GUID& guid) {
+  wchar_t buffer[40] = {};
+  if (StringFromGUID2(guid, buffer, 40) <= 0) return {};
+  return WideToGbk(buffer);
+}
+
+bool TextToGuid(std::string_view text, GUID& guid) {
+  std::wstring wide = TextToWide(text);
+  if (wide.empty()) return false;
+  return SUCCEEDED(CLSIDFromString(wide.c_str(), &guid));
+}
+
+}  // namespace ornivex::gfx

@@ -1,0 +1,238 @@
+#pragma once
+// The base of every wrapper class, and the forwarding machinery that turns one line
+// per member into a call of the flat function of the same name.
+//
+// A forwarded member takes the flat function's arguments after its own handle:
+//  - a wrapper object (or a pointer to one, which may be null) stands for its handle;
+//  - a variable stands for a pointer to it (a record such as a RectF, or a result
+//    the flat function writes); a temporary only where the function just reads it;
+//  - a plain integer is accepted for an enumeration (modes, units, flags).
+// Members that act return true exactly on Ok; members that read one value return the
+// value (whatever GDI+ left in it on failure, 0 when it wrote nothing). Either way the
+// status lands in LastStatus.
+#include "gfx/flat.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace ornivex::gfx {
+
+class GraphicsObject;
+
+namespace detail {
+
+// The parameter list of a flat function.
+template <class F>
+struct FlatSig;
+template <class R, class... P>
+struct FlatSig<R(WINGDIPAPI*)(P...)> {
+  template <std::size_t I>
+  using Param = std::tuple_element_t<I, std::tuple<P...>>;
+  using Last = Param<sizeof...(P) - 1>;
+  static constexpr std::size_t kCount = sizeof...(P);
+};
+
+// Turns one argument of a wrapper member into the flat function's parameter.
+template <class P, class A>
+P Arg(A&& a) {
+  using D = std::remove_cvref_t<A>;
+  if constexpr (std::is_base_of_v<GraphicsObject, D>) {
+    return static_cast<P>(a.GetNative());
+  } else if constexpr (std::is_pointer_v<D> && std::is_base_of_v<GraphicsObject, std::remove_cv_t<std::remove_pointer_t<D>>>) {
+    return a ? static_cast<P>(a->GetNative()) : nullptr;
+  } else if constexpr (std::is_pointer_v<P> && std::is_same_v<std::remove_cv_t<std::remove_pointer_t<P>>, D> &&
+                       (std::is_lvalue_reference_v<A> || std::is_const_v<std::remove_pointer_t<P>>)) {
+    return &a;  // a variable for a pointer; a temporary only where GDI+ just reads it
+  } else if constexpr (std::is_enum_v<P> && std::is_integral_v<D>) {
+    return static_cast<P>(a);
+  } else {
+    return std::forward<A>(a);
+  }
+}
+
+}  // namespace detail
+
+// Every wrapper class but MemoryStream and ToolTip derives from GraphicsObject. It
+// holds one GDI+ handle (`Native`).
+//
+// Ownership: an object owns the handle it created (or was handed through SetNative)
+// and deletes it when destroyed, unless it was deleted explicitly first or GDI+ has
+// been stopped since. Objects cannot be copied by accident; ShallowCopyFrom is the
+// one way to share a handle, and the copy made that way never deletes it on its own
+// destruction (only one holder may delete a shared handle, and the copy's explicit
+// delete member still works if the caller wants that holder to be the copy).
+class GraphicsObject {
+ public:
+  GraphicsObject() = default;
+  GraphicsObject(const GraphicsObject&) = delete;
+  GraphicsObject& operator=(const GraphicsObject&) = delete;
+  virtual ~GraphicsObject() = default;  // each class releases its handle in its own destructor
+
+  // The handle as an untyped pointer.
+  virtual void* GetNative() const { return native_; }
+  // Takes `handle` as this object's own. A different live handle this object owned
+  // is released first, so re-creating an object never leaks the old handle.
+  virtual void SetNative(void* handle);
+  // Shares `other`'s handle without taking ownership of it (see above).
+  virtual void ShallowCopyFrom(const GraphicsObject& other);
+  // Blocks from the GDI+ heap.
+  virtual void* Alloc(std::size_t bytes);
+  virtual void Free(void* block);
+
+  // Gives the handle up without deleting it; the object is empty afterwards.
+  void* Detach();
+  bool Empty() const { return native_ == nullptr; }
+  bool OwnsNative() const { return owns_ && native_ != nullptr; }
+
+ protected:
+  // Called with every handle SetNative stores; does nothing unless a class needs it.
+  virtual void OnSetNative(void* handle) {}
+  // Calls the class's delete function on the handle.
+  virtual GpStatus DestroyNative() = 0;
+
+  // The body of every deleting member: false without a GDI+ call when empty,
+  // otherwise the delete function's result; the object is empty afterwards.
+  bool DeleteNative();
+  // For destructors: releases an owned handle while GDI+ is still running.
+  void ReleaseOwned() noexcept;
+
+  template <class T>
+  T Handle() const {
+    return static_cast<T>(native_);
+  }
+
+  // Calls `fn(handle, args...)`; true on Ok.
+  template <class Fn, class... A>
+  bool Act(Fn fn, A&&... a) {
+    using Sig = detail::FlatSig<Fn>;
+    static_assert(Sig::kCount == sizeof...(A) + 1, "wrong number of arguments for the flat function");
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+      return StoreStatus(fn(Handle<typename Sig::template Param<0>>(),
+                            detail::Arg<typename Sig::template Param<I + 1>>(std::forward<A>(a))...));
+    }(std::index_sequence_for<A...>{});
+  }
+
+  // Calls `fn(handle, args..., &value)` and returns the value.
+  template <class Fn, class... A>
+  auto Get(Fn fn, A&&... a) {
+    using Sig = detail::FlatSig<Fn>;
+    static_assert(Sig::kCount == sizeof...(A) + 2, "wrong number of arguments for the flat function");
+    std::remove_pointer_t<typename Sig::Last> value{};
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+      StoreStatus(fn(Handle<typename Sig::template Param<0>>(),
+                     detail::Arg<typename Sig::template Param<I + 1>>(std::forward<A>(a))..., &value));
+    }(std::index_sequence_for<A...>{});
+    return value;
+  }
+
+  // Calls `fn(args..., &handle)` and takes the new handle (0 after a failure).
+  template <class Fn, class... A>
+  bool New(Fn fn, A&&... a) {
+    using Sig = detail::FlatSig<Fn>;
+    static_assert(Sig::kCount == sizeof...(A) + 1, "wrong number of arguments for the flat function");
+    std::remove_pointer_t<typename Sig::Last> handle{};
+    const GpStatus status = [&]<std::size_t... I>(std::index_sequence<I...>) {
+      return fn(detail::Arg<typename Sig::template Param<I>>(std::forward<A>(a))..., &handle);
+    }(std::index_sequence_for<A...>{});
+    SetNative(const_cast<void*>(static_cast<const void*>(handle)));
+    return StoreStatus(status);
+  }
+
+  // Applies `op` about the centre (x, y) with `translate`: appended, it is
+  // translate(-x, -y), op, translate(x, y); prepended, translate(x, y), op,
+  // translate(-x, -y); every step with the caller's order.
+  template <class TranslateFn, class Op>
+  bool AboutPoint(TranslateFn translate, REAL x, REAL y, Gdiplus::MatrixOrder order, Op op) {
+    const REAL s = order == Gdiplus::MatrixOrderAppend ? -1.0f : 1.0f;
+    return Act(translate, s * x, s * y, order) && op() && Act(translate, -s * x, -s * y, order);
+  }
+
+ private:
+  void* native_ = nullptr;
+  bool owns_ = false;
+};
+
+namespace detail {
+
+// Count-then-fetch: asks `count` for the element count, sizes `out` (zeroed) and
+// lets `fetch` fill it. An empty result is a success only when the count call was.
+template <class T, class CountFn, class FetchFn>
+bool FetchArray(std::vector<T>& out, CountFn count, FetchFn fetch) {
+  INT n = 0;
+  out.clear();
+  if (!StoreStatus(count(&n)) || n <= 0) return LastStatus == Gdiplus::Ok;
+  out.assign(static_cast<std::size_t>(n), T{});
+  if (StoreStatus(fetch(out.data(), n))) return true;
+  out.clear();
+  return false;
+}
+
+}  // namespace detail
+
+// One line per forwarded member. ACT: action (bool). GET: reads one value. NEW:
+// creates this object's handle. The _AS forms wrap a flat function of another name.
+#define GFX_ACT_AS(member, flat) \
+  template <class... A>          \
+  bool member(A&&... a) {        \
+    return Act(::ornivex::gfx::g_flat.flat, std::forward<A>(a)...); \
+  }
+#define GFX_GET_AS(member, flat) \
+  template <class... A>          \
+  auto member(A&&... a) {        \
+    return Get(::ornivex::gfx::g_flat.flat, std::forward<A>(a)...); \
+  }
+#define GFX_NEW_AS(member, flat) \
+  template <class... A>          \
+  bool member(A&&... a) {        \
+    return New(::ornivex::gfx::g_flat.flat, std::forward<A>(a)...); \
+  }
+#define GFX_ACT(name) GFX_ACT_AS(name, Gdip##name)
+#define GFX_GET(name) GFX_GET_AS(name, Gdip##name)
+#define GFX_NEW(name) GFX_NEW_AS(name, Gdip##name)
+
+// ScaleXTransformAt(sx, sy, x, y, order) and RotateXTransformAt(angle, x, y, order):
+// the scale or rotation about the centre (x, y).
+#define GFX_TRANSFORM_AT(kind)                                                                          \
+  bool Scale##kind##TransformAt(REAL sx, REAL sy, REAL x, REAL y,                                       \
+                                Gdiplus::MatrixOrder order = Gdiplus::MatrixOrderPrepend) {             \
+    return AboutPoint(::ornivex::gfx::g_flat.GdipTranslate##kind##Transform, x, y, order,              \
+                      [&] { return Act(::ornivex::gfx::g_flat.GdipScale##kind##Transform, sx, sy, order); }); \
+  }                                                                                                     \
+  bool Rotate##kind##TransformAt(REAL angle, REAL x, REAL y,                                            \
+                                 Gdiplus::MatrixOrder order = Gdiplus::MatrixOrderPrepend) {            \
+    return AboutPoint(::ornivex::gfx::g_flat.GdipTranslate##kind##Transform, x, y, order,              \
+                      [&] { return Act(::ornivex::gfx::g_flat.GdipRotate##kind##Transform, angle, order); }); \
+  }
+
+// The deleting member of a class: `member` calls `Gdip<member>` once, and again
+// returns false without a GDI+ call. The destructor releases what is still owned.
+#define GFX_DELETER(cls, member)                                                  \
+ public:                                                                          \
+  ~cls() override { ReleaseOwned(); }                                             \
+  bool member() { return DeleteNative(); }                                        \
+                                                                                  \
+ protected:                                                                       \
+  GpStatus DestroyNative() override {                                             \
+    using Sig = ::ornivex::gfx::detail::FlatSig<decltype(::ornivex::gfx::g_flat.Gdip##member)>; \
+    return ::ornivex::gfx::g_flat.Gdip##member(Handle<typename Sig::template Param<0>>()); \
+  }                                                                               \
+                                                                                  \
+ public:
+
+// Helpers used by the text members.
+
+// Program text (GBK) as UTF-16 with its terminator; an absent text is empty.
+std::wstring TextToWide(const char* text);
+std::wstring TextToWide(std::string_view text);
+// UTF-16 held in a byte buffer (the W members), up to its first zero character.
+std::wstring BytesToWide(std::string_view utf16Bytes);
+// GUIDs as brace text "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" and back.
+std::string GuidToText(const GUID& guid);
+bool TextToGuid(std::string_view text, GUID& guid);
+
+}  // namespace ornivex::gfx

@@ -1,0 +1,24 @@
+#include "gfx/pen.h"
+
+namespace ornivex::gfx {
+
+bool Pen::GetPenBrushFill(GraphicsObject& brush) {
+  Gdiplus::GpBrush* handle = nullptr;
+  const bool ok = Act(g_flat.GdipGetPenBrushFill, handle);
+  brush.SetNative(handle);
+  return ok;
+}
+
+bool Pen::GetPenDashArray(std::vector<REAL>& dashes) {
+  auto* pen = Handle<Gdiplus::GpPen*>();
+  return detail::FetchArray(dashes, [&](INT* n) { return g_flat.GdipGetPenDashCount(pen, n); },
+                    [&](REAL* data, INT n) { return g_flat.GdipGetPenDashArray(pen, data, n); });
+}
+
+bool Pen::GetPenCompoundArray(std::vector<REAL>& compounds) {
+  auto* pen = Handle<Gdiplus::GpPen*>();
+  return detail::FetchArray(compounds, [&](INT* n) { return g_flat.GdipGetPenCompoundCount(pen, n); },
+                    [&](REAL* data, INT n) { return g_flat.GdipGetPenCompoundArray(pen, data, n); });
+}
+
+}  // namespace ornivex::gfx

@@ -1,0 +1,63 @@
+#include "gfx/tooltip.h"
+
+#include <commctrl.h>
+
+#include "runtime/codepage.h"
+
+namespace ornivex::gfx {
+
+HWND ToolTip::Create(HWND owner, bool balloon) {
+  // The tooltip class lives in the common controls; make sure it is registered.
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  owner_ = owner;
+  const DWORD style = TTS_ALWAYSTIP | (balloon ? TTS_BALLOON : 0);
+  tip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  return tip_;
+}
+
+LRESULT ToolTip::SendTool(UINT message, UINT_PTR id, const RECT* rect, const wchar_t* text) {
+  if (!tip_) return 0;
+  TOOLINFOW info{};
+  info.cbSize = TTTOOLINFOW_V2_SIZE;
+  info.uFlags = TTF_SUBCLASS;
+  info.hwnd = owner_;
+  info.uId = id;
+  if (rect) info.rect = *rect;
+  info.hinst = nullptr;
+  info.lpszText = const_cast<wchar_t*>(text);
+  return SendMessageW(tip_, message, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+bool ToolTip::AddTool(const RECT& rect, std::string_view text, UINT_PTR id) {
+  const std::wstring wide = GbkToWide(text);
+  return SendTool(TTM_ADDTOOLW, id, &rect, wide.c_str()) != 0;
+}
+
+bool ToolTip::AddToolCallback(const RECT& rect, UINT_PTR id) {
+  return SendTool(TTM_ADDTOOLW, id, &rect, LPSTR_TEXTCALLBACKW) != 0;
+}
+
+void ToolTip::SetTipBkColor(COLORREF color) {
+  if (tip_) SendMessageW(tip_, TTM_SETTIPBKCOLOR, color, 0);
+}
+
+void ToolTip::SetTipTextColor(COLORREF color) {
+  if (tip_) SendMessageW(tip_, TTM_SETTIPTEXTCOLOR, color, 0);
+}
+
+void ToolTip::SetMaxTipWidth(int width) {
+  if (tip_) SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, width);
+}
+
+void ToolTip::DelTool(UINT_PTR id) { SendTool(TTM_DELTOOLW, id, nullptr, nullptr); }
+
+void ToolTip::NewToolRect(UINT_PTR id, const RECT& rect) { SendTool(TTM_NEWTOOLRECTW, id, &rect, nullptr); }
+
+void ToolTip::UpdateTipText(UINT_PTR id, std::string_view text) {
+  const std::wstring wide = GbkToWide(text);
+  SendTool(TTM_UPDATETIPTEXTW, id, nullptr, wide.c_str());
+}
+
+}  // namespace ornivex::gfx
