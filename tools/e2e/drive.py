@@ -32,6 +32,7 @@ CHOOSE_BUTTON = (231, 21, 72, 24)        # 按钮1 "选择图片", in the group 
 RESULT_BOX = (6, 49, 297, 419)           # 编辑框2, in the group box
 SAVE_BUTTON = (67, 504, 80, 29)          # 按钮4 "保存结果", in the main window
 OPEN_DIALOG_TITLES = ("打开", "Open")
+SAVED_TITLE = "提示"                      # caption of the "file saved" message box
 
 
 class DriveError(Exception):
@@ -169,6 +170,8 @@ def drive(args):
             filled = True
             break
     report["result_box_changed"] = filled
+    if not filled:
+        print("drive: the result box did not fill within %.0f s" % args.timeout, file=sys.stderr)
     report["fill_seconds"] = round(time.time() - report["chosen_at"], 2)
     report["screenshot"] = screenshot(args.screenshot, (x, y, w, h))
 
@@ -190,7 +193,10 @@ def drive(args):
         report["desktop"] = folder
         saved = newest_result(folder, clicked_at)
         if saved is None:
-            raise DriveError("no result file saved in %s (message box %r)" % (folder, report["message_box"]))
+            if report["message_box"] != SAVED_TITLE:
+                raise DriveError("the program saved nothing: the result box was empty or the save failed "
+                                 "(message box %r)" % report["message_box"])
+            raise DriveError("the program reported a save, but no new <number>.txt is in %s" % folder)
         with open(saved, "rb") as f:
             data = f.read()
         report["saved_file"] = saved

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The program's whole job, end to end: starts the loopback stand-ins, opens the
+# local build of Ornivex.exe under Wine, has tools/e2e/drive.py choose the
+# picture, wait for the result and save it, prints the recognised text and the
+# screenshot's path, and stops everything it started.
+#   usage: tools/e2e/run_job.sh [PICTURE]
+# Without a picture it uses the bundled sample (resources/sample/sample.png) and
+# reports the character accuracy against its known lines; a picture made by
+# render_sample.sh is checked against the .txt written beside it.
+# Settings (environment): ORNIVEX_BUILD (build folder of the local preset,
+# default build/local), ORNIVEX_EXE, ORNIVEX_RESULTS (where the screenshot and
+# the stand-ins' request record go, default $ORNIVEX_BUILD/e2e), LANG (default
+# zh_CN.UTF-8). Uses $DISPLAY when set, otherwise a private Xvfb display.
+set -uo pipefail
+here=$(cd "$(dirname "$0")/../.." && pwd)
+build=${ORNIVEX_BUILD:-$here/build/local}
+exe=${ORNIVEX_EXE:-$build/app/Ornivex.exe}
+results=${ORNIVEX_RESULTS:-$build/e2e}
+prefix=$build/wineprefix
+export LANG=${LANG:-zh_CN.UTF-8}
+[ "$LANG" = C ] || [ "$LANG" = POSIX ] && export LANG=zh_CN.UTF-8
+export LC_ALL=$LANG
+
+picture=${1:-$here/resources/sample/sample.png}
+if [ ! -f "$picture" ]; then echo "run_job: no picture at $picture" >&2; exit 1; fi
+picture=$(cd "$(dirname "$picture")" && pwd)/$(basename "$picture")
+expected=
+[ -f "${picture%.*}.txt" ] && expected=${picture%.*}.txt
+if [ ! -f "$exe" ]; then
+  echo "run_job: $exe not built (cmake --preset local && cmake --build --preset local)" >&2
+  exit 1
+fi
+mkdir -p "$results"
+rm -rf "$results/requests"
+
+. "$here/scripts/xvfb.sh"
+standins_pid= program_pid=
+cleanup() {
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+    kill "$program_pid" 2>/dev/null
+    wait "$program_pid" 2>/dev/null
+  fi
+  if [ -n "$standins_pid" ]; then
+    kill -TERM "$standins_pid" 2>/dev/null
+    wait "$standins_pid" 2>/dev/null
+  fi
+  ornivex_stop_display
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [ -z "${DISPLAY:-}" ]; then
+  ornivex_start_display || exit 1
+fi
+
+# The stand-ins on the ports the local build was configured with.
+python3 "$here/standins/standins.py" --record-dir "$results/requests" >"$results/standins.log" 2>&1 &
+standins_pid=$!
+for _ in $(seq 1 50); do
+  grep -q '^standins: ready' "$results/standins.log" 2>/dev/null && break
+  kill -0 "$standins_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if ! grep -q '^standins: ready' "$results/standins.log"; then
+  echo "run_job: the stand-ins did not start:" >&2
+  cat "$results/standins.log" >&2
+  standins_pid=
+  exit 1
+fi
+
+# The program, in the build's Wine prefix (created on first use).
+"$here/scripts/wine-run.sh" "$prefix" "$exe" >"$results/program.log" 2>&1 &
+program_pid=$!
+
+args=("$picture" --prefix "$prefix" --screenshot "$results/screenshot.png")
+[ -n "$expected" ] && args+=(--expected "$expected")
+WINEPREFIX=$prefix python3 "$here/tools/e2e/drive.py" "${args[@]}"
+rc=$?
+echo "-- requests the stand-ins received: $results/requests"
+exit $rc
