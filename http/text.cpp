@@ -1,6 +1,8 @@
 #include "http/text.h"
 
-#include <unordered_set>
+#include <cstdint>
+#include <cstring>
+#include <functional>
 
 namespace ornivex {
 namespace {
@@ -44,10 +46,74 @@ std::vector<std::string_view> SplitCookiePairs(std::string_view text) {
   return pairs;
 }
 
+// A set of views into text that outlives it: open addressing over one flat
+// array, so large cookie texts cost one probe per item rather than a heap node.
+class ViewSet {
+ public:
+  explicit ViewSet(std::size_t expected) {
+    std::size_t capacity = 16;
+    while (capacity < expected * 2) capacity *= 2;
+    slots_.resize(capacity);
+  }
+  // True when `key` was not in the set yet.
+  bool Insert(std::string_view key) {
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    const std::size_t hash = std::hash<std::string_view>{}(key);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      Slot& slot = slots_[i];
+      if (!slot.used) {
+        slot = {key, hash, true};
+        ++count_;
+        return true;
+      }
+      if (slot.hash == hash && slot.key == key) return false;
+    }
+  }
+
+ private:
+  struct Slot {
+    std::string_view key;
+    std::size_t hash = 0;
+    bool used = false;
+  };
+  void Grow() {
+    std::vector<Slot> old(slots_.size() * 2);
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+      if (!slot.used) continue;
+      std::size_t i = slot.hash & mask;
+      while (slots_[i].used) i = (i + 1) & mask;
+      slots_[i] = slot;
+    }
+  }
+  std::vector<Slot> slots_;
+  std::size_t count_ = 0;
+};
+
 constexpr std::string_view kDeletedMark = "=deleted";
 
 bool IsDeletionMarker(std::string_view pair) {
   return pair.size() >= kDeletedMark.size() && pair.substr(pair.size() - kDeletedMark.size()) == kDeletedMark;
+}
+
+// Moves the character boundary `at` forward until it reaches or passes
+// `target`. Eight bytes without the high bit are eight one-byte characters, so
+// ASCII runs are crossed a word at a time.
+std::size_t WalkTo(std::string_view text, std::size_t at, std::size_t target) {
+  while (at < target) {
+    if (target - at >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, text.data() + at, 8);
+      if ((word & 0x8080808080808080ull) == 0) {
+        at += 8;
+        continue;
+      }
+    }
+    at += GbkCharLength(text, at);
+  }
+  return at;
 }
 
 std::size_t StartOffset(long long start) { return start < 1 ? 0 : static_cast<std::size_t>(start - 1); }
@@ -72,7 +138,7 @@ std::size_t FindGbk(std::string_view text, std::string_view needle, std::size_t 
     // character; both cursors only move forward, so this stays linear.
     std::size_t hit = text.find(needle, from);
     while (hit != std::string_view::npos) {
-      while (boundary < hit) boundary += GbkCharLength(text, boundary);
+      boundary = WalkTo(text, boundary, hit);
       if (boundary == hit) return hit;
       hit = text.find(needle, boundary);
     }
@@ -171,7 +237,7 @@ long long IndexOfText(std::span<const std::string> list, std::string_view text) 
 
 std::string JoinDistinct(std::string_view text, std::string_view separator) {
   if (text.empty() || separator.empty()) return std::string(text);
-  std::unordered_set<std::string_view> seen;
+  ViewSet seen(16);
   std::string out;
   out.reserve(text.size());
   bool first = true;
@@ -181,7 +247,7 @@ std::string JoinDistinct(std::string_view text, std::string_view separator) {
     const bool lastPiece = hit == std::string_view::npos;
     if (lastPiece) hit = text.size();
     const std::string_view piece = text.substr(from, hit - from);
-    if (seen.insert(piece).second) {
+    if (seen.Insert(piece)) {
       if (!first) out.append(separator);
       out.append(piece);
       first = false;
@@ -194,19 +260,25 @@ std::string JoinDistinct(std::string_view text, std::string_view separator) {
 
 std::string MergeCookies(std::string_view oldCookies, std::string_view newCookies) {
   std::vector<std::string_view> pairs = SplitCookiePairs(TrimSpaces(newCookies));
-  std::unordered_set<std::string_view> names;
-  names.reserve(pairs.size() * 2);
-  for (std::string_view pair : pairs) names.insert(CookieName(pair));
+  const std::vector<std::string_view> oldPairs = SplitCookiePairs(TrimSpaces(oldCookies));
+  const std::size_t newCount = pairs.size();
+  ViewSet names(newCount + oldPairs.size());
+  // Identical pairs can only come from the new text (an old pair never shares
+  // a name with an earlier pair), and only when a name repeats there.
+  bool repeatedName = false;
+  for (std::size_t i = 0; i < newCount; ++i) repeatedName |= !names.Insert(CookieName(pairs[i]));
   // An old pair survives only when no pair before it (new, or an old one that
   // survived) carries its name.
-  for (std::string_view pair : SplitCookiePairs(TrimSpaces(oldCookies)))
-    if (names.insert(CookieName(pair)).second) pairs.push_back(pair);
+  for (std::string_view pair : oldPairs)
+    if (names.Insert(CookieName(pair))) pairs.push_back(pair);
 
-  std::unordered_set<std::string_view> written;
-  written.reserve(pairs.size() * 2);
+  ViewSet written(16);
   std::string out;
-  for (std::string_view pair : pairs) {
-    if (IsDeletionMarker(pair) || !written.insert(pair).second) continue;
+  out.reserve(newCookies.size() + oldCookies.size());
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    const std::string_view pair = pairs[i];
+    if (IsDeletionMarker(pair)) continue;
+    if (repeatedName && i < newCount && !written.Insert(pair)) continue;
     if (!out.empty()) out += "; ";
     out.append(pair);
   }
