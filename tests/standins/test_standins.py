@@ -22,6 +22,7 @@ sys.path.insert(0, str(REPO / "standins"))
 sys.path.insert(0, str(REPO / "tools" / "e2e"))
 
 import accuracy  # noqa: E402
+import drive  # noqa: E402
 import ocrservice  # noqa: E402
 
 CLIENT_ID = "Qx7kWm2LpR9tZa4VnB8cYe3D"
@@ -411,6 +412,44 @@ class LifecycleTest(unittest.TestCase):
         self.assertEqual(rc, 0)
         self.assertIn("stopped", rest)
         self.assertLess(time.monotonic() - started, 5)
+
+
+class DriverHelpersTest(unittest.TestCase):
+    """The parts of the xdotool driver that need no display."""
+
+    def test_click_points_of_the_main_window_controls(self):
+        group = (50 + drive.GROUP_BOX[0], 50 + drive.GROUP_BOX[1])
+        self.assertEqual(drive.centre(group, drive.CHOOSE_BUTTON), (320, 112))
+        self.assertEqual(drive.centre((50, 50), drive.SAVE_BUTTON), (157, 568))
+
+    def test_windows_path_of_a_linux_path(self):
+        self.assertEqual(drive.windows_path("/tmp/a b/x.png"), "Z:\\tmp\\a b\\x.png")
+
+    def test_desktop_folder_follows_wines_link_and_skips_public(self):
+        import getpass
+        with tempfile.TemporaryDirectory() as d:
+            home = os.path.join(d, "home")
+            os.makedirs(home)
+            users = os.path.join(d, "prefix", "drive_c", "users")
+            os.makedirs(os.path.join(users, "Public", "Desktop"))
+            os.makedirs(os.path.join(users, getpass.getuser()))
+            os.symlink(home, os.path.join(users, getpass.getuser(), "Desktop"))
+            self.assertEqual(drive.desktop_folder(os.path.join(d, "prefix")), os.path.realpath(home))
+            with self.assertRaises(drive.DriveError):
+                drive.desktop_folder(os.path.join(d, "no-prefix"))
+
+    def test_newest_result_takes_only_numbered_files_written_after_the_click(self):
+        with tempfile.TemporaryDirectory() as d:
+            def write(name, age):
+                path = os.path.join(d, name)
+                Path(path).write_bytes(b"x")
+                os.utime(path, (time.time() - age, time.time() - age))
+            write("20417.txt", 100)
+            write("555.txt", 5)
+            write("999.txt", 2)
+            write("notes.txt", 0)
+            self.assertEqual(drive.newest_result(d, time.time() - 10), os.path.join(d, "999.txt"))
+            self.assertIsNone(drive.newest_result(d, time.time() - 1))
 
 
 class RenderTest(unittest.TestCase):
