@@ -1,6 +1,9 @@
 #include "app/multipart.h"
 
+#include <algorithm>
 #include <random>
+
+#include "http/text.h"
 
 namespace ornivex {
 
@@ -18,13 +21,6 @@ constexpr std::string_view kBodyTail = "\r\n------WebKitFormBoundary4C4GSVIylEQB
 
 constexpr std::string_view kClientId = "Qx7kWm2LpR9tZa4VnB8cYe3D";
 constexpr std::string_view kClientSecret = "Hf6sJ2qT9wLm4Xr8Kp1Zc5Vb7Ng3Dy0E";
-
-bool IsGbkLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-
-// Length of the GBK character at i: 2 for a lead byte with a byte after it.
-std::size_t GbkCharLength(std::string_view text, std::size_t i) {
-  return IsGbkLead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-}
 
 std::string_view WithoutTrailingSlash(std::string_view base) {
   while (!base.empty() && base.back() == '/') base.remove_suffix(1);
@@ -133,6 +129,43 @@ std::string PictureFileName(std::string_view path) {
     i += len;
   }
   return std::string(path.substr(start));
+}
+
+std::string AccessTokenFromReply(std::string_view reply) {
+  return TextBetween(reply, "\"access_token\":\"", "\",");
+}
+
+std::vector<std::string> RecognisedLines(std::string_view reply) {
+  constexpr std::string_view kSpaced = "{\"words\": \"";
+  constexpr std::string_view kCompact = "{\"words\":\"";
+  constexpr std::string_view kRight = "\"}";
+  constexpr auto npos = std::string_view::npos;
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < reply.size()) {
+    // Whichever layout comes first; the two can never start at the same byte.
+    const std::size_t spaced = FindGbk(reply, kSpaced, pos, true);
+    const std::size_t compact = FindGbk(reply, kCompact, pos, true);
+    const std::size_t left = std::min(spaced, compact);
+    if (left == npos) break;
+    const std::size_t afterLeft = left + (left == spaced ? kSpaced.size() : kCompact.size());
+    const std::size_t right = FindGbk(reply, kRight, afterLeft, true);
+    if (right == npos) break;
+    const std::string_view line = TrimSpaces(reply.substr(afterLeft, right - afterLeft));
+    if (line.empty()) {
+      pos = afterLeft;
+    } else {
+      lines.emplace_back(line);
+      pos = right;
+    }
+  }
+  return lines;
+}
+
+std::string ResultBoxText(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += ApplyLineBreakRule(line);
+  return text;
 }
 
 }  // namespace ornivex

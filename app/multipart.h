@@ -1,11 +1,13 @@
 #pragma once
 // The byte-exact pieces of the OCR workflow that need no Windows call: the
 // upload body and its header line, the picture's public URL, the recognition
-// request, the line break rule for recognised lines and the file name of a
-// chosen picture. Text here is GBK bytes in std::string; bodies are bytes.
+// request, reading the token and the recognised lines out of the replies, the
+// line break rule and the file name of a chosen picture. Text here is GBK
+// bytes in std::string; bodies are bytes.
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ornivex {
 
@@ -67,5 +69,22 @@ std::string ApplyLineBreakRule(std::string_view line);
 // holds none. A double-byte character whose trail byte is 0x5C (such as
 // 淺, 9C 5C) is not taken for a backslash.
 std::string PictureFileName(std::string_view path);
+
+// --- Reading the service's replies (GBK text, after conversion from UTF-8). ---
+
+// The access token: the text after the key "access_token":" up to the next
+// "," wherever the member stands in the object. Empty when the key is missing
+// or the token is the object's last member (no "," follows it).
+std::string AccessTokenFromReply(std::string_view reply);
+
+// The recognised lines, in reply order: every value that follows
+// {"words": " or {"words":" (letters in any case) up to the next "}, trimmed of
+// ASCII and full-width spaces; values that trim to nothing are dropped. JSON
+// escapes are not decoded.
+std::vector<std::string> RecognisedLines(std::string_view reply);
+
+// What the result box holds after the lines are appended one after the other,
+// each with the line break rule applied and nothing between them.
+std::string ResultBoxText(const std::vector<std::string>& lines);
 
 }  // namespace ornivex

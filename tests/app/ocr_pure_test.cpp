@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "app/multipart.h"
 
@@ -117,6 +118,49 @@ TEST(PictureFileNameTest, TrailByte5CIsNotABackslash) {
   // the folder itself ends in 淺: its trail byte is not the separator either
   EXPECT_EQ(PictureFileName("D:\\\x9C\x5C\\a.png"), "a.png");
   EXPECT_EQ(PictureFileName("\x9C\x5C\x9C\x5C"), "\x9C\x5C\x9C\x5C");
+}
+
+TEST(TokenReply, FoundWhereverTheMemberStandsButNotAsLastMember) {
+  EXPECT_EQ(AccessTokenFromReply("{\"access_token\":\"24.abc.2592000\",\"expires_in\":2592000}"), "24.abc.2592000");
+  // the service's own layout: refresh_token first, access_token in the middle
+  EXPECT_EQ(AccessTokenFromReply("{\"refresh_token\":\"25.r\",\"expires_in\":2592000,"
+                                 "\"access_token\":\"24.mid\",\"scope\":\"x\"}"),
+            "24.mid");
+  EXPECT_EQ(AccessTokenFromReply("{\"expires_in\":1,\"access_token\":\"24.last\"}"), "");
+  EXPECT_EQ(AccessTokenFromReply("{\"error\":\"invalid_client\",\"error_description\":\"unknown client id\"}"), "");
+  EXPECT_EQ(AccessTokenFromReply(""), "");
+}
+
+TEST(RecognitionReply, LinesOfBothLayoutsInReplyOrder) {
+  const std::string reply =
+      "{\"log_id\": 1, \"words_result\": [{\"words\": \"one\"}, {\"words\":\"two\"},"
+      "{\"WORDS\": \"three\"}, {\"words\":\"four\"}]}";
+  EXPECT_EQ(RecognisedLines(reply), (std::vector<std::string>{"one", "two", "three", "four"}));
+}
+
+TEST(RecognitionReply, FillsTheBoxWithBreaksAfterFullStopsOnly) {
+  // 第一行。 then "second line": 第一行。 CR LF four spaces second line, nothing after.
+  const std::string reply = "{\"words_result_num\": 2, \"words_result\": [{\"words\": \"\xB5\xDA\xD2\xBB\xD0\xD0\xA1\xA3\"},"
+                            " {\"words\": \"second line\"}]}";
+  EXPECT_EQ(ResultBoxText(RecognisedLines(reply)), "\xB5\xDA\xD2\xBB\xD0\xD0\xA1\xA3\r\n    second line");
+}
+
+TEST(RecognitionReply, BlankLinesDroppedAndErrorRepliesGiveNothing) {
+  // only ASCII spaces, only full-width spaces (A1 A1), empty: all dropped;
+  // the search goes on after a dropped value.
+  const std::string reply =
+      "[{\"words\": \"   \"}, {\"words\":\"\xA1\xA1\xA1\xA1\"}, {\"words\": \"\"}, {\"words\": \" \xA1\xA1kept \"}]";
+  EXPECT_EQ(RecognisedLines(reply), std::vector<std::string>{"kept"});
+  EXPECT_TRUE(RecognisedLines("{\"error_code\":110,\"error_msg\":\"Access token invalid or no longer valid\"}").empty());
+  EXPECT_TRUE(RecognisedLines("").empty());
+  EXPECT_TRUE(RecognisedLines("{\"words\": \"never closed").empty());
+  EXPECT_EQ(ResultBoxText({}), "");
+}
+
+TEST(RecognitionReply, EscapesStayAndAnEscapedQuoteBeforeABraceEndsTheValue) {
+  EXPECT_EQ(RecognisedLines("{\"words\": \"a \\\"q\\\" \\u4e00\"}"),
+            std::vector<std::string>{"a \\\"q\\\" \\u4e00"});
+  EXPECT_EQ(RecognisedLines("{\"words\": \"x\\\"}y\"}"), std::vector<std::string>{"x\\"});
 }
 
 }  // namespace
