@@ -401,6 +401,23 @@ class LifecycleTest(unittest.TestCase):
         self.assertEqual(done.returncode, 1)
         self.assertIn("cannot listen", done.stderr)
 
+    def test_pictures_kept_in_a_folder_outlive_the_process(self):
+        with tempfile.TemporaryDirectory() as d:
+            first = StandIns("--only", "image", "--store", d)
+            try:
+                status, _, _ = request(first.image, "POST", "/uploadheadimg.php", upload_body(20417, b"\x00pic\r\n"),
+                                       {"Content-Type": UPLOAD_TYPE})
+                self.assertEqual(status, 200)
+            finally:
+                first.stop()
+            self.assertEqual(Path(d, "20417.png").read_bytes(), b"\x00pic\r\n")
+            self.assertEqual(sorted(os.listdir(d)), ["20417.png"])  # no partial files left
+            second = StandIns("--only", "image", "--store", d)
+            try:
+                self.assertEqual(request(second.image, "GET", "/photo/20417.png")[2], b"\x00pic\r\n")
+            finally:
+                second.stop()
+
     def test_sigterm_stops_promptly_with_a_request_in_flight(self):
         s = StandIns("--delay", "30")
         conn = socket.create_connection(("127.0.0.1", urllib.parse.urlsplit(s.ocr).port))
