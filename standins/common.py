@@ -5,6 +5,7 @@ import base64
 import json
 import os
 import re
+import sys
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
@@ -275,6 +276,13 @@ class Server(ThreadingHTTPServer):
         self.recorder = recorder
         self.quiet = quiet
         super().__init__(address, handler)
+
+    def handle_error(self, request, client_address):
+        # A client that hangs up mid-reply (the OCR service stops reading a
+        # picture above its size limit) is no fault of the stand-in.
+        if isinstance(sys.exc_info()[1], (ConnectionError, TimeoutError)):
+            return
+        super().handle_error(request, client_address)
 
     def base_url(self):
         host, port = self.server_address[:2]
