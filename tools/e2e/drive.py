@@ -19,8 +19,10 @@ import glob
 import hashlib
 import json
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -130,8 +132,25 @@ def newest_result(folder, since):
     return max(found)[1] if found else None
 
 
+def typeable_picture(path):
+    """xdotool cannot type characters outside ASCII into Wine's dialogs; such a
+    picture is chosen through an ASCII-named copy instead."""
+    path = os.path.abspath(path)
+    if windows_path(path).isascii():
+        return path
+    folder = tempfile.mkdtemp(prefix="ornivex-pick-")
+    ext = os.path.splitext(path)[1]
+    copy = os.path.join(folder, "picture" + (ext if ext.isascii() else ".png"))
+    shutil.copyfile(path, copy)
+    print("drive: %s cannot be typed into the dialog; choosing a copy, %s" % (path, copy), file=sys.stderr)
+    return copy
+
+
 def drive(args):
     report = {"picture": os.path.abspath(args.picture)}
+    chosen = typeable_picture(args.picture)
+    if chosen != report["picture"]:
+        report["typed_copy"] = chosen
     main = wait_for("the window titled %r" % args.title,
                     lambda: search("^%s$" % args.title), args.window_timeout)[0]
     x, y, w, h = geometry(main)
@@ -150,7 +169,7 @@ def drive(args):
     dialog = wait_for("the open-file dialog", lambda: search(titles), args.dialog_timeout)[0]
     time.sleep(0.3)  # let the dialog put the caret into its file name box
     xdotool("windowfocus", dialog, check=False)
-    xdotool("type", "--delay", "15", windows_path(args.picture))
+    xdotool("type", "--delay", "15", windows_path(chosen))
     xdotool("key", "Return")
     wait_for("the open-file dialog to close", lambda: dialog not in search(titles), args.dialog_timeout)
     report["chosen_at"] = time.time()
@@ -237,6 +256,9 @@ def main(argv=None):
     except DriveError as e:
         print("drive: %s" % e, file=sys.stderr)
         return 1
+    finally:
+        for folder in glob.glob(os.path.join(tempfile.gettempdir(), "ornivex-pick-*")):
+            shutil.rmtree(folder, ignore_errors=True)
     if args.json:
         print(json.dumps(report, ensure_ascii=False, indent=1))
     else:
