@@ -132,6 +132,9 @@ def newest_result(folder, since):
     return max(found)[1] if found else None
 
 
+_copies = []  # folders of ASCII-named copies, removed when the driver ends
+
+
 def typeable_picture(path):
     """xdotool cannot type characters outside ASCII into Wine's dialogs; such a
     picture is chosen through an ASCII-named copy instead."""
@@ -139,6 +142,7 @@ def typeable_picture(path):
     if windows_path(path).isascii():
         return path
     folder = tempfile.mkdtemp(prefix="ornivex-pick-")
+    _copies.append(folder)
     ext = os.path.splitext(path)[1]
     copy = os.path.join(folder, "picture" + (ext if ext.isascii() else ".png"))
     shutil.copyfile(path, copy)
@@ -257,7 +261,7 @@ def main(argv=None):
         print("drive: %s" % e, file=sys.stderr)
         return 1
     finally:
-        for folder in glob.glob(os.path.join(tempfile.gettempdir(), "ornivex-pick-*")):
+        for folder in _copies:
             shutil.rmtree(folder, ignore_errors=True)
     if args.json:
         print(json.dumps(report, ensure_ascii=False, indent=1))
