@@ -6,25 +6,36 @@
 
 namespace ornivex {
 
+std::size_t ConvertToWide(std::string_view text, unsigned codePage, unsigned long flags, std::span<wchar_t> out) {
+  if (text.empty() || text.size() > INT_MAX || out.size() > INT_MAX) return 0;
+  const int n = MultiByteToWideChar(codePage, flags, text.data(), static_cast<int>(text.size()),
+                                    out.empty() ? nullptr : out.data(), static_cast<int>(out.size()));
+  return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+std::size_t ConvertFromWide(std::wstring_view wide, unsigned codePage, unsigned long flags, std::span<char> out) {
+  if (wide.empty() || wide.size() > INT_MAX || out.size() > INT_MAX) return 0;
+  const int n = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()),
+                                    out.empty() ? nullptr : out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+  return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+// Measure, then convert into a buffer of exactly that size: fresh memory is the
+// expensive part of converting large texts, so none is allocated in excess.
+
 std::wstring MultiByteToWide(std::string_view text, unsigned codePage, unsigned long flags) {
-  if (text.empty() || text.size() > INT_MAX) return {};
-  const int len = static_cast<int>(text.size());
-  const int n = MultiByteToWideChar(codePage, flags, text.data(), len, nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  const int done = MultiByteToWideChar(codePage, flags, text.data(), len, out.data(), n);
-  out.resize(done > 0 ? static_cast<size_t>(done) : 0);
+  const std::size_t n = ConvertToWide(text, codePage, flags, {});
+  if (n == 0) return {};
+  std::wstring out(n, L'\0');
+  out.resize(ConvertToWide(text, codePage, flags, out));
   return out;
 }
 
 std::string WideToMultiByte(std::wstring_view wide, unsigned codePage, unsigned long flags) {
-  if (wide.empty() || wide.size() > INT_MAX) return {};
-  const int len = static_cast<int>(wide.size());
-  const int n = WideCharToMultiByte(codePage, flags, wide.data(), len, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string out(static_cast<size_t>(n), '\0');
-  const int done = WideCharToMultiByte(codePage, flags, wide.data(), len, out.data(), n, nullptr, nullptr);
-  out.resize(done > 0 ? static_cast<size_t>(done) : 0);
+  const std::size_t n = ConvertFromWide(wide, codePage, flags, {});
+  if (n == 0) return {};
+  std::string out(n, '\0');
+  out.resize(ConvertFromWide(wide, codePage, flags, out));
   return out;
 }
 

@@ -75,5 +75,27 @@ TEST(CodePages, LargeMixedTextRoundTrips) {
   EXPECT_EQ(Utf8ToGbk(Utf16ToMultiByte(GbkToUtf16(gbk), 65001)), gbk);
 }
 
+TEST(CodePages, LongUtf8TextConvertsLikeItsPieces) {
+  // One-, two-, three- and four-byte sequences (a, é, 中, U+1F600) in an 11-byte
+  // unit, repeated well past any internal slice size, so sequences straddle
+  // every possible cut. The result must be the unit's own result repeated.
+  const std::string unit = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80z";
+  const std::string piece = Utf8ToGbk(unit);
+  ASSERT_FALSE(piece.empty());
+  std::string text, expected;
+  for (int i = 0; i < 30000; ++i) {
+    text += unit;
+    expected += piece;
+  }
+  EXPECT_EQ(Utf8ToGbk(text), expected);
+
+  // Invalid bytes in a long text cost at most their place, never the rest.
+  std::string broken(200000, 'x');
+  for (std::size_t i = 0; i < broken.size(); i += 997) broken[i] = '\x80';
+  const std::string converted = Utf8ToGbk(broken);
+  EXPECT_EQ(converted.size(), broken.size());
+  EXPECT_EQ(converted.back(), 'x');
+}
+
 }  // namespace
 }  // namespace ornivex
