@@ -22,6 +22,7 @@ sys.path.insert(0, str(REPO / "standins"))
 sys.path.insert(0, str(REPO / "tools" / "e2e"))
 
 import accuracy  # noqa: E402
+import check_requests  # noqa: E402
 import drive  # noqa: E402
 import ocrservice  # noqa: E402
 
@@ -467,6 +468,32 @@ class DriverHelpersTest(unittest.TestCase):
             write("notes.txt", 0)
             self.assertEqual(drive.newest_result(d, time.time() - 10), os.path.join(d, "999.txt"))
             self.assertIsNone(drive.newest_result(d, time.time() - 1))
+
+
+class CheckRequestsTest(unittest.TestCase):
+    """The end-to-end check of what the program sent, on a record folder
+    laid out as the stand-ins write it."""
+
+    def record(self, folder, seq, kind, body, content_type):
+        stem = os.path.join(folder, "%04d-%s" % (seq, kind))
+        Path(stem + ".head").write_bytes(b"POST / HTTP/1.1\r\nContent-Type: " + content_type.encode() + b"\r\n")
+        Path(stem + ".body").write_bytes(body)
+
+    def test_exact_bodies_pass_and_each_deviation_is_reported(self):
+        picture = b"\x89PNG\r\n\x00pixels"
+        form = b"url=http://127.0.0.1:18452/photo/20417.png"
+        with tempfile.TemporaryDirectory() as d:
+            self.record(d, 1, "image-upload", upload_body(20417, picture), UPLOAD_TYPE)
+            self.record(d, 2, "ocr-general_basic", form, "application/x-www-form-urlencoded")
+            self.assertEqual(check_requests.check(d, picture, 20417), [])
+            # another number, another picture, another host: each is a problem
+            self.assertEqual(len(check_requests.check(d, picture, 20418)), 2)
+            last = upload_body(20417, picture).index(picture) + len(picture) - 1
+            self.assertIn("at byte %d " % last, check_requests.check(d, picture[:-1] + b"X", 20417)[0])
+            self.assertEqual(len(check_requests.check(d, picture, 20417, "http://other:1")), 1)
+        with tempfile.TemporaryDirectory() as d:
+            self.record(d, 1, "image-upload", upload_body(20417, picture), "multipart/form-data; boundary=x")
+            self.assertEqual(len(check_requests.check(d, picture, 20417)), 2)  # type, no recognition
 
 
 class RenderTest(unittest.TestCase):

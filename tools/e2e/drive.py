@@ -9,8 +9,10 @@ screenshot, click "保存结果", dismiss the message box and read the saved
                                [--screenshot OUT.png] [--timeout 90] [--json]
 
 Prints the recognised text, the saved file and the screenshot; with
---expected also the character accuracy. Exit status: 0 done, 1 a step failed
-(window, dialog, message box or result file not seen), 2 accuracy below --min.
+--expected also the character accuracy, with --record-dir whether the
+stand-ins received the exact upload and recognition bodies. Exit status: 0
+done, 1 a step failed (window, dialog, message box or result file not seen),
+2 accuracy below --min, 3 the requests differ.
 """
 
 import argparse
@@ -27,6 +29,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import accuracy  # noqa: E402
+import check_requests  # noqa: E402
 
 # Client positions inside the borderless main window (317 x 537).
 GROUP_BOX = (3, 29)                      # 分组框1, parent of the next three
@@ -227,6 +230,11 @@ def drive(args):
         if args.expected:
             with open(args.expected, encoding="utf-8") as f:
                 report["accuracy"] = round(accuracy.character_accuracy(f.read(), report["text"]), 4)
+        if args.record_dir:
+            with open(chosen, "rb") as f:
+                picture = f.read()
+            number = int(os.path.basename(saved)[:-4])
+            report["request_problems"] = check_requests.check(args.record_dir, picture, number, args.image_host)
     return report
 
 
@@ -246,6 +254,8 @@ def parse_args(argv):
     p.add_argument("--dialog-timeout", type=float, default=15)
     p.add_argument("--no-result", action="store_true", help="stop after the dialog has closed")
     p.add_argument("--no-save", action="store_true", help="do not click 保存结果")
+    p.add_argument("--record-dir", help="the stand-ins' --record-dir: check the upload and recognition bodies")
+    p.add_argument("--image-host", default="http://127.0.0.1:18452", help="image host the program was built for")
     p.add_argument("--json", action="store_true", help="print the report as JSON")
     return p.parse_args(argv)
 
@@ -273,8 +283,14 @@ def main(argv=None):
             print("-- screenshot: %s" % report["screenshot"])
         if "accuracy" in report:
             print("-- character accuracy: %.4f" % report["accuracy"])
+        for problem in report.get("request_problems", []):
+            print("-- request: %s" % problem)
+        if report.get("request_problems") == []:
+            print("-- requests: upload and recognition bodies as expected")
     if "accuracy" in report and report["accuracy"] < args.min:
         return 2
+    if report.get("request_problems"):
+        return 3
     return 0
 
 

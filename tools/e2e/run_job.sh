@@ -72,7 +72,7 @@ fi
 "$here/scripts/wine-run.sh" "$prefix" "$exe" >"$results/program.log" 2>&1 &
 program_pid=$!
 
-args=("$picture" --prefix "$prefix" --screenshot "$results/screenshot.png")
+args=("$picture" --prefix "$prefix" --screenshot "$results/screenshot.png" --record-dir "$results/requests")
 [ -n "$expected" ] && args+=(--expected "$expected")
 WINEPREFIX=$prefix python3 "$here/tools/e2e/drive.py" "${args[@]}"
 rc=$?
