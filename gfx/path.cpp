@@ -26,7 +26,7 @@ bool GraphicsPath::GetPathData(std::vector<PointF>& points, std::vector<BYTE>& t
     } data{n, pointBlock, typeBlock};
     ok = Act(g_flat.GdipGetPathData, reinterpret_cast<Gdiplus::GpPathData*>(&data));
     if (ok) {
-      std::memcpy(points.data(), pointBlock, sizeof(PointF) * n);
+      std::copy(pointBlock, pointBlock + n, points.begin());
       std::memcpy(types.data(), typeBlock, static_cast<std::size_t>(n));
     }
   } else {
