@@ -54,8 +54,14 @@ void RunPostedWork(LPARAM lparam) {
 void DiscardPostedWork(HWND window) {
   MSG msg;
   const UINT message = PostedWorkMessage();
-  while (PeekMessageW(&msg, window, message, message, PM_REMOVE))
+  while (PeekMessageW(&msg, window, message, message, PM_REMOVE)) {
+    // PeekMessage hands out WM_QUIT whatever the filter; it belongs to the loop.
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
     delete reinterpret_cast<std::function<void()>*>(msg.lParam);
+  }
 }
 
 int RunMessageLoop() {

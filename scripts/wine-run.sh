@@ -23,6 +23,12 @@ if [ ! -f "$WINEPREFIX/.ornivex-ready" ]; then
   flock -u 9
   exec 9>&-
 fi
+# Windows are not handed to an X window manager (Xvfb has none): Wine draws their
+# frames itself and does not wait for a manager when one is hidden or destroyed.
+if [ ! -f "$WINEPREFIX/.ornivex-unmanaged" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
+    touch "$WINEPREFIX/.ornivex-unmanaged"
+fi
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"

@@ -1,0 +1,37 @@
+#include "app/shell_logic.h"
+
+#include <gtest/gtest.h>
+
+namespace ornivex {
+namespace {
+
+TEST(StartTime, NumbersHaveNoLeadingZeros) {
+  EXPECT_EQ(FormatStartTime({2027, 1, 1, 0, 0, 0}), "2027/1/1 0:0 0s");
+  EXPECT_EQ(FormatStartTime({2026, 6, 7, 9, 5, 3}), "2026/6/7 9:5 3s");
+  EXPECT_EQ(FormatStartTime({2026, 12, 31, 23, 59, 59}), "2026/12/31 23:59 59s");
+  EXPECT_EQ(FormatStartTime({2030, 10, 20, 10, 30, 10}), "2030/10/20 10:30 10s");
+}
+
+TEST(WindowAlpha, ModeDecidesTheAlpha) {
+  EXPECT_EQ(WindowAlphaFor(2, 220), 220);
+  EXPECT_EQ(WindowAlphaFor(2, -1), 0);
+  EXPECT_EQ(WindowAlphaFor(2, 256), 255);
+  EXPECT_EQ(WindowAlphaFor(1, 10), 192);
+  EXPECT_EQ(WindowAlphaFor(0, 10), 255);
+  EXPECT_EQ(WindowAlphaFor(3, 10), 255);
+}
+
+TEST(ActivityLog, RecordIsOneCrLfLineOfGbkBytes) {
+  EXPECT_EQ(ActivityRecord("2026/6/7 9:5 3s", "page1.png", 20417), "2026/6/7 9:5 3s|page1.png-->20417\r\n");
+  // 淺.png: the trail byte 5C stays as it is.
+  EXPECT_EQ(ActivityRecord("2027/1/1 0:0 0s", "\x9C\x5C.png", 999999), "2027/1/1 0:0 0s|\x9C\x5C.png-->999999\r\n");
+  EXPECT_EQ(ActivityRecord("", "", 0), "|-->0\r\n");
+}
+
+TEST(ResultFile, NamedAfterThePictureNumber) {
+  EXPECT_EQ(ResultFileName(20417), "20417.txt");
+  EXPECT_EQ(ResultFileName(0), "0.txt");
+}
+
+}  // namespace
+}  // namespace ornivex

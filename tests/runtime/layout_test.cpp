@@ -1,0 +1,54 @@
+#include "runtime/layout.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace ornivex {
+namespace {
+
+TEST(Pixels, PremultipliesAndSwapsToBgra) {
+  std::vector<std::uint8_t> pixels = {
+      10,  20,  30,  255,  // opaque: colour kept exactly, red and blue swapped
+      200, 100, 50,  0,    // clear: black, whatever the colour was
+      255, 128, 1,   128,  // half: rounded products
+  };
+  RgbaToPremultipliedBgra(pixels);
+  const std::vector<std::uint8_t> expected = {30, 20, 10, 255, 0, 0, 0, 0, 1, 64, 128, 128};
+  EXPECT_EQ(pixels, expected);
+}
+
+TEST(Pixels, IgnoresAnIncompletePixelAtTheEnd) {
+  std::vector<std::uint8_t> pixels = {1, 2, 3, 255, 9, 9};
+  RgbaToPremultipliedBgra(pixels);
+  EXPECT_EQ(pixels, (std::vector<std::uint8_t>{3, 2, 1, 255, 9, 9}));
+}
+
+TEST(Pixels, RgbRowsBecomeOpaqueBgra) {
+  const std::vector<std::uint8_t> rgb = {1, 2, 3, 4, 5, 6};
+  std::vector<std::uint8_t> bgra(8, 0);
+  RgbToBgra(rgb, bgra);
+  EXPECT_EQ(bgra, (std::vector<std::uint8_t>{3, 2, 1, 255, 6, 5, 4, 255}));
+  // A destination shorter than the source is never overrun.
+  std::vector<std::uint8_t> shortRow(4, 0);
+  RgbToBgra(rgb, shortRow);
+  EXPECT_EQ(shortRow, (std::vector<std::uint8_t>{3, 2, 1, 255}));
+}
+
+TEST(PictureArea, ClipsThePictureToTheBox) {
+  EXPECT_EQ(VisiblePictureArea(550, 166, 550, 166), (Rect{0, 0, 550, 166}));
+  EXPECT_EQ(VisiblePictureArea(100, 50, 550, 166), (Rect{0, 0, 100, 50}));
+  EXPECT_EQ(VisiblePictureArea(550, 166, 20, 10), (Rect{0, 0, 20, 10}));
+  EXPECT_EQ(VisiblePictureArea(-5, 10, 20, 10), (Rect{0, 0, 0, 10}));
+}
+
+TEST(Rects, ContainmentCountsTheEdges) {
+  const Rect outer{3, 29, 309, 475};
+  EXPECT_TRUE(outer.Contains(Rect{3, 29, 309, 475}));
+  EXPECT_TRUE(outer.Contains(Rect{9, 50, 297, 419}));
+  EXPECT_FALSE(outer.Contains(Rect{3, 29, 310, 475}));
+  EXPECT_FALSE(outer.Contains(Rect{2, 29, 10, 10}));
+}
+
+}  // namespace
+}  // namespace ornivex
