@@ -87,22 +87,29 @@ std::string FindEncoderClsid(std::string_view formatId) {
   return {};
 }
 
-bool Image::LoadImageFromFile(std::string_view path, bool icm) {
-  const std::wstring wide = TextToWide(path);
-  return icm ? New(g_flat.GdipLoadImageFromFileICM, wide.c_str()) : New(g_flat.GdipLoadImageFromFile, wide.c_str());
+template <class Fn>
+bool Image::LoadFromPath(Fn plain, Fn withIcm, const std::wstring& path, bool icm) {
+  return New(icm ? withIcm : plain, path.c_str());
 }
 
-bool Image::LoadImageFromFileW(std::string_view utf16Path, bool icm) {
-  const std::wstring wide = BytesToWide(utf16Path);
-  return icm ? New(g_flat.GdipLoadImageFromFileICM, wide.c_str()) : New(g_flat.GdipLoadImageFromFile, wide.c_str());
-}
-
-bool Image::LoadImageFromBytes(std::span<const BYTE> bytes, bool icm) {
+template <class Fn>
+bool Image::LoadFromBytes(Fn plain, Fn withIcm, std::span<const BYTE> bytes, bool icm) {
   // The old image may still read from the old stream: it goes first.
   DisposeImage();
   if (!stream_.CreateFromBytes(bytes)) return StoreStatus(Gdiplus::OutOfMemory);
-  IStream* stream = stream_.GetStream();
-  return icm ? New(g_flat.GdipLoadImageFromStreamICM, stream) : New(g_flat.GdipLoadImageFromStream, stream);
+  return New(icm ? withIcm : plain, stream_.GetStream());
+}
+
+bool Image::LoadImageFromFile(std::string_view path, bool icm) {
+  return LoadFromPath(g_flat.GdipLoadImageFromFile, g_flat.GdipLoadImageFromFileICM, TextToWide(path), icm);
+}
+
+bool Image::LoadImageFromFileW(std::string_view utf16Path, bool icm) {
+  return LoadFromPath(g_flat.GdipLoadImageFromFile, g_flat.GdipLoadImageFromFileICM, BytesToWide(utf16Path), icm);
+}
+
+bool Image::LoadImageFromBytes(std::span<const BYTE> bytes, bool icm) {
+  return LoadFromBytes(g_flat.GdipLoadImageFromStream, g_flat.GdipLoadImageFromStreamICM, bytes, icm);
 }
 
 bool Image::GetEncoderParameterList(std::string_view clsid, std::vector<BYTE>& block) {
@@ -194,14 +201,8 @@ std::vector<std::string> Image::ImageGetFrameDimensionsList() {
   std::vector<GUID> ids;
   auto* image = Handle<Gdiplus::GpImage*>();
   std::vector<std::string> texts;
-  if (!detail::FetchArray(ids,
-                          [&](INT* n) {
-                            UINT count = 0;
-                            const GpStatus status = g_flat.GdipImageGetFrameDimensionsCount(image, &count);
-                            *n = static_cast<INT>(count);
-                            return status;
-                          },
-                          [&](GUID* data, INT n) { return g_flat.GdipImageGetFrameDimensionsList(image, data, n); })) {
+  if (!detail::FetchArray<UINT>(ids, [&](UINT* n) { return g_flat.GdipImageGetFrameDimensionsCount(image, n); },
+                                [&](GUID* data, INT n) { return g_flat.GdipImageGetFrameDimensionsList(image, data, n); })) {
     return texts;
   }
   for (const GUID& id : ids) texts.push_back(GuidToText(id));
@@ -216,14 +217,8 @@ bool Image::ImageSelectActiveFrame(std::string_view dimension, UINT index) {
 
 bool Image::GetPropertyItem(PROPID id, std::vector<BYTE>& item) {
   auto* image = Handle<Gdiplus::GpImage*>();
-  return detail::FetchArray(item,
-                            [&](INT* n) {
-                              UINT size = 0;
-                              const GpStatus status = g_flat.GdipGetPropertyItemSize(image, id, &size);
-                              *n = static_cast<INT>(size);
-                              return status;
-                            },
-                            [&](BYTE* data, INT n) {
+  return detail::FetchArray<UINT>(item, [&](UINT* n) { return g_flat.GdipGetPropertyItemSize(image, id, n); },
+                                  [&](BYTE* data, INT n) {
                               return g_flat.GdipGetPropertyItem(image, id, n, reinterpret_cast<Gdiplus::PropertyItem*>(data));
                             });
 }
@@ -240,31 +235,20 @@ std::vector<BYTE> Image::ReadPropertyValue(PROPID id) {
 
 bool Image::GetPropertyIdList(std::vector<PROPID>& ids) {
   auto* image = Handle<Gdiplus::GpImage*>();
-  return detail::FetchArray(ids,
-                            [&](INT* n) {
-                              UINT count = 0;
-                              const GpStatus status = g_flat.GdipGetPropertyCount(image, &count);
-                              *n = static_cast<INT>(count);
-                              return status;
-                            },
-                            [&](PROPID* data, INT n) { return g_flat.GdipGetPropertyIdList(image, n, data); });
+  return detail::FetchArray<UINT>(ids, [&](UINT* n) { return g_flat.GdipGetPropertyCount(image, n); },
+                                  [&](PROPID* data, INT n) { return g_flat.GdipGetPropertyIdList(image, n, data); });
 }
 
 bool Bitmap::CreateBitmapFromFile(std::string_view path, bool icm) {
-  const std::wstring wide = TextToWide(path);
-  return icm ? New(g_flat.GdipCreateBitmapFromFileICM, wide.c_str()) : New(g_flat.GdipCreateBitmapFromFile, wide.c_str());
+  return LoadFromPath(g_flat.GdipCreateBitmapFromFile, g_flat.GdipCreateBitmapFromFileICM, TextToWide(path), icm);
 }
 
 bool Bitmap::CreateBitmapFromFileW(std::string_view utf16Path, bool icm) {
-  const std::wstring wide = BytesToWide(utf16Path);
-  return icm ? New(g_flat.GdipCreateBitmapFromFileICM, wide.c_str()) : New(g_flat.GdipCreateBitmapFromFile, wide.c_str());
+  return LoadFromPath(g_flat.GdipCreateBitmapFromFile, g_flat.GdipCreateBitmapFromFileICM, BytesToWide(utf16Path), icm);
 }
 
 bool Bitmap::CreateBitmapFromBytes(std::span<const BYTE> bytes, bool icm) {
-  DisposeImage();
-  if (!stream_.CreateFromBytes(bytes)) return StoreStatus(Gdiplus::OutOfMemory);
-  IStream* stream = stream_.GetStream();
-  return icm ? New(g_flat.GdipCreateBitmapFromStreamICM, stream) : New(g_flat.GdipCreateBitmapFromStream, stream);
+  return LoadFromBytes(g_flat.GdipCreateBitmapFromStream, g_flat.GdipCreateBitmapFromStreamICM, bytes, icm);
 }
 
 bool Bitmap::CreateBitmapFromScan0Default(INT width, INT height) {

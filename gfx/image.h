@@ -101,6 +101,13 @@ class Image : public GraphicsObject {
   bool GetPropertyIdList(std::vector<PROPID>& ids);
 
  protected:
+  // A loader of a file (plain or with colour management).
+  template <class Fn>
+  bool LoadFromPath(Fn plain, Fn withIcm, const std::wstring& path, bool icm);
+  // A loader of a stream over a copy of `bytes` this object keeps.
+  template <class Fn>
+  bool LoadFromBytes(Fn plain, Fn withIcm, std::span<const BYTE> bytes, bool icm);
+
   MemoryStream stream_;
   bool SaveWide(const std::wstring& path, std::string_view format, std::span<const EncoderParameterValue> parameters);
 };

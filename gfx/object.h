@@ -12,6 +12,7 @@
 // status lands in LastStatus.
 #include "gfx/flat.h"
 
+#include <climits>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -161,13 +162,14 @@ namespace detail {
 
 // Count-then-fetch: asks `count` for the element count, sizes `out` (zeroed) and
 // lets `fetch` fill it. An empty result is a success only when the count call was.
-template <class T, class CountFn, class FetchFn>
+// `count` writes an INT, or the integer type given as N (a size or count in UINT).
+template <class N = INT, class T, class CountFn, class FetchFn>
 bool FetchArray(std::vector<T>& out, CountFn count, FetchFn fetch) {
-  INT n = 0;
+  N n = 0;
   out.clear();
-  if (!StoreStatus(count(&n)) || n <= 0) return LastStatus == Gdiplus::Ok;
+  if (!StoreStatus(count(&n)) || n <= 0 || n > static_cast<N>(INT_MAX)) return LastStatus == Gdiplus::Ok;
   out.assign(static_cast<std::size_t>(n), T{});
-  if (StoreStatus(fetch(out.data(), n))) return true;
+  if (StoreStatus(fetch(out.data(), static_cast<INT>(n)))) return true;
   out.clear();
   return false;
 }

@@ -4,27 +4,14 @@ namespace ornivex::gfx {
 
 bool Region::GetRegionData(std::vector<BYTE>& data) {
   auto* region = Handle<Gdiplus::GpRegion*>();
-  return detail::FetchArray(data,
-                    [&](INT* n) {
-                      UINT size = 0;
-                      const GpStatus status = g_flat.GdipGetRegionDataSize(region, &size);
-                      *n = static_cast<INT>(size);
-                      return status;
-                    },
-                    [&](BYTE* block, INT n) { return g_flat.GdipGetRegionData(region, block, n, nullptr); });
+  return detail::FetchArray<UINT>(data, [&](UINT* n) { return g_flat.GdipGetRegionDataSize(region, n); },
+                                  [&](BYTE* block, INT n) { return g_flat.GdipGetRegionData(region, block, n, nullptr); });
 }
 
 template <class T, class Fn>
 static bool FetchScans(Gdiplus::GpRegion* region, Gdiplus::GpMatrix* matrix, std::vector<T>& rects, Fn fetch) {
-  return detail::FetchArray(
-      rects,
-      [&](INT* n) {
-        UINT count = 0;
-        const GpStatus status = g_flat.GdipGetRegionScansCount(region, &count, matrix);
-        *n = static_cast<INT>(count);
-        return status;
-      },
-      [&](T* data, INT n) { return fetch(region, data, &n, matrix); });
+  return detail::FetchArray<UINT>(rects, [&](UINT* n) { return g_flat.GdipGetRegionScansCount(region, n, matrix); },
+                                  [&](T* data, INT n) { return fetch(region, data, &n, matrix); });
 }
 
 bool Region::GetRegionScans(std::vector<RectF>& rects, Gdiplus::GpMatrix* matrix) {
