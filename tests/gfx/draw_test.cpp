@@ -439,6 +439,74 @@ TEST(MemoryStreams, HoldCopyAndAttach) {
   EXPECT_TRUE(stream.ReadAllBytes().empty());
 }
 
+TEST(Conversions, GdiBitmapsAndIconsRoundTrip) {
+  Canvas canvas(16, 16, kGreen);
+  SolidBrush red;
+  ASSERT_TRUE(red.CreateSolidFill(kRed));
+  ASSERT_TRUE(canvas.graphics.FillRectangleI(red, 0, 0, 8, 16));
+  canvas.graphics.Flush(Gdiplus::FlushIntentionSync);
+
+  HBITMAP gdi = canvas.bitmap.CreateHBITMAPFromBitmap(kWhite);
+  ASSERT_NE(gdi, nullptr);
+  Bitmap back;
+  ASSERT_TRUE(back.CreateBitmapFromHBITMAP(gdi, nullptr));
+  DeleteObject(gdi);
+  EXPECT_EQ(back.GetImageWidth(), 16u);
+  EXPECT_EQ(back.BitmapGetPixel(2, 2) | 0xFF000000, kRed);
+  EXPECT_EQ(back.BitmapGetPixel(12, 2) | 0xFF000000, kGreen);
+
+  HICON icon = canvas.bitmap.CreateHICONFromBitmap();
+  ASSERT_NE(icon, nullptr);
+  Bitmap fromIcon;
+  ASSERT_TRUE(fromIcon.CreateBitmapFromHICON(icon));
+  DestroyIcon(icon);
+  EXPECT_EQ(fromIcon.GetImageWidth(), 16u);
+  EXPECT_EQ(fromIcon.GetImageHeight(), 16u);
+  EXPECT_EQ(fromIcon.BitmapGetPixel(2, 2), kRed);
+  EXPECT_EQ(fromIcon.BitmapGetPixel(12, 2), kGreen);
+
+  // A cut-out keeps the pixels of its area.
+  Bitmap area;
+  ASSERT_TRUE(area.CloneBitmapAreaI(6, 0, 4, 4, PixelFormat32bppARGB, canvas.bitmap));
+  EXPECT_EQ(area.GetImageWidth(), 4u);
+  EXPECT_EQ(area.BitmapGetPixel(1, 1), kRed);
+  EXPECT_EQ(area.BitmapGetPixel(3, 1), kGreen);
+}
+
+TEST(Brushes, PathGradientColoursComeBack) {
+  const PointF triangle[] = {PointF(0, 0), PointF(30, 0), PointF(0, 30)};
+  PathGradientBrush brush;
+  ASSERT_TRUE(brush.CreatePathGradient(triangle, 3, Gdiplus::WrapModeClamp));
+  ASSERT_TRUE(brush.SetPathGradientCenterColor(kRed));
+  EXPECT_EQ(brush.GetPathGradientCenterColor(), kRed);
+  EXPECT_EQ(brush.GetPathGradientPointCount(), 3);
+  const ARGB surround[] = {kGreen, kBlue, kWhite};
+  INT count = 3;
+  ASSERT_TRUE(brush.SetPathGradientSurroundColorsWithCount(surround, count));
+  std::vector<ARGB> colors;
+  ASSERT_TRUE(brush.GetPathGradientSurroundColorsWithCount(colors));
+  EXPECT_EQ(colors, std::vector<ARGB>(std::begin(surround), std::end(surround)));
+  PointF centre;
+  ASSERT_TRUE(brush.GetPathGradientCenterPoint(centre));
+  EXPECT_NEAR(centre.X, 10, 0.01);
+  EXPECT_NEAR(centre.Y, 10, 0.01);
+
+  // Painting with it: the corners take their surround colours.
+  Canvas canvas(31, 31);
+  ASSERT_TRUE(canvas.graphics.FillRectangleI(brush, 0, 0, 31, 31));
+  EXPECT_TRUE(Near(canvas.At(1, 1), kGreen, 40)) << std::hex << canvas.At(1, 1);
+
+  StringFormat format;
+  ASSERT_TRUE(format.StringFormatGetGenericDefault());
+  const REAL stops[] = {10, 20, 40};
+  ASSERT_TRUE(format.SetStringFormatTabStops(5.0f, 3, stops));
+  REAL first = 0;
+  std::vector<REAL> gotStops;
+  ASSERT_TRUE(format.GetStringFormatTabStops(first, gotStops));
+  EXPECT_EQ(first, 5.0f);
+  EXPECT_EQ(gotStops, std::vector<REAL>(std::begin(stops), std::end(stops)));
+}
+
 TEST(Regions, CombineScanAndClip) {
   Region region;
   ASSERT_TRUE(region.CreateRegionRectI(Rect(0, 0, 10, 10)));

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "runtime/codepage.h"
 #include "tests/gfx/gfx_env.h"
 
 #include <commctrl.h>
@@ -169,6 +170,29 @@ TEST(Fonts, InstalledCollectionListsFamilies) {
   FontFamily fromCollection;
   EXPECT_TRUE(fromCollection.CreateFontFamilyFromName(face, &installed));
   EXPECT_GT(fromCollection.GetEmHeight(0), 0);
+}
+
+TEST(Files, GbkPathsSaveAndLoad) {
+  wchar_t dir[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, dir);
+  const std::wstring widePath = std::wstring(dir) + L"\u9009\u62e9-ornivex.png";  // 选择-ornivex.png
+  const std::string path = WideToGbk(widePath);
+  DeleteFileW(widePath.c_str());
+
+  Canvas canvas(3, 2, 0xFF102030);
+  canvas.graphics.Flush(Gdiplus::FlushIntentionSync);
+  ASSERT_TRUE(canvas.bitmap.SaveImageToFile(path, kPngFormat));
+  EXPECT_NE(GetFileAttributesW(widePath.c_str()), INVALID_FILE_ATTRIBUTES);  // the very name, not a mangled one
+
+  Image image;
+  ASSERT_TRUE(image.LoadImageFromFile(path));
+  EXPECT_EQ(image.GetImageWidth(), 3u);
+  image.DisposeImage();
+  Bitmap bitmap;
+  ASSERT_TRUE(bitmap.CreateBitmapFromFileW(Utf16Bytes(widePath.c_str())));
+  EXPECT_EQ(bitmap.BitmapGetPixel(1, 1), 0xFF102030u);
+  bitmap.DisposeImage();
+  EXPECT_TRUE(DeleteFileW(widePath.c_str()));
 }
 
 LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
