@@ -293,6 +293,11 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPAR
 LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND: {
+      if (lparam == 0 && LOWORD(wparam) == IDCANCEL && modal_) {
+        // Escape, through the message loop's keyboard navigation, closes a modal form.
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+        return 0;
+      }
       ControlRecord* record = RecordOf(reinterpret_cast<HWND>(lparam));
       if (!record) break;
       const UINT code = HIWORD(wparam);

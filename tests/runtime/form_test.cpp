@@ -144,6 +144,15 @@ TEST(Form, ModalShowingDisablesTheOtherWindowsUntilClosed) {
   EXPECT_FALSE(modal->IsOpen());
   EXPECT_TRUE(ownerDisabledMeanwhile);
   EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+
+  // Escape closes a modal form too.
+  auto second = Form::Create(kForm);
+  ASSERT_TRUE(second);
+  HWND secondWindow = second->Handle();
+  PostToWindowThread(secondWindow, [secondWindow] { PostMessageW(secondWindow, WM_KEYDOWN, VK_ESCAPE, 0); });
+  second->ShowModal();
+  EXPECT_FALSE(second->IsOpen());
+  EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
 }
 
 TEST(Threads, WorkersChangeControlsOnlyThroughTheWindowThread) {
@@ -185,6 +194,47 @@ TEST(Dialogs, FilterBarsBecomeSeparatorsEvenAfterAGbkTrailByte) {
   // 亅 is 81 7C in GBK: its trail byte is the bar's code and must not split it.
   const std::wstring filter = DialogFilter("A\x81\x7C|*.a|B|*.b");
   EXPECT_EQ(filter, std::wstring(L"A\u4e85\0*.a\0B\0*.b\0\0", 14));
+}
+
+// Cancels the next dialog once it is up, noting the file name it started with.
+struct DialogCanceller {
+  static inline std::wstring startName;
+  static inline HWND dialog = nullptr;
+  static LRESULT CALLBACK Hook(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_ACTIVATE && !dialog) {
+      wchar_t className[32] = {};
+      GetClassNameW(reinterpret_cast<HWND>(wparam), className, 32);
+      if (std::wstring(className) == L"#32770") {
+        dialog = reinterpret_cast<HWND>(wparam);
+        SetTimer(nullptr, 0, 100, Cancel);
+      }
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+  static void CALLBACK Cancel(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    wchar_t name[MAX_PATH] = {};
+    // The file name box of the explorer-style dialog (cmb13, or edt1 in older ones).
+    if (!GetDlgItemTextW(dialog, 0x47C, name, MAX_PATH)) GetDlgItemTextW(dialog, 0x480, name, MAX_PATH);
+    startName = name;
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }
+};
+
+TEST(Dialogs, OpenFileDialogStartsWithAndKeepsItsNameOnCancel) {
+  auto form = Form::Create(kForm);
+  ASSERT_TRUE(form);
+  form->Show();
+  OpenFileDialog* dialog = form->Dialog("dialog");
+  ASSERT_NE(dialog, nullptr);
+  dialog->SetFileName("\xC9\xA8\xC3\xE8.png");  // 扫描.png
+  HHOOK hook = SetWindowsHookExW(WH_CBT, DialogCanceller::Hook, nullptr, GetCurrentThreadId());
+  const bool chosen = dialog->Show(form->Handle());
+  UnhookWindowsHookEx(hook);
+  EXPECT_FALSE(chosen);
+  ASSERT_NE(DialogCanceller::dialog, nullptr);
+  EXPECT_EQ(DialogCanceller::startName, L"\u626b\u63cf.png");
+  EXPECT_EQ(dialog->FileName(), "\xC9\xA8\xC3\xE8.png");
 }
 
 TEST(Controls, TextRoundTripsInGbk) {
