@@ -177,6 +177,7 @@ DispatchRef CreateDispatchObject(const wchar_t* progId) {
 
 HRESULT InvokeByName(IDispatch* object, const wchar_t* name, WORD flags, std::span<const Variant> args,
                      Variant* result) {
+  if (result) result->Clear();  // a failed call leaves no stale value behind
   if (!object || !name) return E_POINTER;
   DISPID id = DISPID_UNKNOWN;
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -197,7 +198,7 @@ HRESULT InvokeByName(IDispatch* object, const wchar_t* name, WORD flags, std::sp
   }
   EXCEPINFO error{};
   UINT badArg = 0;
-  hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result ? result->Put() : nullptr, &error,
+  hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result ? result->get() : nullptr, &error,
                       &badArg);
   if (hr == DISP_E_EXCEPTION) {
     if (error.pfnDeferredFillIn) error.pfnDeferredFillIn(&error);
