@@ -85,7 +85,8 @@ class GraphicsObject {
   virtual void* Alloc(std::size_t bytes);
   virtual void Free(void* block);
 
-  // Gives the handle up without deleting it; the object is empty afterwards.
+  // Gives the handle up without deleting it; the object is empty afterwards. (An
+  // Image loaded from bytes keeps its stream: detach only what does not need it.)
   void* Detach();
   bool Empty() const { return native_ == nullptr; }
   bool OwnsNative() const { return owns_ && native_ != nullptr; }
