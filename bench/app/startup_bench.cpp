@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "runtime/handles.h"
 
 namespace {
 
@@ -67,30 +68,28 @@ struct Sample {
 
 bool RunOnce(const std::wstring& self, Sample* sample) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE readPipe = nullptr, writePipe = nullptr;
-  if (!CreatePipe(&readPipe, &writePipe, &inherit, 0)) return false;
-  SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+  ornivex::UniqueHandle readPipe(readEnd), writePipe(writeEnd);
+  SetHandleInformation(readPipe.Get(), HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW startup = {sizeof startup};
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writePipe;
+  startup.hStdOutput = writePipe.Get();
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   std::wstring command = L"\"" + self + L"\" --child";
-  PROCESS_INFORMATION process = {};
-  const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                      &startup, &process);
-  CloseHandle(writePipe);
+  PROCESS_INFORMATION info = {};
+  const bool started =
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+  writePipe.Reset();  // the child holds the only write end now
+  if (!started) return false;
+  ornivex::UniqueHandle process(info.hProcess), thread(info.hThread);
   std::string output;
-  if (started) {
-    char buffer[256];
-    DWORD got = 0;
-    while (ReadFile(readPipe, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-  }
-  CloseHandle(readPipe);
-  return started && std::sscanf(output.c_str(), "%lf %lf %llu", &sample->paintedMs, &sample->sinceEntryMs,
-                                &sample->workingSet) == 3;
+  char buffer[256];
+  DWORD got = 0;
+  while (ReadFile(readPipe.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
+  WaitForSingleObject(process.Get(), 30000);
+  return std::sscanf(output.c_str(), "%lf %lf %llu", &sample->paintedMs, &sample->sinceEntryMs,
+                     &sample->workingSet) == 3;
 }
 
 template <typename T>

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -125,6 +126,14 @@ TEST_F(MainWindowTest, EveryControlHasItsPlaceTextFontAndStyle) {
   // The dialog is no window, but the form keeps it with its filter.
   ASSERT_NE(App().mainWindow->Dialog(kPictureDialog), nullptr);
   EXPECT_EQ(App().mainWindow->Dialog(kPictureDialog)->Filter(), kPictureFilter);
+}
+
+// The GUI tests run a second time on a system whose ANSI code page is not the
+// Chinese one; make sure that is really the case when asked to.
+TEST(CodePage, RunsUnderTheExpectedAnsiCodePage) {
+  char expected[16] = {};
+  if (!GetEnvironmentVariableA("ORNIVEX_EXPECT_ACP", expected, sizeof expected)) GTEST_SKIP();
+  EXPECT_EQ(GetACP(), static_cast<UINT>(atoi(expected)));
 }
 
 TEST_F(MainWindowTest, WindowIsBorderlessAtItsPlaceWithCaptionAndIcon) {
