@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <set>
 #include <string>
+
+#include "resources/resource_ids.h"
+#include "runtime/picture_decode.h"
 
 namespace {
 
@@ -82,3 +87,91 @@ TEST(Launch, ProgramShowsItsFixedLayeredWindowAndClosesCleanly) {
 }
 
 }  // namespace
+
+// The program's own resources, read from Ornivex.exe as a data file.
+class ProgramResources : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    module_ = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module_, nullptr);
+  }
+  void TearDown() override { FreeLibrary(module_); }
+  std::string Resource(LPCWSTR name, LPCWSTR type) const {
+    HRSRC found = FindResourceW(module_, name, type);
+    if (!found) return {};
+    HGLOBAL loaded = LoadResource(module_, found);
+    return std::string(static_cast<const char*>(LockResource(loaded)), SizeofResource(module_, found));
+  }
+  HMODULE module_ = nullptr;
+};
+
+#pragma pack(push, 2)
+struct GroupIconEntry {
+  BYTE width, height, colours, reserved;
+  WORD planes, bitCount;
+  DWORD bytes;
+  WORD id;
+};
+#pragma pack(pop)
+
+std::uint8_t AlphaAt(const ornivex::Picture& p, int x, int y) { return p.bgra[(y * p.width + x) * 4 + 3]; }
+
+TEST_F(ProgramResources, IconIsA512PixelDiscWithSmallerSizes) {
+  const std::string group = Resource(MAKEINTRESOURCEW(ORNIVEX_IDI_APP), RT_GROUP_ICON);
+  ASSERT_GE(group.size(), 6u);
+  WORD count = 0;
+  std::memcpy(&count, group.data() + 4, 2);
+  ASSERT_EQ(group.size(), 6u + count * sizeof(GroupIconEntry));
+  bool found512 = false;
+  std::set<int> sizes;
+  for (WORD i = 0; i < count; ++i) {
+    GroupIconEntry entry;
+    std::memcpy(&entry, group.data() + 6 + i * sizeof entry, sizeof entry);
+    EXPECT_EQ(entry.bitCount, 32);
+    const std::string image = Resource(MAKEINTRESOURCEW(entry.id), RT_ICON);
+    ASSERT_EQ(image.size(), entry.bytes);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
+    if (ornivex::SniffPictureFormat({bytes, image.size()}) == ornivex::PictureFormat::Png) {
+      auto picture = ornivex::DecodePng({bytes, image.size()});
+      ASSERT_TRUE(picture);
+      sizes.insert(picture->width);
+      if (picture->width != 512) continue;
+      found512 = true;
+      EXPECT_EQ(picture->height, 512);
+      // Circular mask: clear corners and edges beyond the disc, opaque centre.
+      EXPECT_EQ(AlphaAt(*picture, 0, 0), 0);
+      EXPECT_EQ(AlphaAt(*picture, 511, 511), 0);
+      EXPECT_EQ(AlphaAt(*picture, 40, 40), 0);
+      EXPECT_EQ(AlphaAt(*picture, 256, 256), 255);
+      EXPECT_EQ(AlphaAt(*picture, 256, 20), 255);
+      EXPECT_EQ(AlphaAt(*picture, 20, 256), 255);
+    } else {
+      sizes.insert(entry.width);
+    }
+  }
+  EXPECT_TRUE(found512);
+  EXPECT_TRUE(sizes.count(256) && sizes.count(48) && sizes.count(32) && sizes.count(16));
+}
+
+TEST_F(ProgramResources, AboutLogoManifestAndVersionAreEmbedded) {
+  const std::string logo = Resource(MAKEINTRESOURCEW(ORNIVEX_IDR_ABOUT_LOGO), RT_RCDATA);
+  ASSERT_GT(logo.size(), 33u);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(logo.data());
+  ASSERT_EQ(ornivex::SniffPictureFormat({bytes, logo.size()}), ornivex::PictureFormat::Png);
+  EXPECT_EQ(bytes[25], 6) << "colour type RGBA";
+  auto picture = ornivex::DecodePng({bytes, logo.size()});
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->width, 550);
+  EXPECT_EQ(picture->height, 166);
+
+  const std::string manifest = Resource(MAKEINTRESOURCEW(1), RT_MANIFEST);
+  EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+  EXPECT_NE(manifest.find("dpiAware"), std::string::npos);
+
+  const std::string version = Resource(MAKEINTRESOURCEW(1), RT_VERSION);
+  const std::wstring wide(reinterpret_cast<const wchar_t*>(version.data()), version.size() / 2);
+  EXPECT_NE(wide.find(L"Ornivex.exe"), std::wstring::npos);
+  EXPECT_NE(wide.find(L"ProductVersion"), std::wstring::npos);
+}
