@@ -25,19 +25,19 @@ namespace ornivex {
 // out parameters are written only when a pointer is given.
 struct ComHttpRequestOptions {
   int method = kHttpGet;
-  std::string_view body;                    // text body, sent when bodyBytes is empty
-  std::string_view cookies;                 // "a=1; b=2"
+  std::string_view body{};                    // text body, sent when bodyBytes is empty
+  std::string_view cookies{};                 // "a=1; b=2"
   std::string* returnedCookies = nullptr;   // out: Set-Cookie pairs merged with `cookies`
   std::string* headers = nullptr;           // in/out: lines separated by CR LF; the default
                                             // lines are appended to the caller's text
   std::string* responseHeaders = nullptr;   // out: all response headers
   int* status = nullptr;                    // out: numeric HTTP status, 0 on failure
   bool noRedirect = false;
-  std::span<const std::uint8_t> bodyBytes;  // byte body; wins over `body` when not empty
-  std::string_view proxy;                   // empty: the object's default
+  std::span<const std::uint8_t> bodyBytes{};  // byte body; wins over `body` when not empty
+  std::string_view proxy{};                   // empty: the object's default
   int timeoutSeconds = 0;                   // -1: leave the object's own; below 1: 15 seconds
-  std::string_view proxyUser;
-  std::string_view proxyPassword;
+  std::string_view proxyUser{};
+  std::string_view proxyPassword{};
   int proxyAuthMode = 1;                    // 1: Basic Proxy-Authorization; other: none
   IDispatch* requestObject = nullptr;       // a request object to use instead of a new one
   bool mergeCookies = true;

@@ -2,10 +2,12 @@
 
 #include <windows.h>
 #include <winhttp.h>
+#include <mlang.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cwchar>
 #include <string>
 #include <utility>
 
@@ -15,6 +17,40 @@
 #include "runtime/codepage.h"
 
 namespace ornivex {
+
+// The stream object's own (dual) interface, for systems whose stream object
+// answers no calls by name. Enumerations travel as 32-bit values.
+struct AdoStream : public IDispatch {
+  virtual HRESULT STDMETHODCALLTYPE get_Size(LONG* size) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_EOS(VARIANT_BOOL* eos) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Position(LONG* position) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Position(LONG position) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Type(LONG* type) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Type(LONG type) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_LineSeparator(LONG* separator) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_LineSeparator(LONG separator) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_State(LONG* state) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Mode(LONG* mode) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Mode(LONG mode) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Charset(BSTR* charset) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Charset(BSTR charset) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Read(LONG count, VARIANT* bytes) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Open(VARIANT source, LONG mode, LONG options, BSTR user, BSTR password) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Close() = 0;
+  virtual HRESULT STDMETHODCALLTYPE SkipLine() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Write(VARIANT bytes) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetEOS() = 0;
+  virtual HRESULT STDMETHODCALLTYPE CopyTo(AdoStream* target, LONG count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Flush() = 0;
+  virtual HRESULT STDMETHODCALLTYPE SaveToFile(BSTR file, LONG options) = 0;
+  virtual HRESULT STDMETHODCALLTYPE LoadFromFile(BSTR file) = 0;
+  virtual HRESULT STDMETHODCALLTYPE ReadText(LONG count, BSTR* text) = 0;
+  virtual HRESULT STDMETHODCALLTYPE WriteText(BSTR text, LONG options) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Cancel() = 0;
+};
+// {00001565-0000-0010-8000-00AA006D2EA4}
+inline constexpr IID kIidAdoStream = {0x00000565, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+
 namespace {
 
 // --- Message dispatching while a call blocks. ---------------------------------
@@ -125,17 +161,40 @@ bool SetDword(HINTERNET h, DWORD option, DWORD value) {
   return WinHttpSetOption(h, option, &value, sizeof value) != FALSE;
 }
 
+// The Content-Length the response declares, or -1.
+long long DeclaredLength(HINTERNET request) {
+  wchar_t text[32] = {};
+  DWORD size = sizeof text - sizeof(wchar_t);
+  if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX, text, &size,
+                           WINHTTP_NO_HEADER_INDEX))
+    return -1;
+  wchar_t* end = nullptr;
+  long long length = std::wcstoll(text, &end, 10);
+  return end != text && length >= 0 ? length : -1;
+}
+
+// True when the response carries no body whatever its Content-Length says.
+bool HasNoBody(HINTERNET request, std::string_view verb) {
+  if (verb == "HEAD") return true;
+  DWORD status = 0, size = sizeof status;
+  if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                           WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
+    return false;
+  return status < 200 || status == 204 || status == 304;
+}
+
 void ReadBody(HINTERNET request, Exchange& x) {
   // A declared length sizes the buffer once (bounded, in case it lies); without
   // one the vector grows geometrically.
-  DWORD declared = 0, size = sizeof declared;
-  if (WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
-                          WINHTTP_HEADER_NAME_BY_INDEX, &declared, &size, WINHTTP_NO_HEADER_INDEX)) {
-    x.bodyBytes.reserve(std::min<DWORD>(declared, 256u << 20));
-  }
+  const long long declared = HasNoBody(request, x.verb) ? -1 : DeclaredLength(request);
+  if (declared > 0) x.bodyBytes.reserve(static_cast<std::size_t>(std::min<long long>(declared, 256ll << 20)));
   for (;;) {
     DWORD available = 0;
-    if (!WinHttpQueryDataAvailable(request, &available) || available < 1) return;
+    if (!WinHttpQueryDataAvailable(request, &available)) {
+      x.readFailed = true;
+      return;
+    }
+    if (available < 1) break;
     std::size_t old = x.bodyBytes.size();
     if (x.bodyBytes.capacity() - old < available) x.bodyBytes.reserve(std::max<std::size_t>(old * 2, old + available));
     x.bodyBytes.resize(old + available);
@@ -147,6 +206,9 @@ void ReadBody(HINTERNET request, Exchange& x) {
     }
     x.bodyBytes.resize(old + std::min(read, available));
   }
+  // WinHttp takes a connection closed early for the end of the body; the
+  // declared length tells the two apart.
+  if (declared >= 0 && x.bodyBytes.size() < static_cast<unsigned long long>(declared)) x.readFailed = true;
 }
 
 void RunExchange(Exchange& x) {
@@ -175,9 +237,11 @@ void RunExchange(Exchange& x) {
   DWORD access = WINHTTP_ACCESS_TYPE_NO_PROXY;
   std::wstring proxyList;
   if (!x.proxy.empty()) {
+    // The session serves this one URL, so the proxy is named without a scheme
+    // prefix: "http=host:port" would mean the same here, but not every WinHttp
+    // understands that form.
     access = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
-    // Over plain HTTP the proxy is named for the http scheme only.
-    proxyList = secure ? GbkToWide(x.proxy) : L"http=" + GbkToWide(x.proxy);
+    proxyList = GbkToWide(x.proxy);
   }
   InternetHandle session(WinHttpOpen(nullptr, access, proxyList.empty() ? WINHTTP_NO_PROXY_NAME : proxyList.c_str(),
                                      WINHTTP_NO_PROXY_BYPASS, 0));
@@ -204,6 +268,9 @@ void RunExchange(Exchange& x) {
     x.failure = http_status::kTimeoutsFailed;
     return;
   }
+  // The wait for the response headers has a limit of its own (90 s by default);
+  // the caller's time-out covers it too. Older systems lack the option.
+  SetDword(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, timeout);
   if (!x.userName.empty() && !x.password.empty()) {
     std::wstring user = GbkToWide(x.userName), pass = GbkToWide(x.password);
     if (!WinHttpSetCredentials(request.get(), WINHTTP_AUTH_TARGET_SERVER, WINHTTP_AUTH_SCHEME_BASIC, user.c_str(),
@@ -294,29 +361,80 @@ std::string DeclaredCharset(RegexMatcher& regex, std::string_view text) {
   return regex.SubMatchText(1, 1);
 }
 
-// The body decoded from `charset` through the system's stream object, as GBK;
-// `fallback` when the object is missing or cannot read that charset.
-std::string DecodeThroughStream(const ByteBuffer& body, std::string_view charset, std::string fallback) {
-  ComApartment com;
-  DispatchRef stream = CreateDispatchObject(L"Adodb.Stream");
-  if (!stream) return fallback;
-  constexpr std::int32_t kTypeBinary = 1, kTypeText = 2, kModeReadWrite = 3;
-  std::string result = std::move(fallback);
-  if (SUCCEEDED(PutProperty(stream.get(), L"Type", Variant::FromInt(kTypeBinary))) &&
-      SUCCEEDED(PutProperty(stream.get(), L"Mode", Variant::FromInt(kModeReadWrite))) &&
-      SUCCEEDED(CallMethod(stream.get(), L"Open", {}))) {
-    Variant text;
-    if (SUCCEEDED(CallMethod(stream.get(), L"Write", {Variant::FromBytes(body)})) &&
-        SUCCEEDED(PutProperty(stream.get(), L"Position", Variant::FromInt(0))) &&
-        SUCCEEDED(PutProperty(stream.get(), L"Type", Variant::FromInt(kTypeText))) &&
-        SUCCEEDED(PutProperty(stream.get(), L"Charset", Variant::FromGbk(charset))) &&
-        SUCCEEDED(CallMethod(stream.get(), L"ReadText", {}, &text)) && text.type() == VT_BSTR) {
-      result = text.ToGbk();
-      if (std::size_t zero = result.find('\0'); zero != std::string::npos) result.resize(zero);
-    }
-    CallMethod(stream.get(), L"Close", {});
+
+// A BSTR's text as GBK, cut at its first zero.
+std::string BstrToGbkText(BSTR text) {
+  std::string gbk = WideToGbk(std::wstring_view(text ? text : L"", text ? SysStringLen(text) : 0));
+  if (std::size_t zero = gbk.find('\0'); zero != std::string::npos) gbk.resize(zero);
+  return gbk;
+}
+
+// The body read through the system's stream object as text in `charset`.
+// False when the object is missing or cannot read that charset.
+bool DecodeThroughStream(const ByteBuffer& body, std::string_view charset, std::string& out) {
+  DispatchRef object = CreateDispatchObject(L"Adodb.Stream");
+  if (!object) return false;
+  ComRef<AdoStream> stream;
+  if (FAILED(object->QueryInterface(kIidAdoStream, reinterpret_cast<void**>(stream.Put()))) || !stream) return false;
+  constexpr LONG kTypeBinary = 1, kTypeText = 2, kModeReadWrite = 3, kModeUnknown = 0, kOpenUnspecified = -1,
+                 kReadAll = -1;
+  if (FAILED(stream->put_Type(kTypeBinary)) || FAILED(stream->put_Mode(kModeReadWrite)) ||
+      FAILED(stream->Open(*Variant::Optional().get(), kModeUnknown, kOpenUnspecified, nullptr, nullptr)))
+    return false;
+  bool decoded = false;
+  Variant bytes = Variant::FromBytes(body);
+  Bstr name = Bstr::FromGbk(charset);
+  BSTR text = nullptr;
+  if (SUCCEEDED(stream->Write(*bytes.get())) && SUCCEEDED(stream->put_Position(0)) &&
+      SUCCEEDED(stream->put_Type(kTypeText)) && SUCCEEDED(stream->put_Charset(name.get())) &&
+      SUCCEEDED(stream->ReadText(kReadAll, &text))) {
+    out = BstrToGbkText(text);
+    decoded = true;
   }
-  return result;
+  SysFreeString(text);
+  stream->Close();
+  return decoded;
+}
+
+// The body decoded with the code page the system's charset table gives for
+// `charset`; false when the name is unknown. This serves where the stream
+// object reads only a few charsets itself.
+bool DecodeWithCharsetTable(const ByteBuffer& body, std::string_view charset, std::string& out) {
+  // {275C23E2-3747-11D0-9FEA-00AA003F8646}, {275C23E1-3747-11D0-9FEA-00AA003F8646}
+  static constexpr CLSID kClsidMultiLanguage = {0x275C23E2, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
+  static constexpr IID kIidMultiLanguage = {0x275C23E1, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
+  ComRef<IMultiLanguage> languages;
+  if (FAILED(CoCreateInstance(kClsidMultiLanguage, nullptr, CLSCTX_INPROC_SERVER, kIidMultiLanguage,
+                              reinterpret_cast<void**>(languages.Put()))) ||
+      !languages)
+    return false;
+  MIMECSETINFO info{};
+  Bstr name = Bstr::FromGbk(charset);
+  if (FAILED(languages->GetCharsetInfo(name.get(), &info))) return false;
+  const UINT codePage = info.uiInternetEncoding;
+  if (body.empty()) {
+    out.clear();
+    return true;
+  }
+  if (body.size() > INT_MAX) return false;
+  const auto* bytes = reinterpret_cast<const char*>(body.data());
+  const int size = static_cast<int>(body.size());
+  int units = MultiByteToWideChar(codePage, 0, bytes, size, nullptr, 0);
+  if (units <= 0) return false;
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes, size, wide.data(), units);
+  out = WideToGbk(wide);
+  if (std::size_t zero = out.find('\0'); zero != std::string::npos) out.resize(zero);
+  return true;
+}
+
+// The page text decoded from the charset its meta tag declares; `text` as it
+// is when neither the stream object nor the charset table knows the name.
+std::string Redecode(const ByteBuffer& body, std::string_view charset, std::string text) {
+  ComApartment com;
+  std::string decoded;
+  if (DecodeThroughStream(body, charset, decoded) || DecodeWithCharsetTable(body, charset, decoded)) return decoded;
+  return text;
 }
 
 }  // namespace
@@ -386,7 +504,7 @@ std::string SendHttpRequest(std::string_view url, const HttpRequestOptions& o) {
   std::string result(asText.substr(0, asText.find('\0')));
   std::string charset = DeclaredCharset(regex, result);
   if (!charset.empty() && charset != "gbk" && charset != "gb2312") {
-    result = DecodeThroughStream(x.bodyBytes, charset, std::move(result));
+    result = Redecode(x.bodyBytes, charset, std::move(result));
   }
   DispatchPendingMessages();
   if (o.responseBytes) *o.responseBytes = std::move(x.bodyBytes);

@@ -25,17 +25,17 @@ namespace ornivex {
 // out parameters are written only when a pointer is given.
 struct HttpRequestOptions {
   int method = kHttpGet;
-  std::string_view body;               // GBK bytes sent as they stand
-  std::string_view cookies;            // "a=1; b=2"
+  std::string_view body{};               // GBK bytes sent as they stand
+  std::string_view cookies{};            // "a=1; b=2"
   std::string* returnedCookies = nullptr;  // in/out: the Set-Cookie pairs are appended
-  std::string_view headers;            // extra lines separated by CR LF, no final CR LF
+  std::string_view headers{};            // extra lines separated by CR LF, no final CR LF
   std::string* responseHeaders = nullptr;  // out: the raw response header block
   bool noRedirect = false;
-  std::string_view userName;           // Basic authentication at the server
-  std::string_view password;
-  std::string_view proxy;              // "host:port"; empty: no proxy
-  std::string_view proxyUser;
-  std::string_view proxyPassword;
+  std::string_view userName{};           // Basic authentication at the server
+  std::string_view password{};
+  std::string_view proxy{};              // "host:port"; empty: no proxy
+  std::string_view proxyUser{};
+  std::string_view proxyPassword{};
   int timeoutSeconds = 0;              // below 1: 30 seconds
   std::string* location = nullptr;     // out: value of the last Location header
   std::string* statusText = nullptr;   // out: "200 OK", or a numbered failure text
