@@ -1,5 +1,6 @@
 #include "http/text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -33,8 +34,9 @@ bool MatchesFolded(std::string_view text, std::size_t at, std::string_view needl
 
 // Splits at every ';', trims each piece and drops empty ones. ';' can never be
 // the second byte of a double-byte character, so a byte search is exact here.
-std::vector<std::string_view> SplitCookiePairs(std::string_view text) {
+std::vector<std::string_view> SplitCookiePairs(std::string_view text, std::size_t room = 0) {
   std::vector<std::string_view> pairs;
+  pairs.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), ';')) + 1 + room);
   std::size_t from = 0;
   while (from <= text.size()) {
     std::size_t semi = text.find(';', from);
@@ -47,7 +49,8 @@ std::vector<std::string_view> SplitCookiePairs(std::string_view text) {
 }
 
 // A set of views into text that outlives it: open addressing over one flat
-// array, so large cookie texts cost one probe per item rather than a heap node.
+// array of 16-byte slots, so large cookie texts cost one probe per item rather
+// than a heap node.
 class ViewSet {
  public:
   explicit ViewSet(std::size_t expected) {
@@ -55,36 +58,39 @@ class ViewSet {
     while (capacity < expected * 2) capacity *= 2;
     slots_.resize(capacity);
   }
-  // True when `key` was not in the set yet.
+  // True when `key` was not in the set yet. (A key of 4 GiB or more is never
+  // taken for a repeat.)
   bool Insert(std::string_view key) {
+    if (key.size() > UINT32_MAX) return true;
     if ((count_ + 1) * 2 > slots_.size()) Grow();
-    const std::size_t hash = std::hash<std::string_view>{}(key);
+    const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>{}(key));
+    const auto size = static_cast<std::uint32_t>(key.size());
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       Slot& slot = slots_[i];
-      if (!slot.used) {
-        slot = {key, hash, true};
+      if (!slot.data) {
+        slot = {key.data() ? key.data() : "", size, hash};
         ++count_;
         return true;
       }
-      if (slot.hash == hash && slot.key == key) return false;
+      if (slot.hash == hash && slot.size == size && std::memcmp(slot.data, key.data(), size) == 0) return false;
     }
   }
 
  private:
   struct Slot {
-    std::string_view key;
-    std::size_t hash = 0;
-    bool used = false;
+    const char* data = nullptr;  // null: free
+    std::uint32_t size = 0;
+    std::uint32_t hash = 0;
   };
   void Grow() {
     std::vector<Slot> old(slots_.size() * 2);
     old.swap(slots_);
     const std::size_t mask = slots_.size() - 1;
     for (const Slot& slot : old) {
-      if (!slot.used) continue;
+      if (!slot.data) continue;
       std::size_t i = slot.hash & mask;
-      while (slots_[i].used) i = (i + 1) & mask;
+      while (slots_[i].data) i = (i + 1) & mask;
       slots_[i] = slot;
     }
   }
@@ -259,8 +265,8 @@ std::string JoinDistinct(std::string_view text, std::string_view separator) {
 }
 
 std::string MergeCookies(std::string_view oldCookies, std::string_view newCookies) {
-  std::vector<std::string_view> pairs = SplitCookiePairs(TrimSpaces(newCookies));
   const std::vector<std::string_view> oldPairs = SplitCookiePairs(TrimSpaces(oldCookies));
+  std::vector<std::string_view> pairs = SplitCookiePairs(TrimSpaces(newCookies), oldPairs.size());
   const std::size_t newCount = pairs.size();
   ViewSet names(newCount + oldPairs.size());
   // Identical pairs can only come from the new text (an old pair never shares
