@@ -227,6 +227,7 @@ void Form::Show(int showCommand) {
 void Form::ShowModal() {
   if (!window_) return;
   modal_ = true;
+  activeBeforeModal_ = GetActiveWindow();
   disabledByModal_.clear();
   EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabledByModal_));
   for (HWND other : disabledByModal_) EnableWindow(other, FALSE);
@@ -240,8 +241,10 @@ void Form::ReenableOthers() {
   // rather than to another program.
   for (HWND other : disabledByModal_)
     if (IsWindow(other)) EnableWindow(other, TRUE);
-  if (!disabledByModal_.empty() && IsWindow(disabledByModal_.front())) SetActiveWindow(disabledByModal_.front());
+  if (!disabledByModal_.empty() && activeBeforeModal_ && IsWindow(activeBeforeModal_))
+    SetActiveWindow(activeBeforeModal_);
   disabledByModal_.clear();
+  activeBeforeModal_ = nullptr;
 }
 
 LRESULT Form::ControlColour(HDC dc, HWND control, UINT message) {

@@ -75,6 +75,7 @@ class Form {
   bool quitOnClose_ = false;
   bool modal_ = false;
   std::vector<HWND> disabledByModal_;
+  HWND activeBeforeModal_ = nullptr;
   Handler created_;
   Handler sizeChanged_;
   std::vector<std::unique_ptr<ControlRecord>> controls_;
