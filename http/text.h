@@ -35,7 +35,8 @@ std::size_t GbkCharLength(std::string_view text, std::size_t at);
 std::size_t FindGbk(std::string_view text, std::string_view needle, std::size_t from = 0,
                     bool ignoreCase = false);
 
-// Removes leading and trailing ASCII spaces and full-width spaces (A1 A1).
+// Removes leading and trailing ASCII spaces and full-width spaces (A1 A1). The
+// result views into `text`.
 std::string_view TrimSpaces(std::string_view text);
 
 // Replaces every "#引号" by a double quote.
@@ -58,7 +59,7 @@ std::string TextBetween(std::string_view text, std::string_view left, std::strin
                         bool ignoreCase = false);
 
 // The name of one cookie pair: the text before its first "=", or the whole
-// pair, trimmed.
+// pair, trimmed. The result views into `pair`.
 std::string_view CookieName(std::string_view pair);
 
 // True when some pair in `pairs` has exactly the name `name` (case matters).
