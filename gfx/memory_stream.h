@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace ornivex::gfx {
@@ -14,6 +15,14 @@ class MemoryStream {
   MemoryStream() = default;
   MemoryStream(const MemoryStream&) = delete;
   MemoryStream& operator=(const MemoryStream&) = delete;
+  MemoryStream(MemoryStream&& other) noexcept { Swap(other); }
+  MemoryStream& operator=(MemoryStream&& other) noexcept {
+    if (this != &other) {
+      Release();
+      Swap(other);
+    }
+    return *this;
+  }
   ~MemoryStream() { Release(); }
 
   // Replaces what the object held with a new movable, zeroed block of `size` bytes
@@ -34,6 +43,12 @@ class MemoryStream {
   std::vector<BYTE> ReadAllBytes() const;
 
  private:
+  void Swap(MemoryStream& other) noexcept {
+    std::swap(block_, other.block_);
+    std::swap(stream_, other.stream_);
+    std::swap(ownsBlock_, other.ownsBlock_);
+  }
+
   HGLOBAL block_ = nullptr;
   IStream* stream_ = nullptr;
   bool ownsBlock_ = false;

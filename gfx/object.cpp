@@ -7,6 +7,23 @@
 
 namespace ornivex::gfx {
 
+GraphicsObject::GraphicsObject(GraphicsObject&& other) noexcept : native_(other.native_), owns_(other.owns_) {
+  other.native_ = nullptr;
+  other.owns_ = false;
+}
+
+GraphicsObject& GraphicsObject::operator=(GraphicsObject&& other) noexcept {
+  if (this != &other) {
+    ReleaseOwned();
+    native_ = other.native_;
+    owns_ = other.owns_;
+    other.native_ = nullptr;
+    other.owns_ = false;
+    OnSetNative(native_);
+  }
+  return *this;
+}
+
 void GraphicsObject::SetNative(void* handle) {
   if (owns_ && native_ && native_ != handle && GdiplusRunning()) DestroyNative();
   native_ = handle;

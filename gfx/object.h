@@ -72,6 +72,9 @@ class GraphicsObject {
   GraphicsObject() = default;
   GraphicsObject(const GraphicsObject&) = delete;
   GraphicsObject& operator=(const GraphicsObject&) = delete;
+  // Moving hands the handle (and its ownership) over; the source is left empty.
+  GraphicsObject(GraphicsObject&& other) noexcept;
+  GraphicsObject& operator=(GraphicsObject&& other) noexcept;
   virtual ~GraphicsObject() = default;  // each class releases its handle in its own destructor
 
   // The handle as an untyped pointer.
@@ -216,6 +219,9 @@ bool FetchArray(std::vector<T>& out, CountFn count, FetchFn fetch) {
 // returns false without a GDI+ call. The destructor releases what is still owned.
 #define GFX_DELETER(cls, member)                                                  \
  public:                                                                          \
+  cls() = default;                                                                \
+  cls(cls&&) noexcept = default;                                                  \
+  cls& operator=(cls&&) noexcept = default;                                       \
   ~cls() override { ReleaseOwned(); }                                             \
   bool member() { return DeleteNative(); }                                        \
                                                                                   \

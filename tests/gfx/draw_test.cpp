@@ -386,6 +386,31 @@ TEST(Ownership, ShallowCopySharesWithoutOwning) {
   EXPECT_EQ(g_flat.GdipDeletePen(static_cast<Gdiplus::GpPen*>(handle)), Gdiplus::Ok);
 }
 
+TEST(Ownership, MovesHandOverTheHandle) {
+  std::vector<Pen> pens;
+  for (int i = 1; i <= 3; ++i) {
+    Pen pen;
+    ASSERT_TRUE(pen.CreatePen1(kRed, static_cast<REAL>(i), 0));
+    pens.push_back(std::move(pen));  // the vector grows by moving
+    EXPECT_TRUE(pen.Empty());
+    EXPECT_FALSE(pen.DeletePen());
+  }
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(pens[i].GetPenWidth(), static_cast<REAL>(i + 1));
+
+  // A picture loaded from bytes moves with the stream it reads from.
+  Image first;
+  ASSERT_TRUE(first.LoadImageFromBytes(testing::EncodePng(Pattern(4, 3))));
+  Image second = std::move(first);
+  EXPECT_TRUE(first.Empty());
+  Canvas canvas(4, 3);
+  ASSERT_TRUE(canvas.graphics.DrawImageI(second, 0, 0));
+  EXPECT_EQ(canvas.At(1, 2), Pattern(4, 3).At(1, 2));
+  Image third;
+  ASSERT_TRUE(third.LoadImageFromBytes(testing::EncodePng(Pattern(2, 2))));
+  third = std::move(second);  // the 2 x 2 picture is disposed
+  EXPECT_EQ(third.GetImageWidth(), 4u);
+}
+
 TEST(Status, LastStatusFollowsEveryCall) {
   Image image;
   const BYTE garbage[] = {1, 2, 3, 4, 5, 6, 7, 8};
