@@ -1,25 +1,69 @@
 #include "gfx/font.h"
 
+#include <cstddef>
 #include <cstring>
+#include <cwchar>
 
 #include "runtime/codepage.h"
 
 namespace ornivex::gfx {
 
+namespace {
+
+// Font records cross to GDI+ in their UTF-16 form: the face name of an "A" record
+// is program text (GBK), whatever the system's ANSI code page.
+LOGFONTW WideRecord(const LOGFONTA& in) {
+  LOGFONTW out{};
+  std::memcpy(&out, &in, offsetof(LOGFONTA, lfFaceName));
+  const std::wstring face = GbkToWide(std::string_view(in.lfFaceName, strnlen(in.lfFaceName, LF_FACESIZE)));
+  face.copy(out.lfFaceName, LF_FACESIZE - 1);
+  return out;
+}
+
+LOGFONTA GbkRecord(const LOGFONTW& in) {
+  LOGFONTA out{};
+  std::memcpy(&out, &in, offsetof(LOGFONTW, lfFaceName));
+  std::string face = WideToGbk(std::wstring_view(in.lfFaceName, wcsnlen(in.lfFaceName, LF_FACESIZE)));
+  // Never cut a double-byte character in two.
+  std::size_t keep = 0;
+  for (std::size_t i = 0; i < face.size() && i < LF_FACESIZE - 1;) {
+    const std::size_t step = static_cast<unsigned char>(face[i]) >= 0x81 ? 2 : 1;
+    if (i + step > LF_FACESIZE - 1) break;
+    i += step;
+    keep = i;
+  }
+  face.copy(out.lfFaceName, keep);
+  return out;
+}
+
+}  // namespace
+
 bool Font::CreateDefaultGuiFont() {
-  auto* logfont = static_cast<LOGFONTA*>(Alloc(sizeof(LOGFONTA)));
+  auto* logfont = static_cast<LOGFONTW*>(Alloc(sizeof(LOGFONTW)));
   if (!logfont) return StoreStatus(Gdiplus::OutOfMemory);
-  std::memset(logfont, 0, sizeof(LOGFONTA));
+  std::memset(logfont, 0, sizeof(LOGFONTW));
   bool ok = false;
-  if (GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(LOGFONTA), logfont) == sizeof(LOGFONTA)) {
+  if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(LOGFONTW), logfont) == sizeof(LOGFONTW)) {
     HDC screen = ::GetDC(nullptr);
-    ok = CreateFontFromDCLogfontRecordA(screen, *logfont);
+    ok = CreateFontFromDCLogfontRecordW(screen, *logfont);
     ::ReleaseDC(nullptr, screen);
   } else {
     StoreStatus(Gdiplus::GenericError);
   }
   Free(logfont);
   return ok;
+}
+
+bool Font::CreateFontFromDCLogfontRecordA(HDC dc, const LOGFONTA& logfont) {
+  const LOGFONTW wide = WideRecord(logfont);
+  return CreateFontFromDCLogfontRecordW(dc, wide);
+}
+
+bool Font::GetLogFontA(const GraphicsObject& graphics, LOGFONTA& logfont) {
+  LOGFONTW wide{};
+  if (!GetLogFontW(graphics, wide)) return false;
+  logfont = GbkRecord(wide);
+  return true;
 }
 
 bool Font::CreateFontByName(std::string_view name, REAL size, INT style, Gdiplus::Unit unit) {
@@ -41,9 +85,9 @@ bool Font::CreateFontByNameW(std::string_view utf16Name, REAL size, INT style, G
 }
 
 bool Font::CreateFontFromDCLogfontA(HDC dc, HFONT font) {
-  LOGFONTA logfont{};
-  if (font && GetObjectA(font, sizeof(logfont), &logfont) == sizeof(logfont)) {
-    return CreateFontFromDCLogfontRecordA(dc, logfont);
+  LOGFONTW logfont{};
+  if (font && GetObjectW(font, sizeof(logfont), &logfont) == sizeof(logfont)) {
+    return CreateFontFromDCLogfontRecordW(dc, logfont);
   }
   return CreateFontFromDC(dc);
 }

@@ -25,11 +25,13 @@ class Font : public GraphicsObject {
   // The font `font` describes as seen on `dc`; without a usable font handle, the
   // font selected into `dc`.
   bool CreateFontFromDCLogfontA(HDC dc, HFONT font);
-  GFX_NEW_AS(CreateFontFromDCLogfontRecordA, GdipCreateFontFromLogfontA)  // (dc, LOGFONTA)
+  // From a font record whose face name is program text (GBK).
+  bool CreateFontFromDCLogfontRecordA(HDC dc, const LOGFONTA& logfont);
   GFX_NEW_AS(CreateFontFromDCLogfontRecordW, GdipCreateFontFromLogfontW)  // (dc, LOGFONTW)
   GFX_NEW(CloneFont)  // (source font)
-  GFX_ACT(GetLogFontA)  // (graphics, LOGFONTA to fill)
-  GFX_ACT(GetLogFontW)
+  // The font's record as seen on `graphics`, face name in GBK.
+  bool GetLogFontA(const GraphicsObject& graphics, LOGFONTA& logfont);
+  GFX_ACT(GetLogFontW)  // (graphics, LOGFONTW to fill)
   // A new family object for the font's family, handed to `family`.
   bool GetFamily(FontFamily& family);
   GFX_GET(GetFontStyle)

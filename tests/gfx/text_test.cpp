@@ -2,6 +2,7 @@
 // Run under both a GBK and a Western ANSI code page: the results must not differ.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "runtime/codepage.h"
@@ -153,6 +154,35 @@ TEST(Fonts, FromDefaultGuiFontFromDcAndByName) {
   EXPECT_FALSE(missing.CreateFontByName("No Such Face Ornivex", 12));
   EXPECT_EQ(LastStatus, Gdiplus::FontFamilyNotFound);
   EXPECT_TRUE(missing.Empty());
+}
+
+TEST(Fonts, RecordsCarryGbkFaceNames) {
+  // A family with a Chinese name when the system has one, else the GUI face.
+  FontCollection installed;
+  ASSERT_TRUE(installed.NewInstalledFontCollection());
+  std::vector<FontFamily> families;
+  ASSERT_TRUE(installed.GetFontCollectionFamilyList(families));
+  std::string face = SystemFace();
+  for (FontFamily& f : families) {
+    const std::string name = f.GetFamilyName();
+    if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) face = name;
+  }
+  LOGFONTA record{};
+  record.lfHeight = -20;
+  record.lfWeight = FW_NORMAL;
+  record.lfCharSet = DEFAULT_CHARSET;
+  ASSERT_LT(face.size(), sizeof(record.lfFaceName));
+  face.copy(record.lfFaceName, face.size());
+  Font font;
+  ASSERT_TRUE(font.CreateFontFromDCLogfontRecordA(::GetDC(nullptr), record)) << face;
+  FontFamily family;
+  ASSERT_TRUE(font.GetFamily(family));
+  EXPECT_EQ(family.GetFamilyName(), face);
+  Canvas canvas(2, 2);
+  LOGFONTA back{};
+  ASSERT_TRUE(font.GetLogFontA(canvas.graphics, back));
+  EXPECT_STREQ(back.lfFaceName, face.c_str());
+  EXPECT_NEAR(back.lfHeight, -20, 1);
 }
 
 TEST(Fonts, InstalledCollectionListsFamilies) {
