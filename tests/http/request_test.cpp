@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/http/support/loopback_server.h"
+#include "tests/http/support/tls_trust.h"
 
 namespace ornivex {
 namespace {
@@ -330,6 +331,23 @@ TEST(RequestFailureTest, ConnectionDroppedMidBodyIsReported) {
   SendHttpRequest(server.Url("/chunked"), {.statusText = &status, .responseBytes = &bytes});
   EXPECT_LT(bytes.size(), 30000u);
   EXPECT_TRUE(status == "200 OK" || status == http_status::kReadFailed) << status;
+}
+
+TEST(RequestTlsTest, HttpsWithATrustedTestCertificate) {
+  // The fixture's HTTPS server echoes each request. The flat engine checks
+  // certificates, so inside Wine the server's throw-away certificate is made a
+  // trusted root of the test prefix first.
+  const std::string base = testing::TlsServerUrl(ORNIVEX_TLS_DIR);
+  if (base.empty()) GTEST_SKIP() << "no HTTPS test server (it runs as a CTest fixture)";
+  if (!testing::RunningUnderWine()) GTEST_SKIP() << "needs the test certificate among the trusted roots";
+  ASSERT_TRUE(testing::TrustTlsServerCertificate(ORNIVEX_TLS_DIR));
+  std::string status, cookies;
+  std::string echo = SendHttpRequest(base + "/s?q=1", {.method = kHttpPost, .body = "k=v",
+                                                        .returnedCookies = &cookies, .statusText = &status});
+  EXPECT_EQ(status, "200 OK");
+  EXPECT_EQ(cookies, "tls=1");
+  EXPECT_TRUE(echo.starts_with("POST /s?q=1 HTTP/1.1\r\n" + kUserAgent + "\r\n" + kAccept + "\r\n")) << echo;
+  EXPECT_TRUE(echo.ends_with("\r\n\r\nk=v")) << echo;
 }
 
 // --- Bad input never crashes or hangs. ---

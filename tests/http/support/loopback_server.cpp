@@ -156,11 +156,20 @@ struct LoopbackServer::State {
     return true;
   }
 
-  // Sends `data` counting against the drop budget; false once the connection
-  // is to be closed.
-  static bool SendCounted(SOCKET s, const char* data, std::size_t size, std::uint64_t& budget) {
+  // Sends `data` counting against the drop budget (and pausing once where the
+  // reply says); false once the connection is to be closed.
+  bool SendCounted(SOCKET s, const char* data, std::size_t size, std::uint64_t& budget, std::uint64_t& untilPause,
+                   int pauseMs) {
     std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, budget));
     budget -= n;
+    if (untilPause < n) {
+      std::size_t first = static_cast<std::size_t>(untilPause);
+      if (!SendAll(s, data, first)) return false;
+      untilPause = std::numeric_limits<std::uint64_t>::max();
+      if (WaitForSingleObject(stop, static_cast<DWORD>(pauseMs)) == WAIT_OBJECT_0) return false;
+      return SendAll(s, data + first, n - first) && n == size;
+    }
+    if (untilPause != std::numeric_limits<std::uint64_t>::max()) untilPause -= n;
     return SendAll(s, data, n) && n == size;
   }
 
@@ -168,8 +177,12 @@ struct LoopbackServer::State {
     if (reply.delayMs > 0 && WaitForSingleObject(stop, static_cast<DWORD>(reply.delayMs)) == WAIT_OBJECT_0)
       return false;
     std::uint64_t budget = reply.dropAfter;
-    if (!SendCounted(s, reply.head.data(), reply.head.size(), budget)) return false;
-    if (!SendCounted(s, reply.body.data(), reply.body.size(), budget)) return false;
+    std::uint64_t untilPause = reply.pauseAfter;
+    auto send = [&](const char* data, std::size_t size) {
+      return SendCounted(s, data, size, budget, untilPause, reply.pauseMs);
+    };
+    if (!send(reply.head.data(), reply.head.size())) return false;
+    if (!send(reply.body.data(), reply.body.size())) return false;
     if (reply.patternBytes > 0) {
       static const std::string block = [] {
         std::string b(26 * 40000, '\0');
@@ -179,7 +192,7 @@ struct LoopbackServer::State {
       for (std::uint64_t sent = 0; sent < reply.patternBytes;) {
         std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), reply.patternBytes - sent));
         // The block holds whole alphabets, so every block starts at 'a'.
-        if (!SendCounted(s, block.data(), n, budget)) return false;
+        if (!send(block.data(), n)) return false;
         sent += n;
       }
     }
