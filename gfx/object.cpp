@@ -67,7 +67,6 @@ void GraphicsObject::ReleaseOwned() noexcept {
   owns_ = false;
 }
 
-std::wstring TextToWide(const char* text) { return text ? GbkToWide(text) : std::wstring(); }
 
 std::wstring TextToWide(std::string_view text) {
   // Text stops at its first zero byte, as the program's text always does.

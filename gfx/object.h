@@ -235,8 +235,7 @@ bool FetchArray(std::vector<T>& out, CountFn count, FetchFn fetch) {
 
 // Helpers used by the text members.
 
-// Program text (GBK) as UTF-16 with its terminator; an absent text is empty.
-std::wstring TextToWide(const char* text);
+// Program text (GBK) as UTF-16, up to its first zero byte; empty text stays empty.
 std::wstring TextToWide(std::string_view text);
 // UTF-16 held in a byte buffer (the W members), up to its first zero character.
 std::wstring BytesToWide(std::string_view utf16Bytes);
