@@ -94,8 +94,13 @@ bool Image::LoadFromPath(Fn plain, Fn withIcm, const std::wstring& path, bool ic
 
 template <class Fn>
 bool Image::LoadFromBytes(Fn plain, Fn withIcm, std::span<const BYTE> bytes, bool icm) {
-  // The old image may still read from the old stream: it goes first.
-  DisposeImage();
+  // The old image may still read from the old stream: it goes first (a shared one
+  // is only let go, never disposed from here).
+  if (OwnsNative()) {
+    DisposeImage();
+  } else {
+    Detach();
+  }
   if (!stream_.CreateFromBytes(bytes)) return StoreStatus(Gdiplus::OutOfMemory);
   return New(icm ? withIcm : plain, stream_.GetStream());
 }

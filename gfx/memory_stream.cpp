@@ -8,6 +8,20 @@ namespace ornivex::gfx {
 bool MemoryStream::CreateFromBytes(std::span<const BYTE> bytes, std::size_t size) {
   Release();
   if (size == 0) size = bytes.size();
+  if (size == 0) {
+    // An empty stream to write into: it makes its own block, which this object frees.
+    IStream* stream = nullptr;
+    HGLOBAL block = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, FALSE, &stream))) return false;
+    if (FAILED(GetHGlobalFromStream(stream, &block))) {
+      stream->Release();
+      return false;
+    }
+    block_ = block;
+    stream_ = stream;
+    ownsBlock_ = true;
+    return true;
+  }
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
   if (!block) return false;
   if (!bytes.empty()) {

@@ -379,6 +379,16 @@ TEST(Ownership, ShallowCopySharesWithoutOwning) {
   EXPECT_EQ(LastStatus, Gdiplus::Ok);
   EXPECT_TRUE(original.OwnsNative());
 
+  // Loading into a shared image lets the shared one go without disposing it.
+  Bitmap owner;
+  ASSERT_TRUE(owner.CreateBitmapFromScan0Default(5, 5));
+  Image sharer;
+  sharer.ShallowCopyFrom(owner);
+  ASSERT_TRUE(sharer.LoadImageFromBytes(testing::EncodePng(Pattern(2, 2))));
+  EXPECT_EQ(sharer.GetImageWidth(), 2u);
+  EXPECT_EQ(owner.GetImageWidth(), 5u);
+  EXPECT_EQ(LastStatus, Gdiplus::Ok);
+
   // Detached, a handle is the caller's to delete.
   void* handle = original.Detach();
   EXPECT_TRUE(original.Empty());
@@ -451,6 +461,14 @@ TEST(MemoryStreams, HoldCopyAndAttach) {
   ASSERT_EQ(stream.GetStream()->Seek(end, STREAM_SEEK_SET, nullptr), S_OK);
   ASSERT_EQ(stream.GetStream()->Write("\x09\x08", 2, &written), S_OK);
   EXPECT_EQ(stream.ReadAllBytes(), (std::vector<BYTE>{1, 2, 3, 0, 0, 0, 9, 8}));
+
+  // An empty stream grows as it is written and reads back just what was written.
+  MemoryStream empty;
+  ASSERT_TRUE(empty.CreateFromBytes({}));
+  EXPECT_EQ(empty.GetSize(), 0u);
+  EXPECT_TRUE(empty.ReadAllBytes().empty());
+  ASSERT_EQ(empty.GetStream()->Write("abc", 3, &written), S_OK);
+  EXPECT_EQ(empty.ReadAllBytes(), (std::vector<BYTE>{'a', 'b', 'c'}));
 
   MemoryStream other;
   ASSERT_TRUE(other.Attach(stream.GetStream()));
