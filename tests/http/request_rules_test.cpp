@@ -1,0 +1,96 @@
+// The header and cookie rules of the request engines, without a network.
+#include "http/request_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace ornivex {
+namespace {
+
+TEST(RequestRulesTest, VerbTable) {
+  const char* verbs[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE", "CONNECT"};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(HttpVerb(i), verbs[i]);
+  EXPECT_EQ(HttpVerb(8), "GET");
+  EXPECT_EQ(HttpVerb(-1), "GET");
+  EXPECT_EQ(HttpVerb(1 << 30), "GET");
+}
+
+TEST(RequestRulesTest, FlatHeaderBlockKeysNeedTheirSpace) {
+  // "Accept:x" (no space) and "X-Accept: 1" differ: the first does not hold
+  // the default back, the second does (the key occurs inside it).
+  EXPECT_EQ(BuildRequestHeaderBlock("Accept:x", kHttpGet, ""),
+            "Accept:x\r\n"
+            "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)\r\n"
+            "Accept: text/html, application/xhtml+xml, */*\r\n"
+            "Accept-Encoding: gbk, GB2312\r\nAccept-Language: zh-cn\r\nCache-Control: no-cache\r\n");
+  std::string block = BuildRequestHeaderBlock("X-Accept: 1", kHttpGet, "");
+  EXPECT_EQ(block.find("Accept: text/html"), std::string::npos);
+  // A caller's
+  // Content-Type in any case holds the form type back.
+  block = BuildRequestHeaderBlock("content-type: application/json\r\nCOOKIE: a=1", kHttpPost, "b=2");
+  EXPECT_EQ(block.find("Content-Type: application/x-www-form-urlencoded"), std::string::npos);
+  EXPECT_EQ(block.find("Cookie: b=2"), std::string::npos);
+  EXPECT_TRUE(block.ends_with("Cache-Control: no-cache\r\n"));
+}
+
+TEST(RequestRulesTest, ComHeadersExtendInPlaceWithExactKeys) {
+  std::string headers;
+  ExtendComRequestHeaders(headers, "http://h/\xD6\xD0", kHttpGet);
+  EXPECT_EQ(headers,
+            "Accept: */*\r\nReferer: http://h/\xD6\xD0\r\nAccept-Language: zh-cn\r\n"
+            "User-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)");
+  // Already complete: nothing is added, even for POST with its own type.
+  std::string full = headers + "\r\nContent-Type: text/plain";
+  std::string copy = full;
+  ExtendComRequestHeaders(copy, "http://other/", kHttpPost);
+  EXPECT_EQ(copy, full);
+  // Exact case: "referer:" does not count.
+  std::string lower = "referer: x";
+  ExtendComRequestHeaders(lower, "u", kHttpGet);
+  EXPECT_NE(lower.find("\r\nReferer: u"), std::string::npos);
+}
+
+TEST(RequestRulesTest, HeaderLinesSplitAtTheFirstColon) {
+  HeaderField f = SplitHeaderLine("  Host :  example.com:8080  ");
+  EXPECT_EQ(f.name, "Host");
+  EXPECT_EQ(f.value, "example.com:8080");
+  f = SplitHeaderLine("no colon here");
+  EXPECT_EQ(f.name, "");
+  EXPECT_EQ(f.value, "");
+  // Full-width spaces trim like ASCII ones.
+  f = SplitHeaderLine("\xA1\xA1X:\xA1\xA1v\xA1\xA1");
+  EXPECT_EQ(f.name, "X");
+  EXPECT_EQ(f.value, "v");
+}
+
+TEST(RequestRulesTest, SetCookieLinesGivePairsInOrder) {
+  EXPECT_EQ(CollectSetCookies("HTTP/1.1 200 OK\r\nSet-Cookie: a=1; path=/\r\nSet-Cookie: b=2\r\n"
+                              "Set-Cookie:c=3\r\nset-cookie: d=4\r\nX-Set-Cookie: e=5\r\n"
+                              "Set-Cookie: \xD6\xD0=\xCE\xC4; HttpOnly\r\n\r\n"),
+            "a=1; b=2; \xD6\xD0=\xCE\xC4");
+  // A value that repeats the marker, and a line with no pair at all.
+  EXPECT_EQ(CollectSetCookies("Set-Cookie: x=Set-Cookie:y\r\nSet-Cookie: ; path=/\r\nSet-Cookie:   \r\n"), "x=y");
+  EXPECT_EQ(CollectSetCookies(""), "");
+  EXPECT_EQ(CollectSetCookies("Set-Cookie: tail=1"), "tail=1");  // no final CR LF
+}
+
+TEST(RequestRulesTest, LocationAndStatusLine) {
+  bool found = true;
+  EXPECT_EQ(LocationFromHeaders("HTTP/1.1 200 OK\r\nX-Location: a\r\n\r\n", &found), "");
+  EXPECT_FALSE(found);
+  EXPECT_EQ(LocationFromHeaders("HTTP/1.1 301 Moved\r\nLOCATION: /a\r\nLocation: /b?\xD6\xD0\r\n", &found),
+            "/b?\xD6\xD0");
+  EXPECT_TRUE(found);
+  EXPECT_EQ(LocationFromHeaders("Location:/nospace\r\n", &found), "");
+  EXPECT_FALSE(found);
+
+  EXPECT_EQ(StatusTextFromHeaders("HTTP/1.1 200 OK\r\nA: b\r\n"), "200 OK");
+  EXPECT_EQ(StatusTextFromHeaders("HTTP/1.0 404 Not Found\r\n"), "404 Not Found");
+  EXPECT_EQ(StatusTextFromHeaders("HTTP/1.1 200 OK"), "");  // no CR LF after it
+  EXPECT_EQ(StatusTextFromHeaders("HTTP/1.1\r\n"), "");
+  EXPECT_EQ(StatusTextFromHeaders(""), "");
+}
+
+}  // namespace
+}  // namespace ornivex
