@@ -8,6 +8,9 @@ namespace ornivex::gfx {
 
 // What every brush has: delete, clone, type.
 class Brush : public GraphicsObject {
+ public:
+  using NativeType = Gdiplus::GpBrush;
+
   GFX_DELETER(Brush, DeleteBrush)
 
   GFX_NEW(CloneBrush)  // (source brush): this object becomes the copy
@@ -32,6 +35,7 @@ class Brush : public GraphicsObject {
 
 class SolidBrush : public Brush {
  public:
+  using NativeType = Gdiplus::GpSolidFill;
   GFX_NEW(CreateSolidFill)  // (ARGB)
   GFX_ACT(SetSolidFillColor)
   GFX_GET(GetSolidFillColor)
@@ -39,6 +43,7 @@ class SolidBrush : public Brush {
 
 class LinearGradientBrush : public Brush {
  public:
+  using NativeType = Gdiplus::GpLineGradient;
   GFX_NEW(CreateLineBrush)                    // (point1, point2, colour1, colour2, wrap mode)
   GFX_NEW(CreateLineBrushI)
   GFX_NEW(CreateLineBrushFromRect)            // (rect, colour1, colour2, gradient mode, wrap mode)
@@ -77,6 +82,7 @@ class LinearGradientBrush : public Brush {
 
 class PathGradientBrush : public Brush {
  public:
+  using NativeType = Gdiplus::GpPathGradient;
   GFX_NEW(CreatePathGradient)  // (points, count, wrap mode)
   GFX_NEW(CreatePathGradientI)
   GFX_NEW(CreatePathGradientFromPath)  // (path)

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "gfx/graphics.h"
 #include "runtime/codepage.h"
 
 namespace ornivex::gfx {
@@ -59,7 +60,7 @@ bool Font::CreateFontFromDCLogfontRecordA(HDC dc, const LOGFONTA& logfont) {
   return CreateFontFromDCLogfontRecordW(dc, wide);
 }
 
-bool Font::GetLogFontA(const GraphicsObject& graphics, LOGFONTA& logfont) {
+bool Font::GetLogFontA(const Graphics& graphics, LOGFONTA& logfont) {
   LOGFONTW wide{};
   if (!GetLogFontW(graphics, wide)) return false;
   logfont = GbkRecord(wide);

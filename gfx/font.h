@@ -9,9 +9,13 @@
 namespace ornivex::gfx {
 
 class FontCollection;
+class Graphics;
 class FontFamily;
 
 class Font : public GraphicsObject {
+ public:
+  using NativeType = Gdiplus::GpFont;
+
   GFX_DELETER(Font, DeleteFont)
 
   GFX_NEW(CreateFont)  // (family, em size, style, unit)
@@ -30,7 +34,7 @@ class Font : public GraphicsObject {
   GFX_NEW_AS(CreateFontFromDCLogfontRecordW, GdipCreateFontFromLogfontW)  // (dc, LOGFONTW)
   GFX_NEW(CloneFont)  // (source font)
   // The font's record as seen on `graphics`, face name in GBK.
-  bool GetLogFontA(const GraphicsObject& graphics, LOGFONTA& logfont);
+  bool GetLogFontA(const Graphics& graphics, LOGFONTA& logfont);
   GFX_ACT(GetLogFontW)  // (graphics, LOGFONTW to fill)
   // A new family object for the font's family, handed to `family`.
   bool GetFamily(FontFamily& family);
@@ -42,6 +46,9 @@ class Font : public GraphicsObject {
 };
 
 class FontFamily : public GraphicsObject {
+ public:
+  using NativeType = Gdiplus::GpFontFamily;
+
   GFX_DELETER(FontFamily, DeleteFontFamily)
 
   // The family named `name` (GBK; the W form UTF-16 bytes), from `collection` or
@@ -66,6 +73,7 @@ class FontFamily : public GraphicsObject {
 // its families and never deletes the collection.
 class FontCollection : public GraphicsObject {
  public:
+  using NativeType = Gdiplus::GpFontCollection;
   // The collection of the fonts installed on the system (owned by GDI+).
   GFX_NEW(NewInstalledFontCollection)
   GFX_GET(GetFontCollectionFamilyCount)
@@ -77,6 +85,9 @@ class FontCollection : public GraphicsObject {
 };
 
 class StringFormat : public GraphicsObject {
+ public:
+  using NativeType = Gdiplus::GpStringFormat;
+
   GFX_DELETER(StringFormat, DeleteStringFormat)
 
   GFX_NEW(CreateStringFormat)  // (flags, language)

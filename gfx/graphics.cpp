@@ -1,5 +1,6 @@
 #include "gfx/graphics.h"
 
+#include "gfx/brush.h"
 #include "gfx/font.h"
 #include "gfx/image.h"
 #include "gfx/region.h"
@@ -20,22 +21,22 @@ bool Graphics::CreateFromHDC(HDC dc, bool withDevice, HANDLE device) {
   return withDevice ? New(g_flat.GdipCreateFromHDC2, dc, device) : New(g_flat.GdipCreateFromHDC, dc);
 }
 
-bool Graphics::FillRectangleRect(const GraphicsObject& brush, const RectF& rect) {
+bool Graphics::FillRectangleRect(const Brush& brush, const RectF& rect) {
   return FillRectangle(brush, rect.X, rect.Y, rect.Width, rect.Height);
 }
 
 bool Graphics::DrawWide(const std::wstring& text, const Font& font, const RectF& layout,
-                        const StringFormat* format, const GraphicsObject& brush) {
+                        const StringFormat* format, const Brush& brush) {
   return Act(g_flat.GdipDrawString, text.c_str(), Length(text), font, layout, format, brush);
 }
 
 bool Graphics::DrawString(std::string_view text, const Font& font, const RectF& layout, const StringFormat* format,
-                          const GraphicsObject& brush) {
+                          const Brush& brush) {
   return DrawWide(TextToWide(text), font, layout, format, brush);
 }
 
 bool Graphics::DrawStringW(std::string_view utf16, const Font& font, const RectF& layout, const StringFormat* format,
-                           const GraphicsObject& brush) {
+                           const Brush& brush) {
   return DrawWide(BytesToWide(utf16), font, layout, format, brush);
 }
 
@@ -87,18 +88,18 @@ bool Graphics::MeasureCharacterRangesW(std::string_view utf16, const Font& font,
   return MeasureRangesWide(BytesToWide(utf16), font, layout, format, regions);
 }
 
-bool Graphics::DrawDriverWide(const std::wstring& text, const Font& font, const GraphicsObject& brush,
+bool Graphics::DrawDriverWide(const std::wstring& text, const Font& font, const Brush& brush,
                               const PointF* positions, INT flags, Gdiplus::GpMatrix* matrix) {
   return Act(g_flat.GdipDrawDriverString, reinterpret_cast<const UINT16*>(text.c_str()), Length(text), font, brush,
              positions, flags, matrix);
 }
 
-bool Graphics::DrawDriverString(std::string_view text, const Font& font, const GraphicsObject& brush,
+bool Graphics::DrawDriverString(std::string_view text, const Font& font, const Brush& brush,
                                 const PointF* positions, INT flags, Gdiplus::GpMatrix* matrix) {
   return DrawDriverWide(TextToWide(text), font, brush, positions, flags, matrix);
 }
 
-bool Graphics::DrawDriverStringW(std::string_view utf16, const Font& font, const GraphicsObject& brush,
+bool Graphics::DrawDriverStringW(std::string_view utf16, const Font& font, const Brush& brush,
                                  const PointF* positions, INT flags, Gdiplus::GpMatrix* matrix) {
   return DrawDriverWide(BytesToWide(utf16), font, brush, positions, flags, matrix);
 }

@@ -7,12 +7,16 @@
 
 namespace ornivex::gfx {
 
+class Brush;
 class Font;
 class Image;
 class Region;
 class StringFormat;
 
 class Graphics : public GraphicsObject {
+ public:
+  using NativeType = Gdiplus::GpGraphics;
+
   GFX_DELETER(Graphics, DeleteGraphics)
 
   GFX_ACT(Flush)
@@ -90,7 +94,7 @@ class Graphics : public GraphicsObject {
   GFX_ACT(DrawClosedCurve2I)
   GFX_ACT(GraphicsClear)
   GFX_ACT(FillRectangle)
-  bool FillRectangleRect(const GraphicsObject& brush, const RectF& rect);
+  bool FillRectangleRect(const Brush& brush, const RectF& rect);
   GFX_ACT(FillRectangleI)
   GFX_ACT(FillRectangles)
   GFX_ACT(FillRectanglesI)
@@ -110,9 +114,9 @@ class Graphics : public GraphicsObject {
   // Text in the program's code page (GBK); the W forms take UTF-16 bytes. Font,
   // format and brush may be absent (null) where GDI+ allows it.
   bool DrawString(std::string_view text, const Font& font, const RectF& layout, const StringFormat* format,
-                  const GraphicsObject& brush);
+                  const Brush& brush);
   bool DrawStringW(std::string_view utf16, const Font& font, const RectF& layout, const StringFormat* format,
-                   const GraphicsObject& brush);
+                   const Brush& brush);
   // Fills `bounds` with the box the text needs inside `layout`.
   bool MeasureString(std::string_view text, const Font& font, const RectF& layout, const StringFormat* format,
                      RectF& bounds);
@@ -125,9 +129,9 @@ class Graphics : public GraphicsObject {
                                const StringFormat& format, std::vector<Region>& regions);
   // Glyphs at given positions (one PointF per character, or one for the origin,
   // as `flags` says); `matrix` is optional.
-  bool DrawDriverString(std::string_view text, const Font& font, const GraphicsObject& brush, const PointF* positions,
+  bool DrawDriverString(std::string_view text, const Font& font, const Brush& brush, const PointF* positions,
                         INT flags, Gdiplus::GpMatrix* matrix = nullptr);
-  bool DrawDriverStringW(std::string_view utf16, const Font& font, const GraphicsObject& brush,
+  bool DrawDriverStringW(std::string_view utf16, const Font& font, const Brush& brush,
                          const PointF* positions, INT flags, Gdiplus::GpMatrix* matrix = nullptr);
 
   GFX_ACT(DrawImage)
@@ -197,12 +201,12 @@ class Graphics : public GraphicsObject {
 
  private:
   bool DrawWide(const std::wstring& text, const Font& font, const RectF& layout, const StringFormat* format,
-                const GraphicsObject& brush);
+                const Brush& brush);
   bool MeasureWide(const std::wstring& text, const Font& font, const RectF& layout, const StringFormat* format,
                    RectF& bounds);
   bool MeasureRangesWide(const std::wstring& text, const Font& font, const RectF& layout, const StringFormat& format,
                          std::vector<Region>& regions);
-  bool DrawDriverWide(const std::wstring& text, const Font& font, const GraphicsObject& brush,
+  bool DrawDriverWide(const std::wstring& text, const Font& font, const Brush& brush,
                       const PointF* positions, INT flags, Gdiplus::GpMatrix* matrix);
 };
 

@@ -48,6 +48,9 @@ struct EncoderParameterValue {
 };
 
 class Image : public GraphicsObject {
+ public:
+  using NativeType = Gdiplus::GpImage;
+
   GFX_DELETER(Image, DisposeImage)
 
   // `path` in GBK; the W form takes UTF-16 bytes. `icm` selects colour management.
@@ -114,6 +117,7 @@ class Image : public GraphicsObject {
 
 class Bitmap : public Image {
  public:
+  using NativeType = Gdiplus::GpBitmap;
   // Bitmaps are made by their own loaders.
   template <class... A>
   bool LoadImageFromFile(A&&...) = delete;

@@ -38,14 +38,21 @@ struct FlatSig<R(WINGDIPAPI*)(P...)> {
   static constexpr std::size_t kCount = sizeof...(P);
 };
 
+// A wrapper object's handle with the GDI+ type of its class, so that a pen cannot
+// be passed where a brush belongs (a solid brush may go where any brush does).
+template <class W>
+auto* NativeOf(const W& object) {
+  return static_cast<typename W::NativeType*>(object.GetNative());
+}
+
 // Turns one argument of a wrapper member into the flat function's parameter.
 template <class P, class A>
 P Arg(A&& a) {
   using D = std::remove_cvref_t<A>;
   if constexpr (std::is_base_of_v<GraphicsObject, D>) {
-    return static_cast<P>(a.GetNative());
+    return NativeOf(a);
   } else if constexpr (std::is_pointer_v<D> && std::is_base_of_v<GraphicsObject, std::remove_cv_t<std::remove_pointer_t<D>>>) {
-    return a ? static_cast<P>(a->GetNative()) : nullptr;
+    return a ? P(NativeOf(*a)) : nullptr;
   } else if constexpr (std::is_pointer_v<P> && std::is_same_v<std::remove_cv_t<std::remove_pointer_t<P>>, D> &&
                        (std::is_lvalue_reference_v<A> || std::is_const_v<std::remove_pointer_t<P>>)) {
     return &a;  // a variable for a pointer; a temporary only where GDI+ just reads it
@@ -53,6 +60,41 @@ P Arg(A&& a) {
     return static_cast<P>(a);
   } else {
     return std::forward<A>(a);
+  }
+}
+
+// Whether Arg<P> accepts an A: the compile-time side of the rules above.
+template <class P, class A>
+constexpr bool ArgFits() {
+  using D = std::remove_cvref_t<A>;
+  using Pointee = std::remove_cv_t<std::remove_pointer_t<D>>;
+  if constexpr (std::is_base_of_v<GraphicsObject, D>) {
+    if constexpr (requires { typename D::NativeType; }) return std::is_convertible_v<typename D::NativeType*, P>;
+    else return false;
+  } else if constexpr (std::is_pointer_v<D> && std::is_base_of_v<GraphicsObject, Pointee>) {
+    if constexpr (requires { typename Pointee::NativeType; }) return std::is_convertible_v<typename Pointee::NativeType*, P>;
+    else return false;
+  } else if constexpr (std::is_pointer_v<P> && std::is_same_v<std::remove_cv_t<std::remove_pointer_t<P>>, D> &&
+                       (std::is_lvalue_reference_v<A> || std::is_const_v<std::remove_pointer_t<P>>)) {
+    return true;
+  } else if constexpr (std::is_enum_v<P> && std::is_integral_v<D>) {
+    return true;
+  } else {
+    return std::is_convertible_v<A, P>;
+  }
+}
+
+// Whether a flat function takes `skip` leading parameters, then one per A, then
+// `extra` trailing ones.
+template <class Fn, std::size_t skip, std::size_t extra, class... A>
+constexpr bool Fits() {
+  using Sig = FlatSig<Fn>;
+  if constexpr (Sig::kCount != skip + sizeof...(A) + extra) {
+    return false;
+  } else {
+    return []<std::size_t... I>(std::index_sequence<I...>) {
+      return (ArgFits<typename Sig::template Param<I + skip>, A>() && ...);
+    }(std::index_sequence_for<A...>{});
   }
 }
 
@@ -182,20 +224,25 @@ bool FetchArray(std::vector<T>& out, CountFn count, FetchFn fetch) {
 
 // One line per forwarded member. ACT: action (bool). GET: reads one value. NEW:
 // creates this object's handle. The _AS forms wrap a flat function of another name.
-#define GFX_ACT_AS(member, flat) \
-  template <class... A>          \
-  bool member(A&&... a) {        \
-    return Act(::ornivex::gfx::g_flat.flat, std::forward<A>(a)...); \
+// A call whose arguments do not fit the flat function (a pen where a brush belongs,
+// a missing argument) does not compile.
+#define GFX_ACT_AS(member, flat)                                                          \
+  template <class... A>                                                                   \
+    requires(::ornivex::gfx::detail::Fits<decltype(::ornivex::gfx::g_flat.flat), 1, 0, A...>()) \
+  bool member(A&&... a) {                                                                 \
+    return Act(::ornivex::gfx::g_flat.flat, std::forward<A>(a)...);                       \
   }
-#define GFX_GET_AS(member, flat) \
-  template <class... A>          \
-  auto member(A&&... a) {        \
-    return Get(::ornivex::gfx::g_flat.flat, std::forward<A>(a)...); \
+#define GFX_GET_AS(member, flat)                                                          \
+  template <class... A>                                                                   \
+    requires(::ornivex::gfx::detail::Fits<decltype(::ornivex::gfx::g_flat.flat), 1, 1, A...>()) \
+  auto member(A&&... a) {                                                                 \
+    return Get(::ornivex::gfx::g_flat.flat, std::forward<A>(a)...);                       \
   }
-#define GFX_NEW_AS(member, flat) \
-  template <class... A>          \
-  bool member(A&&... a) {        \
-    return New(::ornivex::gfx::g_flat.flat, std::forward<A>(a)...); \
+#define GFX_NEW_AS(member, flat)                                                          \
+  template <class... A>                                                                   \
+    requires(::ornivex::gfx::detail::Fits<decltype(::ornivex::gfx::g_flat.flat), 0, 1, A...>()) \
+  bool member(A&&... a) {                                                                 \
+    return New(::ornivex::gfx::g_flat.flat, std::forward<A>(a)...);                       \
   }
 #define GFX_ACT(name) GFX_ACT_AS(name, Gdip##name)
 #define GFX_GET(name) GFX_GET_AS(name, Gdip##name)

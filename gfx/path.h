@@ -11,6 +11,9 @@ class FontFamily;
 class StringFormat;
 
 class GraphicsPath : public GraphicsObject {
+ public:
+  using NativeType = Gdiplus::GpPath;
+
   GFX_DELETER(GraphicsPath, DeletePath)
 
   GFX_NEW(CreatePath)    // (fill mode)

@@ -1,8 +1,10 @@
 #include "gfx/pen.h"
 
+#include "gfx/brush.h"
+
 namespace ornivex::gfx {
 
-bool Pen::GetPenBrushFill(GraphicsObject& brush) {
+bool Pen::GetPenBrushFill(Brush& brush) {
   Gdiplus::GpBrush* handle = nullptr;
   const bool ok = Act(g_flat.GdipGetPenBrushFill, handle);
   brush.SetNative(handle);

@@ -6,7 +6,12 @@
 
 namespace ornivex::gfx {
 
+class Brush;
+
 class Pen : public GraphicsObject {
+ public:
+  using NativeType = Gdiplus::GpPen;
+
   GFX_DELETER(Pen, DeletePen)
 
   GFX_NEW(CreatePen1)  // (ARGB, width, unit)
@@ -47,7 +52,7 @@ class Pen : public GraphicsObject {
   GFX_ACT(SetPenColor)
   GFX_ACT(SetPenBrushFill)  // (brush)
   // A new brush of the pen's fill, handed to `brush` (any brush class).
-  bool GetPenBrushFill(GraphicsObject& brush);
+  bool GetPenBrushFill(Brush& brush);
   GFX_GET(GetPenFillType)
   GFX_ACT(SetPenDashStyle)
   GFX_GET(GetPenDashStyle)

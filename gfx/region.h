@@ -7,6 +7,9 @@
 namespace ornivex::gfx {
 
 class Region : public GraphicsObject {
+ public:
+  using NativeType = Gdiplus::GpRegion;
+
   GFX_DELETER(Region, DeleteRegion)
 
   GFX_NEW(CreateRegion)

@@ -16,6 +16,33 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new testing
 
 constexpr ARGB kInk = 0xFF203040;
 
+// Arguments that do not fit the flat function do not compile.
+template <class... A>
+concept FillsPath = requires(Graphics& g, A&&... a) { g.FillPath(std::forward<A>(a)...); };
+static_assert(FillsPath<SolidBrush&, GraphicsPath&>);
+static_assert(FillsPath<const Brush&, const GraphicsPath&>);
+static_assert(!FillsPath<GraphicsPath&, SolidBrush&>);  // swapped
+static_assert(!FillsPath<Pen&, GraphicsPath&>);         // a pen is no brush
+static_assert(!FillsPath<SolidBrush&>);                 // the path is missing
+template <class... A>
+concept DrawsImage = requires(Graphics& g, A&&... a) { g.DrawImage(std::forward<A>(a)...); };
+static_assert(DrawsImage<Bitmap&, float, float>);
+static_assert(DrawsImage<const Image&, int, int>);
+static_assert(!DrawsImage<Pen&, float, float>);
+template <class... A>
+concept ClonesArea = requires(Bitmap& b, A&&... a) { b.CloneBitmapAreaI(std::forward<A>(a)...); };
+static_assert(ClonesArea<int, int, int, int, int, Bitmap&>);
+static_assert(!ClonesArea<int, int, int, int, int, Image&>);  // any image is not a bitmap
+template <class... A>
+concept BoundsClip = requires(Graphics& g, A&&... a) { g.GetClipBounds(std::forward<A>(a)...); };
+static_assert(BoundsClip<RectF&>);
+static_assert(!BoundsClip<RectF>);  // a result needs a variable to land in
+static_assert(!BoundsClip<Rect&>);  // and of the function's own type
+template <class... A>
+concept ReadsWidth = requires(Pen& p, A&&... a) { p.GetPenWidth(std::forward<A>(a)...); };
+static_assert(ReadsWidth<>);
+static_assert(!ReadsWidth<int>);
+
 int Painted(Canvas& canvas, int size) {
   int n = 0;
   for (int y = 0; y < size; ++y)
