@@ -12,8 +12,9 @@ HWND ToolTip::Create(HWND owner, bool balloon) {
   InitCommonControlsEx(&controls);
   owner_ = owner;
   const DWORD style = TTS_ALWAYSTIP | (balloon ? TTS_BALLOON : 0);
-  tip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                         CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  // Owned by `owner`, so that it goes when the owner is destroyed.
+  tip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, L"", WS_POPUP | style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
   return tip_;
 }
 

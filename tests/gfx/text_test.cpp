@@ -285,7 +285,10 @@ TEST(ToolTips, CreatedWithToolsOfItsOwner) {
 
   tip.DelTool(8);
   EXPECT_EQ(SendMessageW(window, TTM_GETTOOLCOUNT, 0, 0), 1);
+  // The tooltip goes with its owner.
+  EXPECT_EQ(GetWindow(window, GW_OWNER), owner);
   DestroyWindow(owner);
+  EXPECT_FALSE(IsWindow(window));
 }
 
 }  // namespace
