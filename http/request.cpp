@@ -48,8 +48,12 @@ struct AdoStream : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE WriteText(BSTR text, LONG options) = 0;
   virtual HRESULT STDMETHODCALLTYPE Cancel() = 0;
 };
-// {00001565-0000-0010-8000-00AA006D2EA4}
-inline constexpr IID kIidAdoStream = {0x00000565, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+// The interface's current identifier and the older one it kept answering to:
+// {00001565-0000-0010-8000-00AA006D2EA4}, {00000565-0000-0010-8000-00AA006D2EA4}.
+inline constexpr IID kIidAdoStreams[] = {
+    {0x00001565, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
+    {0x00000565, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}},
+};
 
 namespace {
 
@@ -140,7 +144,6 @@ struct Exchange {
   std::string_view verb;
   std::string_view body;
   std::string_view headerBlock;
-  std::string_view cookies;
   bool noRedirect = false;
   std::string_view userName, password, proxy, proxyUser, proxyPassword;
   int timeoutSeconds = 0;
@@ -370,7 +373,6 @@ std::string DeclaredCharset(RegexMatcher& regex, std::string_view text) {
   return regex.SubMatchText(1, 1);
 }
 
-
 // A BSTR's text as GBK, cut at its first zero.
 std::string BstrToGbkText(BSTR text) {
   std::string gbk = WideToGbk(std::wstring_view(text ? text : L"", text ? SysStringLen(text) : 0));
@@ -384,7 +386,10 @@ bool DecodeThroughStream(const ByteBuffer& body, std::string_view charset, std::
   DispatchRef object = CreateDispatchObject(L"Adodb.Stream");
   if (!object) return false;
   ComRef<AdoStream> stream;
-  if (FAILED(object->QueryInterface(kIidAdoStream, reinterpret_cast<void**>(stream.Put()))) || !stream) return false;
+  for (const IID& iid : kIidAdoStreams) {
+    if (SUCCEEDED(object->QueryInterface(iid, reinterpret_cast<void**>(stream.Put()))) && stream) break;
+  }
+  if (!stream) return false;
   constexpr LONG kTypeBinary = 1, kTypeText = 2, kModeReadWrite = 3, kModeUnknown = 0, kOpenUnspecified = -1,
                  kReadAll = -1;
   if (FAILED(stream->put_Type(kTypeBinary)) || FAILED(stream->put_Mode(kModeReadWrite)) ||
@@ -459,7 +464,6 @@ std::string SendHttpRequest(std::string_view url, const HttpRequestOptions& o) {
   x.verb = HttpVerb(o.method);
   x.body = o.body;
   x.headerBlock = headerBlock;
-  x.cookies = o.cookies;
   x.noRedirect = o.noRedirect;
   x.userName = o.userName;
   x.password = o.password;

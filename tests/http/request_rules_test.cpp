@@ -26,8 +26,8 @@ TEST(RequestRulesTest, FlatHeaderBlockKeysNeedTheirSpace) {
             "Accept-Encoding: gbk, GB2312\r\nAccept-Language: zh-cn\r\nCache-Control: no-cache\r\n");
   std::string block = BuildRequestHeaderBlock("X-Accept: 1", kHttpGet, "");
   EXPECT_EQ(block.find("Accept: text/html"), std::string::npos);
-  // A caller's
-  // Content-Type in any case holds the form type back.
+  // A caller's Content-Type in any case holds the form type back, and a caller's
+  // Cookie line the one made from the cookie text.
   block = BuildRequestHeaderBlock("content-type: application/json\r\nCOOKIE: a=1", kHttpPost, "b=2");
   EXPECT_EQ(block.find("Content-Type: application/x-www-form-urlencoded"), std::string::npos);
   EXPECT_EQ(block.find("Cookie: b=2"), std::string::npos);
