@@ -84,7 +84,7 @@ bool SubstituteFlatFunctionName(const char* name, const char* substitute) {
   return false;
 }
 
-ULONG_PTR GdiplusStart(UINT32 version) {
+ULONG_PTR GdiplusStartup(UINT32 version) {
   EnsureBound();
   Gdiplus::GdiplusStartupInput input;
   input.GdiplusVersion = version ? version : 1;
@@ -98,7 +98,7 @@ ULONG_PTR GdiplusStart(UINT32 version) {
   return token;
 }
 
-void GdiplusStop(ULONG_PTR token) {
+void GdiplusShutdown(ULONG_PTR token) {
   if (!g_bound) return;
   if (token == 0) {
     token = g_gdiplusToken;

@@ -38,7 +38,7 @@ struct FlatApi {
 #undef GFX_FLAT
 };
 
-// The bound entry points. Valid once GdiplusStart has succeeded.
+// The bound entry points. Valid once GdiplusStartup has succeeded.
 extern FlatApi g_flat;
 
 // The names of every entry point in the table, in table order.
@@ -72,13 +72,13 @@ extern ULONG_PTR g_gdiplusToken;
 // Loads and binds gdiplus.dll on first use (a missing entry point ends the process
 // with a message naming it), then starts GDI+ with the given version (1 when 0).
 // The token is stored module-wide and returned; 0 with LastStatus set on failure.
-ULONG_PTR GdiplusStart(UINT32 version = 1);
+ULONG_PTR GdiplusStartup(UINT32 version = 1);
 
 // Stops GDI+ with the given token, or with the module-wide one (then cleared) when
 // none is given. A zero module-wide token with nothing running does nothing.
-void GdiplusStop(ULONG_PTR token = 0);
+void GdiplusShutdown(ULONG_PTR token = 0);
 
-// True between a successful GdiplusStart and GdiplusStop. Objects still holding a
+// True between a successful GdiplusStartup and GdiplusShutdown. Objects still holding a
 // handle after the stop leave it alone when they are destroyed.
 bool GdiplusRunning();
 

@@ -1,7 +1,7 @@
 #pragma once
 // The graphics wrapper: small classes over the GDI+ flat interface.
 //
-//   GdiplusStart();                                   // binds gdiplus.dll, starts GDI+
+//   GdiplusStartup();                                   // binds gdiplus.dll, starts GDI+
 //   Graphics g;   g.CreateFromHDC(memoryDc);
 //   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
 //   GraphicsPath path;   path.CreatePath(Gdiplus::FillModeAlternate);
@@ -9,7 +9,7 @@
 //   SolidBrush fill;   fill.CreateSolidFill(0xA0FFFFFF);
 //   g.FillPath(fill, path);                           // objects stand for their handles
 //   ... objects release their handles when they go out of scope ...
-//   GdiplusStop();
+//   GdiplusShutdown();
 //
 // Members are named after the flat function they call, without "Gdip". Forwarded
 // members take that function's arguments after the object's own handle (see

@@ -77,7 +77,7 @@ std::vector<BYTE> MakePng() {
 }  // namespace
 
 int main() {
-  GdiplusStart();
+  GdiplusStartup();
   if (LastStatus != Gdiplus::Ok) {
     std::printf("GDI+ did not start (status %d)\n", static_cast<int>(LastStatus));
     return 1;
@@ -137,6 +137,6 @@ int main() {
                 png.size(), Median(times) * 1e3, Median(loads) * 1e3, Median(draws) * 1e3,
                 *std::min_element(times.begin(), times.end()) * 1e3);
   }
-  GdiplusStop();
+  GdiplusShutdown();
   return 0;
 }

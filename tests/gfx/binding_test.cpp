@@ -46,7 +46,7 @@ TEST(BindingDeathTest, MissingEntryPointEndsStartUpNamingIt) {
   EXPECT_FALSE(SubstituteFlatFunctionName("GdipNotInTheTable", "x"));
   EXPECT_EXIT(
       {
-        GdiplusStart();
+        GdiplusStartup();
         std::exit(0);  // never reached
       },
       ::testing::ExitedWithCode(kBindingFailureExitCode), "has no entry point GdipCreatePathX");
@@ -54,7 +54,7 @@ TEST(BindingDeathTest, MissingEntryPointEndsStartUpNamingIt) {
 }
 
 TEST(Startup, TokenIsKeptAndStopClearsIt) {
-  const ULONG_PTR token = GdiplusStart();
+  const ULONG_PTR token = GdiplusStartup();
   ASSERT_EQ(LastStatus, Gdiplus::Ok);
   EXPECT_TRUE(GdiplusRunning());
   EXPECT_EQ(g_gdiplusToken, token);
@@ -62,14 +62,14 @@ TEST(Startup, TokenIsKeptAndStopClearsIt) {
   Gdiplus::GpPath* path = nullptr;
   EXPECT_EQ(g_flat.GdipCreatePath(Gdiplus::FillModeAlternate, &path), Gdiplus::Ok);
   EXPECT_EQ(g_flat.GdipDeletePath(path), Gdiplus::Ok);
-  GdiplusStop();
+  GdiplusShutdown();
   EXPECT_FALSE(GdiplusRunning());
   EXPECT_EQ(g_gdiplusToken, 0u);
-  GdiplusStop();  // a second stop does nothing
+  GdiplusShutdown();  // a second stop does nothing
   // Version 0 means version 1.
-  GdiplusStart(0);
+  GdiplusStartup(0);
   EXPECT_EQ(LastStatus, Gdiplus::Ok);
-  GdiplusStop();
+  GdiplusShutdown();
 }
 
 }  // namespace

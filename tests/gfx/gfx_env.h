@@ -11,10 +11,10 @@ namespace ornivex::gfx::testing {
 class GdiplusEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    GdiplusStart();
+    GdiplusStartup();
     ASSERT_EQ(LastStatus, Gdiplus::Ok);
   }
-  void TearDown() override { GdiplusStop(); }
+  void TearDown() override { GdiplusShutdown(); }
 };
 
 // A 32-bit ARGB bitmap of the given size with a graphics on it, cleared to `clear`.
