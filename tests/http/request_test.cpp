@@ -81,6 +81,12 @@ TEST_F(RequestTest, VerbTableAndPathRules) {
     EXPECT_FALSE(r.HasHeader("Content-Type")) << c.verb;  // only POST gets the form type
     EXPECT_FALSE(r.HasHeader("Cookie")) << c.verb;
   }
+  // HEAD: the declared length belongs to a body that never comes.
+  server.ClearRequests();
+  std::string status;
+  EXPECT_EQ(SendHttpRequest(server.Url("/v"), {.method = kHttpHead, .statusText = &status}), "");
+  EXPECT_EQ(status, "200 OK");
+  EXPECT_EQ(OnlyRequest().requestLine, "HEAD /v HTTP/1.1");
   server.ClearRequests();
   SendHttpRequest(server.Url(""));  // no path at all
   EXPECT_EQ(OnlyRequest().requestLine, "GET / HTTP/1.1");

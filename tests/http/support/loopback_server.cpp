@@ -205,6 +205,10 @@ struct LoopbackServer::State {
       RecordedRequest request;
       if (!ReadRequest(s, pending, request)) break;
       ScriptedReply reply = handler(request);
+      if (request.requestLine.starts_with("HEAD ")) {  // the head only, as HTTP has it
+        reply.body.clear();
+        reply.patternBytes = 0;
+      }
       {
         std::lock_guard lock(mutex);
         requests.push_back(std::move(request));
