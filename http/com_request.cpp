@@ -87,10 +87,15 @@ ByteBuffer SendComHttpRequest(std::string_view url, const ComHttpRequestOptions&
   std::string responseHeaders;
   std::int32_t status = 0;
   if (ok) {
-    Variant v;
-    if (SUCCEEDED(GetProperty(r, L"ResponseBody", v))) result = v.ToBytes();
-    if (SUCCEEDED(CallMethod(r, L"GetAllResponseHeaders", {}, &v))) responseHeaders = v.ToGbk();
-    if (SUCCEEDED(GetProperty(r, L"Status", v))) status = v.ToInt();
+    // All three or nothing: a reply half read is no reply.
+    Variant body, heads, code;
+    ok = SUCCEEDED(GetProperty(r, L"ResponseBody", body)) &&
+         SUCCEEDED(CallMethod(r, L"GetAllResponseHeaders", {}, &heads)) && SUCCEEDED(GetProperty(r, L"Status", code));
+    if (ok) {
+      result = body.ToBytes();
+      responseHeaders = heads.ToGbk();
+      status = code.ToInt();
+    }
   }
   if (o.responseHeaders) *o.responseHeaders = responseHeaders;
   if (o.status) *o.status = status;

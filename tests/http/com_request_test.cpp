@@ -130,6 +130,14 @@ TEST(ComRequestReplyTest, StatusHeadersCookiesAndBody) {
 
   SendComHttpRequest(server.Url("/missing"), {.cookies = "b=5", .returnedCookies = &cookies, .mergeCookies = false});
   EXPECT_EQ(cookies, "a=1; b=deleted");
+
+  // A reply without a body is still a reply.
+  headers.clear();
+  reply = SendComHttpRequest(server.Url("/missing"), {.method = kHttpHead, .responseHeaders = &headers,
+                                                      .status = &status});
+  EXPECT_TRUE(reply.empty());
+  EXPECT_EQ(status, 404);
+  EXPECT_TRUE(headers.starts_with("HTTP/1.1 404") || headers.starts_with("Set-Cookie")) << headers;
 }
 
 TEST(ComRequestReplyTest, RedirectsFollowedUnlessSwitchedOff) {
