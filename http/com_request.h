@@ -25,7 +25,8 @@ namespace ornivex {
 // out parameters are written only when a pointer is given.
 struct ComHttpRequestOptions {
   int method = kHttpGet;
-  std::string_view body{};                    // text body, sent when bodyBytes is empty
+  std::string_view body{};                    // text body, sent when bodyBytes is empty (the
+                                            // object sends text as UTF-8; bytes go as they are)
   std::string_view cookies{};                 // "a=1; b=2"
   std::string* returnedCookies = nullptr;   // out: Set-Cookie pairs merged with `cookies`
   std::string* headers = nullptr;           // in/out: lines separated by CR LF; the default

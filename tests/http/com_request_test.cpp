@@ -101,6 +101,10 @@ TEST_F(ComRequestTest, ByteBodiesWinOverTextBodies) {
   EXPECT_EQ(r.body, "");
   EXPECT_EQ(r.Header("Content-Length"), "0");
 
+  // A text body is GBK text; the object sends text as UTF-8 (中 is E4 B8 AD).
+  SendComHttpRequest(server.Url("/b"), {.method = kHttpPost, .body = "x=\xD6\xD0" /* x=中 */});
+  EXPECT_EQ(LastRequest().body, "x=\xE4\xB8\xAD");
+
   // A large byte body arrives whole.
   ByteBuffer large(24u << 20);
   for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<std::uint8_t>(i * 31 + (i >> 12));
