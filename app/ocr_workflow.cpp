@@ -1,16 +1,121 @@
-// Choosing a picture and the OCR service. The upload and recognition chain and
-// the token request are built on the HTTP client; until then the choice of a
-// picture is shown and logged.
+// Choosing a picture and the OCR service: the access token fetched at start-up,
+// and per chosen picture a chain of three worker threads (upload, recognition
+// request, display), each started by the one before it and never joined.
+//
+// Each chain carries its own copies of the values it needs (path, number,
+// token, URL, reply) from thread to thread, so a second chain started while one
+// runs can never release a text another thread is reading. The shared AppState
+// fields are still written, but only on the UI thread (through posted work) and
+// only for the chain chosen last, so the saved file's number and the text in
+// the result box always belong to the same picture.
+#include <cstdint>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/application.h"
+#include "app/endpoints.h"
 #include "app/multipart.h"
 #include "app/texts.h"
+#include "http/codepage.h"
+#include "http/com_request.h"
+#include "http/request.h"
+#include "runtime/codepage.h"
 #include "runtime/controls.h"
+#include "runtime/files.h"
+#include "runtime/threads.h"
 
 namespace ornivex {
 
+namespace {
+
+// What one chain hands from step to step. Moved into each worker thread.
+struct Chain {
+  HWND window = nullptr;     // the main window; workers reach its controls only through it
+  std::uint64_t id = 0;      // order of the choice; the highest is the one shown
+  std::string path;          // GBK path of the picture, as put into 编辑框1
+  std::string numberText;    // decimal picture number
+  std::string accessToken;
+  std::string pictureUrl;
+  std::string replyText;     // recognition reply, GBK
+};
+
+// Number of the chain chosen last. Read and written on the UI thread only.
+std::uint64_t gLatestChain = 0;
+
+void UploadPicture(Chain chain);
+void RequestRecognition(Chain chain);
+void ShowRecognisedText(Chain chain);
+
+// Starts `step` on a new thread with the chain. A failure to create the thread
+// ends the chain silently.
+void StartStep(void (*step)(Chain), Chain chain) {
+  StartWorker([step, chain = std::move(chain)]() mutable { step(std::move(chain)); });
+}
+
+// Runs `work` on the UI thread when `chain` is still the latest choice and the
+// application is still running; dropped otherwise.
+template <typename Work>
+void OnUiThreadIfLatest(const Chain& chain, Work work) {
+  PostToWindowThread(chain.window, [id = chain.id, work = std::move(work)]() mutable {
+    if (id != gLatestChain || !ApplicationRunning()) return;
+    work(App());
+  });
+}
+
+void UploadPicture(Chain chain) {
+  std::string body;
+  {
+    // A file that cannot be read is uploaded as an empty part; the service
+    // then finds no picture and the result box stays empty.
+    std::optional<std::string> bytes = ReadWholeFile(GbkToWide(chain.path));
+    body = BuildUploadBody(chain.numberText, bytes ? *bytes : std::string());
+  }
+  std::string headers = UploadContentTypeHeader();
+  const auto* data = reinterpret_cast<const std::uint8_t*>(body.data());
+  // The reply is not looked at: the picture's address depends only on its number.
+  SendComHttpRequest(UploadUrl(kImageHostUrl), {.method = kHttpPost,
+                                                .headers = &headers,
+                                                .noRedirect = true,
+                                                .bodyBytes = std::span(data, body.size())});
+  body = std::string();
+
+  chain.pictureUrl = PictureUrl(kImageHostUrl, chain.numberText);
+  OnUiThreadIfLatest(chain, [url = chain.pictureUrl](Application& app) { app.state.pictureUrl = url; });
+  StartStep(RequestRecognition, std::move(chain));
+}
+
+void RequestRecognition(Chain chain) {
+  const std::string body = RecognitionBody(chain.pictureUrl);
+  // A failed request returns empty text, which holds no recognised line.
+  const std::string reply = SendHttpRequest(RecognitionUrl(kOcrServiceUrl, chain.accessToken),
+                                            {.method = kHttpPost, .body = body});
+  chain.replyText = Utf8ToGbk(reply);
+  OnUiThreadIfLatest(chain, [text = chain.replyText](Application& app) { app.state.ocrReplyText = text; });
+  StartStep(ShowRecognisedText, std::move(chain));
+}
+
+void ShowRecognisedText(Chain chain) {
+  // The lines are taken out and broken here; the UI thread only replaces the
+  // box's text, in one piece, so two chains' lines can never interleave.
+  std::string text = ResultBoxText(RecognisedLines(chain.replyText));
+  OnUiThreadIfLatest(chain, [text = std::move(text)](Application&) {
+    HWND box = MainControl(texts::kResultBox);
+    if (!box) return;
+    SetControlText(box, "");
+    if (!text.empty()) AppendEditText(box, text);
+  });
+}
+
+}  // namespace
+
 void FetchAccessToken() {
-  // Token stage of start-up: GET the OAuth token and keep it in
-  // App().state.accessToken. Nothing is fetched yet.
+  // Blocking, on the UI thread during start-up; the request engine keeps
+  // dispatching the window's messages while it waits. Any failure leaves the
+  // token empty, and every recognition request is then refused by the service.
+  const std::string reply = SendHttpRequest(TokenUrl(kOcrServiceUrl));
+  App().state.accessToken = AccessTokenFromReply(reply);
 }
 
 void OnChoosePicture() {
@@ -18,15 +123,22 @@ void OnChoosePicture() {
   OpenFileDialog* dialog = App().mainWindow->Dialog(texts::kPictureDialog);
   if (!pathBox || !dialog) return;
   SetControlText(pathBox, "");
-  // The outcome does not matter: after Cancel the dialog keeps its previous name.
+  // The outcome does not matter: after Cancel the dialog keeps its previous
+  // name, and the same picture is sent again under a new number.
   dialog->Show(App().mainWindow->Handle());
   SetControlText(pathBox, dialog->FileName());
 
   AppState& state = App().state;
-  state.pictureFileName = PictureFileName(GetControlText(pathBox));
+  Chain chain;
+  chain.window = App().mainWindow->Handle();
+  chain.id = ++gLatestChain;
+  chain.path = GetControlText(pathBox);
+  state.pictureFileName = PictureFileName(chain.path);
   state.pictureNumber = static_cast<std::int32_t>(DrawPictureNumber(GetTickCount()));
+  chain.numberText = PictureNumberText(static_cast<std::uint32_t>(state.pictureNumber));
+  chain.accessToken = state.accessToken;
   UpdateActivityLog();
-  // Next: the upload, recognition and display workers, started one by another.
+  StartStep(UploadPicture, std::move(chain));
 }
 
 }  // namespace ornivex

@@ -36,6 +36,9 @@ class Settings:
         "upload_status": int,
         # largest picture the OCR service accepts
         "max_image_bytes": int,
+        # when not empty: recognition replies with these lines (one per "\n")
+        # instead of running Tesseract, once the picture has been fetched
+        "fixed_words": str,
     }
 
     def __init__(self, **values):
@@ -49,6 +52,7 @@ class Settings:
             "ocr_error": 0,
             "upload_status": 200,
             "max_image_bytes": 10 * 1024 * 1024,
+            "fixed_words": "",
         }
         self.update(values)
 
@@ -64,6 +68,10 @@ class Settings:
                 if isinstance(value, str):
                     value = value.lower() in ("1", "true", "yes", "on")
                 parsed[name] = bool(value)
+            elif kind is str:
+                if not isinstance(value, str):
+                    raise ValueError("setting %r needs a text" % name)
+                parsed[name] = value
             else:
                 try:
                     parsed[name] = kind(value)

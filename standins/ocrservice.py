@@ -264,7 +264,8 @@ class OcrHandler(Handler):
             self.reply_json(200, error_reply(216201, compact))
             return
         started = time.monotonic()
-        lines = recognise(data)
+        fixed = settings.get("fixed_words")
+        lines = fixed.split("\n") if fixed else recognise(data)
         self._ocr_seconds = time.monotonic() - started
         self._entry["ocr_seconds"] = round(self._ocr_seconds, 3)
         if lines is None:
