@@ -288,6 +288,10 @@ TEST(RequestFailureTest, NumberedStatusTexts) {
   EXPECT_EQ(SendHttpRequest("ftp://127.0.0.1/x", {.statusText = &status}), "");
   EXPECT_EQ(status, http_status::kBadUrl);
 
+  // A header text WinHttp cannot take.
+  EXPECT_EQ(SendHttpRequest("http://127.0.0.1:1/", {.headers = "no colon in this line", .statusText = &status}), "");
+  EXPECT_EQ(status, "710 \xC9\xE8\xD6\xC3\xD0\xAD\xD2\xE9\xCD\xB7\xCA\xA7\xB0\xDC!"); /* 710 设置协议头失败! */
+
   // Nothing listening: the send fails (or, on some systems, the receive).
   EXPECT_EQ(SendHttpRequest("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/", {.statusText = &status}), "");
   EXPECT_TRUE(status == "711 \xB7\xA2\xCB\xCD\xC7\xEB\xC7\xF3\xCA\xA7\xB0\xDC!" /* 711 发送请求失败! */ ||
