@@ -1,7 +1,7 @@
 #pragma once
 // SendHttpRequest: one complete, blocking HTTP or HTTPS exchange over the WinHttp
 // flat API. Text is GBK throughout. Failures come back as empty text plus a
-// numbered status text ("701 ..." to "713 ..."), never as exceptions.
+// numbered status text ("700 ..." to "713 ..."), never as exceptions.
 //
 // While the exchange runs the calling thread keeps dispatching its window
 // messages, so a call from the user-interface thread leaves the windows
@@ -27,7 +27,8 @@ struct HttpRequestOptions {
   int method = kHttpGet;
   std::string_view body{};               // GBK bytes sent as they stand
   std::string_view cookies{};            // "a=1; b=2"
-  std::string* returnedCookies = nullptr;  // in/out: the Set-Cookie pairs are appended
+  std::string* returnedCookies = nullptr;  // in/out: the Set-Cookie pairs are appended ("; "
+                                           // between old and new text)
   std::string_view headers{};            // extra lines separated by CR LF, no final CR LF
   std::string* responseHeaders = nullptr;  // out: the raw response header block
   bool noRedirect = false;
@@ -38,7 +39,8 @@ struct HttpRequestOptions {
   std::string_view proxyPassword{};
   int timeoutSeconds = 0;              // below 1: 30 seconds
   std::string* location = nullptr;     // out: value of the last Location header
-  std::string* statusText = nullptr;   // out: "200 OK", or a numbered failure text
+  std::string* statusText = nullptr;   // out: "200 OK", or a numbered failure text; a body
+                                       // cut short keeps "713 ..." (the rest is still written)
   ByteBuffer* responseBytes = nullptr; // out: the body exactly as received
   bool mergeCookies = true;            // merge `cookies` into *returnedCookies
 };
