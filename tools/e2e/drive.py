@@ -160,6 +160,9 @@ def drive(args):
         report["typed_copy"] = chosen
     main = wait_for("the window titled %r" % args.title,
                     lambda: search("^%s$" % args.title), args.window_timeout)[0]
+    # A person looks at the window before clicking; a click at the very first
+    # moment would land while the program is still fetching its token.
+    time.sleep(args.start_delay)
     x, y, w, h = geometry(main)
     report["window"] = {"id": main, "x": x, "y": y, "width": w, "height": h}
     group = (x + GROUP_BOX[0], y + GROUP_BOX[1])
@@ -182,6 +185,13 @@ def drive(args):
     report["chosen_at"] = time.time()
     if args.no_result:
         return report
+
+    # Until the window has repainted where the dialog was, the box shows what
+    # the dialog left there; on a busy machine that can hold still long enough
+    # to be taken for the result. Wait (a little) for the box to look as before.
+    repainted = time.monotonic() + 5
+    while time.monotonic() < repainted and grab(*box) != before:
+        time.sleep(0.1)
 
     # The result box has filled when it differs from before and holds still.
     deadline = time.monotonic() + args.timeout
@@ -251,6 +261,8 @@ def parse_args(argv):
     p.add_argument("--timeout", type=float, default=90, help="seconds to wait for the result box")
     p.add_argument("--settle", type=float, default=1.5, help="seconds the result box must hold still")
     p.add_argument("--window-timeout", type=float, default=60)
+    p.add_argument("--start-delay", type=float, default=2.0,
+                   help="seconds to wait after the window appears before the first click")
     p.add_argument("--dialog-timeout", type=float, default=15)
     p.add_argument("--no-result", action="store_true", help="stop after the dialog has closed")
     p.add_argument("--no-save", action="store_true", help="do not click 保存结果")
