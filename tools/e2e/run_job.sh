@@ -9,8 +9,9 @@
 # render_sample.sh is checked against the .txt written beside it.
 # Settings (environment): ORNIVEX_BUILD (build folder of the local preset,
 # default build/local), ORNIVEX_EXE, ORNIVEX_RESULTS (where the screenshot and
-# the stand-ins' request record go, default $ORNIVEX_BUILD/e2e), LANG (default
-# zh_CN.UTF-8). Uses $DISPLAY when set, otherwise a private Xvfb display.
+# the stand-ins' request record go, default $ORNIVEX_BUILD/e2e), ORNIVEX_STANDINS_ARGS
+# (more options for standins/standins.py), LANG (default zh_CN.UTF-8). Uses
+# $DISPLAY when set, otherwise a private Xvfb display.
 set -uo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 build=${ORNIVEX_BUILD:-$here/build/local}
@@ -54,7 +55,10 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 # The stand-ins on the ports the local build was configured with.
-python3 "$here/standins/standins.py" --record-dir "$results/requests" >"$results/standins.log" 2>&1 &
+# ORNIVEX_STANDINS_ARGS adds options, e.g. "--compact" or "--token-delay 5".
+# shellcheck disable=SC2086
+python3 "$here/standins/standins.py" --record-dir "$results/requests" ${ORNIVEX_STANDINS_ARGS:-} \
+  >"$results/standins.log" 2>&1 &
 standins_pid=$!
 for _ in $(seq 1 50); do
   grep -q '^standins: ready' "$results/standins.log" 2>/dev/null && break
