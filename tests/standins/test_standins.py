@@ -263,7 +263,7 @@ class OcrServiceTest(unittest.TestCase):
 
     def setUp(self):
         configure(self.s.ocr, compact=False, ocr_error=0, token_error=False, token_delay=0,
-                  max_image_bytes=10 * 1024 * 1024)
+                  max_image_bytes=10 * 1024 * 1024, fixed_words="")
 
     def token(self):
         status, _, body = request(self.s.ocr, "GET", TOKEN_QUERY)
@@ -379,6 +379,15 @@ class OcrServiceTest(unittest.TestCase):
         configure(self.s.ocr, ocr_error=282000, compact=True)
         raw = self.recognise(token, ("url=" + self.upload(4006, b"BM")).encode())
         self.assertTrue(raw.startswith(b'{"error_code":282000,"error_msg":"internal error"'), raw)
+
+    def test_fixed_words_replace_recognition_but_not_the_fetch(self):
+        token = self.marker_token(self.token())
+        configure(self.s.ocr, fixed_words="第一行。\nsecond line")
+        reply = json.loads(self.recognise(token, ("url=" + self.upload(4100, b"\x89PNG\r\n\x1a\n")).encode()))
+        self.assertEqual([w["words"] for w in reply["words_result"]], ["第一行。", "second line"])
+        # the picture is still fetched first: a missing one is still an error
+        reply = json.loads(self.recognise(token, ("url=%s/photo/4199.png" % self.s.image).encode()))
+        self.assertEqual(reply["error_code"], 282113)
 
     def test_token_delay_holds_only_the_token_reply(self):
         configure(self.s.ocr, token_delay=0.6)
