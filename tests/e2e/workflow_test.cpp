@@ -1,0 +1,269 @@
+// The OCR workflow inside the real shell, against the loopback stand-ins: the
+// dialog is answered by another thread as a user would, the chain runs on its
+// worker threads, and the result box, AppState, the log and the requests the
+// stand-ins received are checked. Recognition replies fixed lines here
+// (real recognition is covered by the end-to-end job test).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/application.h"
+#include "app/multipart.h"
+#include "app/texts.h"
+#include "harness.h"
+#include "runtime/controls.h"
+#include "runtime/files.h"
+
+namespace ornivex {
+namespace {
+
+using namespace e2e;
+
+// 第一行。 then "second line": the full stop breaks, nothing between lines.
+constexpr char kTwoLinesJson[] = "\\u7b2c\\u4e00\\u884c\\u3002\\nsecond line";
+constexpr char kTwoLinesBox[] = "\xB5\xDA\xD2\xBB\xD0\xD0\xA1\xA3\r\n    second line";
+constexpr char kStale[] = "stale text";
+
+class WorkflowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(ResetStandins(kTwoLinesJson)) << "stand-ins not reachable at " << OcrBase();
+    log_ = ExecutableDirectory() + L"\\ZezAziz.log";
+    DeleteFileW(log_.c_str());
+    sample_ = UnixPath(ORNIVEX_E2E_PICTURE);
+  }
+  void TearDown() override {
+    StopApplication();
+    ResetStandins();
+    DeleteFileW(log_.c_str());
+  }
+
+  void Start() {
+    ASSERT_TRUE(StartApplication());
+    box_ = MainControl(texts::kResultBox);
+    path_ = MainControl(texts::kPathBox);
+  }
+  // The dialog starts with `path`, as after an earlier choice; Cancel keeps it.
+  void Preset(const std::wstring& path) {
+    App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(WideToGbk(path));
+  }
+  // One click on 选择图片 with the dialog cancelled; waits until the chain has
+  // replaced the stale text in the result box.
+  bool ChooseAndWait(int timeoutMs = 30000) {
+    SetControlText(box_, kStale);
+    {
+      DialogAnswerer answerer(GetCurrentThreadId());
+      OnChoosePicture();
+    }
+    return PumpUntil([this] { return GetControlText(box_) != kStale; }, timeoutMs);
+  }
+  std::string BoxText() const { return GetControlText(box_); }
+
+  std::wstring log_;
+  std::wstring sample_;
+  HWND box_ = nullptr;
+  HWND path_ = nullptr;
+};
+
+TEST_F(WorkflowTest, BothReplyLayoutsGiveTheTokenAndTheLines) {
+  for (const bool compact : {false, true}) {
+    SCOPED_TRACE(compact ? "compact layout" : "default layout");
+    ASSERT_TRUE(ConfigureStandins(compact ? "{\"compact\": true}" : "{\"compact\": false}"));
+    Start();
+    const std::string token = App().state.accessToken;
+    EXPECT_EQ(token.rfind("24.", 0), 0u) << token;  // the service's token shape
+    Preset(sample_);
+    const int before = LastSeq();
+    ASSERT_TRUE(ChooseAndWait());
+    EXPECT_EQ(BoxText(), kTwoLinesBox);
+
+    // The recognition request carried the token unchanged and the form body.
+    const auto recognitions = RecordsAfter(L"ocr-general_basic", before);
+    ASSERT_EQ(recognitions.size(), 1u);
+    const std::string n = PictureNumberText(App().state.pictureNumber);
+    EXPECT_EQ(RecordBody(recognitions[0]), "url=" + ImageBase() + "/photo/" + n + ".png");
+    EXPECT_EQ(App().state.pictureUrl, ImageBase() + "/photo/" + n + ".png");
+    EXPECT_NE(App().state.ocrReplyText.find("words_result"), std::string::npos);
+    StopApplication();
+  }
+}
+
+TEST_F(WorkflowTest, SlowTokenServiceKeepsTheWindowResponsive) {
+  ASSERT_TRUE(ConfigureStandins("{\"token_delay\": 2.0}"));
+  GapMeter gaps;
+  const DWORD started = GetTickCount();
+  Start();
+  const DWORD took = GetTickCount() - started;
+  EXPECT_GE(took, 1900u);  // start-up really waited for the token
+  EXPECT_GT(gaps.Ticks(), 50);
+  EXPECT_LT(gaps.LongestMs(), 500.0) << "the UI thread stopped dispatching during the token fetch";
+  EXPECT_FALSE(App().state.accessToken.empty());
+}
+
+TEST_F(WorkflowTest, RefusedTokenAndErrorRepliesLeaveTheBoxEmpty) {
+  ASSERT_TRUE(ConfigureStandins("{\"token_error\": true}"));
+  Start();
+  EXPECT_EQ(App().state.accessToken, "");
+  Preset(sample_);
+  ASSERT_TRUE(ChooseAndWait());  // refused at the service with error 110
+  EXPECT_EQ(BoxText(), "");
+  EXPECT_NE(App().state.ocrReplyText.find("error_code"), std::string::npos);
+  StopApplication();
+
+  ASSERT_TRUE(ConfigureStandins("{\"token_error\": false}"));
+  Start();
+  Preset(sample_);
+  for (const char* code : {"216201", "282000", "17"}) {
+    SCOPED_TRACE(code);
+    ASSERT_TRUE(ConfigureStandins(std::string("{\"ocr_error\": ") + code + "}"));
+    ASSERT_TRUE(ChooseAndWait());
+    EXPECT_EQ(BoxText(), "");
+    EXPECT_NE(App().state.ocrReplyText.find(code), std::string::npos);
+  }
+  // The service answering again fills the box again.
+  ASSERT_TRUE(ConfigureStandins("{\"ocr_error\": 0}"));
+  ASSERT_TRUE(ChooseAndWait());
+  EXPECT_EQ(BoxText(), kTwoLinesBox);
+}
+
+TEST_F(WorkflowTest, MissingPictureIsUploadedAsAnEmptyPart) {
+  Start();
+  Preset(L"Z:\\nonexistent-ornivex\\\x6DFA.png");  // 淺.png: GBK trail byte 0x5C
+  const int before = LastSeq();
+  ASSERT_TRUE(ChooseAndWait());
+  EXPECT_EQ(BoxText(), "");
+  EXPECT_EQ(App().state.pictureFileName, "\x9C\x5C.png");
+
+  const auto uploads = RecordsAfter(L"image-upload", before);
+  ASSERT_EQ(uploads.size(), 1u);
+  const std::string n = PictureNumberText(App().state.pictureNumber);
+  EXPECT_EQ(RecordBody(uploads[0]), BuildUploadBody(n, ""));
+  // Logged like any other choice.
+  const std::string log = ReadWholeFile(log_).value_or("");
+  EXPECT_NE(log.find("|\x9C\x5C.png-->" + n + "\r\n"), std::string::npos) << log;
+}
+
+TEST_F(WorkflowTest, TwentyMegabytePictureIsSentWhole) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring big = std::wstring(temp) + L"ornivex-20mb.png";
+  std::string bytes(20 * 1024 * 1024, '\0');
+  const std::string signature = "\x89PNG\r\n\x1a\n";
+  bytes.replace(0, signature.size(), signature);
+  for (std::size_t i = signature.size(); i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 >> 7);
+  ASSERT_TRUE(WriteWholeFile(big, bytes));
+
+  Start();
+  Preset(big);
+  const int before = LastSeq();
+  GapMeter gaps;
+  ASSERT_TRUE(ChooseAndWait(120000));
+  EXPECT_LT(gaps.LongestMs(), 500.0) << "the UI thread stalled while 20 MB went out";
+  // Above the service's size limit: an error reply, nothing shown.
+  EXPECT_EQ(BoxText(), "");
+  EXPECT_NE(App().state.ocrReplyText.find("216202"), std::string::npos);
+
+  const auto uploads = RecordsAfter(L"image-upload", before);
+  ASSERT_EQ(uploads.size(), 1u);
+  const std::string sent = RecordBody(uploads[0]);
+  const std::string want = BuildUploadBody(PictureNumberText(App().state.pictureNumber), bytes);
+  EXPECT_EQ(sent.size(), want.size());
+  EXPECT_TRUE(sent == want) << "the upload body differs from the file's bytes";
+  DeleteFileW(big.c_str());
+}
+
+TEST_F(WorkflowTest, TenChainsAtOnceEndWithTheLastChainsLines) {
+  // Many lines, so that two chains writing at once would show.
+  std::string json, box;
+  for (int i = 0; i < 60; ++i) {
+    json += "\\u7b2c" + std::to_string(i) + "\\u884c\\u3002 line " + std::to_string(i) + "\\n";
+    box += "\xB5\xDA" + std::to_string(i) + "\xD0\xD0\xA1\xA3\r\n     line " + std::to_string(i);
+  }
+  ASSERT_TRUE(ResetStandins(json));
+  Start();
+  Preset(sample_);
+  const int before = LastSeq();
+  SetControlText(box_, kStale);
+  {
+    DialogAnswerer answerer(GetCurrentThreadId());
+    for (int i = 0; i < 10; ++i) OnChoosePicture();
+    EXPECT_EQ(answerer.Answered(), 10);
+  }
+  // Every chain reaches the service; then give the displays time to land.
+  ASSERT_TRUE(PumpUntil([&] { return RecordsAfter(L"ocr-general_basic", before).size() == 10; }, 60000));
+  PumpFor(1500);
+  EXPECT_EQ(BoxText(), box);
+  EXPECT_EQ(RecordsAfter(L"image-upload", before).size(), 10u);
+
+  // The shared record holds the last choice's values, matching each other.
+  const std::string n = PictureNumberText(App().state.pictureNumber);
+  EXPECT_EQ(App().state.pictureUrl, ImageBase() + "/photo/" + n + ".png");
+  const auto uploads = RecordsAfter(L"image-upload", before);
+  bool lastNumberUploaded = false;
+  for (const auto& u : uploads)
+    lastNumberUploaded |= RecordBody(u).find("filename=\"" + n + "\"") != std::string::npos;
+  EXPECT_TRUE(lastNumberUploaded);
+}
+
+TEST_F(WorkflowTest, CancelledDialogRerunsTheSameFileUnderANewNumber) {
+  Start();
+  const int before = LastSeq();
+  SetControlText(box_, kStale);
+  {
+    DialogAnswerer answerer(GetCurrentThreadId(), sample_);  // typed and confirmed
+    OnChoosePicture();
+  }
+  ASSERT_TRUE(PumpUntil([this] { return BoxText() == kTwoLinesBox; }, 30000));
+  const std::string firstPath = GetControlText(path_);
+  const std::int32_t first = App().state.pictureNumber;
+  EXPECT_EQ(firstPath, WideToGbk(sample_));
+  Sleep(50);  // the next number is drawn from a later tick count
+
+  ASSERT_TRUE(ChooseAndWait());  // cancelled
+  EXPECT_EQ(BoxText(), kTwoLinesBox);
+  EXPECT_EQ(GetControlText(path_), firstPath);
+  const std::int32_t second = App().state.pictureNumber;
+  EXPECT_NE(second, first);
+
+  // Both uploads carry the same picture bytes, each under its own number.
+  const std::string picture = ReadWholeFile(sample_).value_or("");
+  ASSERT_FALSE(picture.empty());
+  const auto uploads = RecordsAfter(L"image-upload", before);
+  ASSERT_EQ(uploads.size(), 2u);
+  EXPECT_EQ(RecordBody(uploads[0]), BuildUploadBody(PictureNumberText(first), picture));
+  EXPECT_EQ(RecordBody(uploads[1]), BuildUploadBody(PictureNumberText(second), picture));
+  // Newest record first.
+  const std::string log = ReadWholeFile(log_).value_or("");
+  const auto second_at = log.find("|sample.png-->" + std::to_string(second) + "\r\n");
+  const auto first_at = log.find("|sample.png-->" + std::to_string(first) + "\r\n");
+  ASSERT_NE(second_at, std::string::npos) << log;
+  ASSERT_NE(first_at, std::string::npos) << log;
+  EXPECT_LT(second_at, first_at);
+}
+
+// Run on its own, before the stand-ins start: nothing listens on their ports.
+TEST(StandinsDown, StartUpAndAChoiceEndQuietlyWithAnEmptyBox) {
+  GapMeter gaps;
+  ASSERT_TRUE(StartApplication());
+  EXPECT_EQ(App().state.accessToken, "");
+  EXPECT_LT(gaps.LongestMs(), 500.0);
+  HWND box = MainControl(texts::kResultBox);
+  App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(WideToGbk(UnixPath(ORNIVEX_E2E_PICTURE)));
+  SetControlText(box, kStale);
+  {
+    DialogAnswerer answerer(GetCurrentThreadId());
+    OnChoosePicture();
+  }
+  gaps.Restart();
+  EXPECT_TRUE(PumpUntil([&] { return GetControlText(box).empty(); }, 60000));
+  EXPECT_LT(gaps.LongestMs(), 500.0);
+  EXPECT_EQ(App().state.ocrReplyText, "");
+  EXPECT_TRUE(IsWindowEnabled(App().mainWindow->Handle()));
+  StopApplication();
+  DeleteFileW((ExecutableDirectory() + L"\\ZezAziz.log").c_str());
+}
+
+}  // namespace
+}  // namespace ornivex
