@@ -116,7 +116,9 @@ TEST(Fonts, FromDefaultGuiFontFromDcAndByName) {
   const std::string face = guiFamily.GetFamilyName();
   ASSERT_FALSE(face.empty());
   const std::wstring wideFace = guiFamily.GetFamilyNameW();
-  EXPECT_EQ(std::string(wideFace.begin(), wideFace.end()), face);
+  // Under a Chinese system the GUI font's family name is Chinese: the two readers
+  // must agree through code page 936, not byte by byte.
+  EXPECT_EQ(wideFace, GbkToWide(face));
 
   // From a device context: a given font handle, then the font selected into it.
   HDC dc = CreateCompatibleDC(nullptr);
