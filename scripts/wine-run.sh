@@ -23,6 +23,16 @@ if [ ! -f "$WINEPREFIX/.ornivex-ready" ]; then
   flock -u 9
   exec 9>&-
 fi
+# The user's shell folders (Desktop, Documents, ...) are links to $HOME in a new
+# prefix; make them real folders inside the prefix so that what the program saves
+# on its desktop stays in the build folder.
+if [ ! -f "$WINEPREFIX/.ornivex-private-folders" ]; then
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
+  done
+  touch "$WINEPREFIX/.ornivex-private-folders"
+fi
+
 # Windows are not handed to an X window manager (Xvfb has none): Wine draws their
 # frames itself and does not wait for a manager when one is hidden or destroyed.
 if [ ! -f "$WINEPREFIX/.ornivex-unmanaged" ]; then
