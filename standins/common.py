@@ -36,8 +36,9 @@ class Settings:
         "upload_status": int,
         # largest picture the OCR service accepts
         "max_image_bytes": int,
-        # when not empty: recognition replies with these lines (one per "\n")
-        # instead of running Tesseract, once the picture has been fetched
+        # when not empty: recognition replies with these lines (one per "\n",
+        # "{picture}" standing for the picture's name) instead of running
+        # Tesseract, once the picture has been fetched
         "fixed_words": str,
     }
 

@@ -265,7 +265,12 @@ class OcrHandler(Handler):
             return
         started = time.monotonic()
         fixed = settings.get("fixed_words")
-        lines = fixed.split("\n") if fixed else recognise(data)
+        if fixed:
+            # "{picture}" in a fixed line stands for the picture's name in the URL.
+            name = urllib.parse.urlsplit(url).path.rsplit("/", 1)[-1]
+            lines = [line.replace("{picture}", name) for line in fixed.split("\n")]
+        else:
+            lines = recognise(data)
         self._ocr_seconds = time.monotonic() - started
         self._entry["ocr_seconds"] = round(self._ocr_seconds, 3)
         if lines is None:
