@@ -49,6 +49,7 @@ inline bool ResetStandins(std::string_view fixedWords = "") {
   return ConfigureStandins(json);
 }
 
+#ifdef ORNIVEX_E2E_RECORDS
 // The request record: one .body file per request, named <seq>-<service>-<kind>.
 struct Record {
   int seq = 0;
@@ -84,6 +85,8 @@ inline std::vector<Record> RecordsAfter(std::wstring_view serviceKind, int after
 
 inline std::string RecordBody(const Record& r) { return ReadWholeFile(r.bodyPath).value_or(std::string()); }
 
+#endif  // ORNIVEX_E2E_RECORDS
+
 // Dispatches the calling thread's messages until `done` or the deadline.
 inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -117,6 +120,8 @@ class DialogAnswerer {
   DialogAnswerer& operator=(const DialogAnswerer&) = delete;
 
   int Answered() const { return answered_; }
+  // From seeing the last dialog to its going away.
+  double LastAnswerMs() const { return shownMs_; }
 
  private:
   static BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
@@ -152,7 +157,9 @@ class DialogAnswerer {
           PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         }
         // One answer per dialog: wait for it to go before looking again.
-        for (int i = 0; i < 600 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(5);
+        const auto seen = std::chrono::steady_clock::now();
+        for (int i = 0; i < 600 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(1);
+        shownMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - seen).count();
         ++answered_;
       }
       Sleep(2);
@@ -163,6 +170,7 @@ class DialogAnswerer {
   std::wstring path_;
   std::atomic<bool> stop_{false};
   std::atomic<int> answered_{0};
+  std::atomic<double> shownMs_{0};
   std::thread worker_;
 };
 
