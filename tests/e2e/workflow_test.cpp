@@ -249,6 +249,9 @@ TEST_F(WorkflowTest, CancelledDialogRerunsTheSameFileUnderANewNumber) {
 
 // Run on its own, before the stand-ins start: nothing listens on their ports.
 TEST(StandinsDown, StartUpAndAChoiceEndQuietlyWithAnEmptyBox) {
+  std::string status;
+  SendHttpRequest(OcrBase() + "/__config", {.statusText = &status});
+  if (status.rfind("200", 0) == 0) GTEST_SKIP() << "something answers on " << OcrBase();
   GapMeter gaps;
   ASSERT_TRUE(StartApplication());
   EXPECT_EQ(App().state.accessToken, "");
