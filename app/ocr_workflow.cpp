@@ -3,12 +3,15 @@
 // request, display), each started by the one before it and never joined.
 //
 // Each chain carries its own copies of the values it needs (path, number,
-// token, URL, reply) from thread to thread, so a second chain started while one
+// URL, reply) from thread to thread, so a second chain started while one
 // runs can never release a text another thread is reading. The shared AppState
 // fields are still written, but only on the UI thread (through posted work) and
 // only for the chain chosen last, so the saved file's number and the text in
 // the result box always belong to the same picture.
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <span>
 #include <string>
 #include <utility>
@@ -36,13 +39,50 @@ struct Chain {
   std::uint64_t id = 0;      // order of the choice; the highest is the one shown
   std::string path;          // GBK path of the picture, as put into 编辑框1
   std::string numberText;    // decimal picture number
-  std::string accessToken;
   std::string pictureUrl;
   std::string replyText;     // recognition reply, GBK
 };
 
 // Number of the chain chosen last. Read and written on the UI thread only.
 std::uint64_t gLatestChain = 0;
+
+// The access token as the recognition workers see it. The window stays live
+// while the start-up fetch waits for the service, so a picture can be chosen
+// before the token is there: recognition then waits for the fetch to end
+// rather than going to the service without a token.
+class TokenGate {
+ public:
+  void Close() {
+    std::lock_guard lock(mutex_);
+    open_ = false;
+    token_.clear();
+  }
+  void Open(std::string token) {
+    {
+      std::lock_guard lock(mutex_);
+      token_ = std::move(token);
+      open_ = true;
+    }
+    opened_.notify_all();
+  }
+  // The token once the fetch has ended; after `limit` whatever is there (empty).
+  std::string Wait(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    opened_.wait_for(lock, limit, [this] { return open_; });
+    return token_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  bool open_ = false;
+  std::string token_;
+};
+
+TokenGate gToken;
+
+// Longer than the request engine's own time-outs for the token fetch.
+constexpr std::chrono::minutes kTokenWaitLimit{2};
 
 void UploadPicture(Chain chain);
 void RequestRecognition(Chain chain);
@@ -89,7 +129,8 @@ void UploadPicture(Chain chain) {
 void RequestRecognition(Chain chain) {
   const std::string body = RecognitionBody(chain.pictureUrl);
   // A failed request returns empty text, which holds no recognised line.
-  const std::string reply = SendHttpRequest(RecognitionUrl(kOcrServiceUrl, chain.accessToken),
+  const std::string token = gToken.Wait(kTokenWaitLimit);
+  const std::string reply = SendHttpRequest(RecognitionUrl(kOcrServiceUrl, token),
                                             {.method = kHttpPost, .body = body});
   chain.replyText = Utf8ToGbk(reply);
   OnUiThreadIfLatest(chain, [text = chain.replyText](Application& app) { app.state.ocrReplyText = text; });
@@ -114,8 +155,10 @@ void FetchAccessToken() {
   // Blocking, on the UI thread during start-up; the request engine keeps
   // dispatching the window's messages while it waits. Any failure leaves the
   // token empty, and every recognition request is then refused by the service.
+  gToken.Close();
   const std::string reply = SendHttpRequest(TokenUrl(kOcrServiceUrl));
   App().state.accessToken = AccessTokenFromReply(reply);
+  gToken.Open(App().state.accessToken);
 }
 
 void OnChoosePicture() {
@@ -136,7 +179,6 @@ void OnChoosePicture() {
   state.pictureFileName = PictureFileName(chain.path);
   state.pictureNumber = static_cast<std::int32_t>(DrawPictureNumber(GetTickCount()));
   chain.numberText = PictureNumberText(static_cast<std::uint32_t>(state.pictureNumber));
-  chain.accessToken = state.accessToken;
   UpdateActivityLog();
   StartStep(UploadPicture, std::move(chain));
 }

@@ -102,6 +102,41 @@ TEST_F(WorkflowTest, SlowTokenServiceKeepsTheWindowResponsive) {
   EXPECT_FALSE(App().state.accessToken.empty());
 }
 
+// The window is live while the start-up token fetch waits, so a picture can be
+// chosen before the token has arrived: its recognition must wait for the token
+// instead of going to the service without one.
+TEST_F(WorkflowTest, PictureChosenDuringTheTokenFetchGetsTheToken) {
+  ASSERT_TRUE(ConfigureStandins("{\"token_delay\": 2.0}"));
+  static std::wstring picture;
+  static bool clicked;
+  picture = sample_;
+  clicked = false;
+  const int before = LastSeq();
+  // Fires while the fetch dispatches messages inside start-up, like a click.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (clicked || !ApplicationRunning() || App().state.accessToken != "") return;
+    clicked = true;
+    App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(WideToGbk(picture));
+    SetControlText(MainControl(texts::kResultBox), kStale);
+    DialogAnswerer answerer(GetCurrentThreadId());
+    OnChoosePicture();
+  });
+  ASSERT_NE(timer, 0u);
+  Start();
+  ASSERT_TRUE(clicked) << "the click did not land during the token fetch";
+  ASSERT_FALSE(App().state.accessToken.empty());
+  ASSERT_TRUE(PumpUntil([this] { return BoxText() != kStale; }, 30000));
+  EXPECT_EQ(BoxText(), kTwoLinesBox);
+
+  const auto recognitions = RecordsAfter(L"ocr-general_basic", before);
+  ASSERT_EQ(recognitions.size(), 1u);
+  std::wstring headPath = recognitions[0].bodyPath;
+  headPath.replace(headPath.size() - 5, 5, L".head");
+  const std::string head = ReadWholeFile(headPath).value_or(std::string());
+  EXPECT_NE(head.find("access_token=" + App().state.accessToken), std::string::npos) << head;
+}
+
 TEST_F(WorkflowTest, RefusedTokenAndErrorRepliesLeaveTheBoxEmpty) {
   ASSERT_TRUE(ConfigureStandins("{\"token_error\": true}"));
   Start();
