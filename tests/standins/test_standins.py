@@ -30,18 +30,9 @@ CLIENT_ID = "Qx7kWm2LpR9tZa4VnB8cYe3D"
 CLIENT_SECRET = "Hf6sJ2qT9wLm4Xr8Kp1Zc5Vb7Ng3Dy0E"
 TOKEN_QUERY = ("/oauth/2.0/token?grant_type=client_credentials&client_id=%s&client_secret=%s&"
                % (CLIENT_ID, CLIENT_SECRET))
-BOUNDARY = b"----WebKitFormBoundary4C4GSVIylEQB11fE"
-
-
-def upload_body(number, data):
-    """The upload body exactly as the program lays it out."""
-    n = str(number).encode()
-    return (b"--" + BOUNDARY + b"\r\n"
-            + b'Content-Disposition: form-data; name="myfile"; filename="' + n + b'"\r\n'
-            + b"Content-Type: image/png\r\n\r\n" + data + b"\r\n--" + BOUNDARY + b"--")
-
-
-UPLOAD_TYPE = "multipart/form-data; boundary=" + BOUNDARY.decode()
+BOUNDARY = check_requests.BOUNDARY
+UPLOAD_TYPE = check_requests.UPLOAD_TYPE
+upload_body = check_requests.expected_upload
 
 
 class StandIns:

@@ -15,9 +15,11 @@ import os
 import sys
 
 BOUNDARY = b"----WebKitFormBoundary4C4GSVIylEQB11fE"
+UPLOAD_TYPE = "multipart/form-data; boundary=" + BOUNDARY.decode()
 
 
 def expected_upload(number, picture):
+    """The upload body exactly as the program lays it out."""
     n = str(number).encode()
     return (b"--" + BOUNDARY + b"\r\n"
             + b'Content-Disposition: form-data; name="myfile"; filename="' + n + b'"\r\n'
@@ -62,7 +64,7 @@ def check(folder, picture, number, image_host="http://127.0.0.1:18452"):
             problems.append("no upload for picture number %d among %d uploads" % (number, len(uploads)))
     else:
         ctype = _header(mine[-1][0], "Content-Type")
-        if ctype != "multipart/form-data; boundary=" + BOUNDARY.decode():
+        if ctype != UPLOAD_TYPE:
             problems.append("upload content type is %r" % ctype)
 
     form = ("url=%s/photo/%d.png" % (image_host.rstrip("/"), number)).encode()
