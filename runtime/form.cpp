@@ -14,16 +14,17 @@ namespace {
 constexpr wchar_t kFormClass[] = L"OrnivexForm";
 constexpr int kFirstControlId = 1000;
 
-bool RegisterFormClass(WNDPROC procedure) {
+// The form and the picture box share everything but their procedure and style.
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style) {
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), kFormClass, &wc)) return true;
-  wc.style = CS_DBLCLKS;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return true;
+  wc.style = style;
   wc.lpfnWndProc = procedure;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kFormClass;
+  wc.lpszClassName = name;
   return RegisterClassExW(&wc) != 0;
 }
 
@@ -78,7 +79,8 @@ std::unique_ptr<Form> Form::Create(const FormDef& definition) {
   static const bool registered = [] {
     INITCOMMONCONTROLSEX init = {sizeof init, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&init);
-    return RegisterFormClass(&Form::WindowProc) && RegisterPictureBoxClass();
+    return RegisterWindowClass(kFormClass, &Form::WindowProc, CS_DBLCLKS) &&
+           RegisterWindowClass(kPictureBoxClass, &PictureBoxProc, 0);
   }();
   if (!registered) return nullptr;
 

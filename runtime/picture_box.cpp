@@ -48,6 +48,8 @@ void Paint(HWND box) {
   EndPaint(box, &ps);
 }
 
+}  // namespace
+
 LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_NCCREATE:
@@ -65,6 +67,8 @@ LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lp
   }
   return DefWindowProcW(box, message, wparam, lparam);
 }
+
+namespace {
 
 // BMP in all its variants (palettes, bit fields, RLE) is GDI's own format: let
 // GDI draw the file's bitmap into a 32-bit one.
@@ -118,18 +122,6 @@ std::optional<Picture> DecodeBmp(std::span<const std::uint8_t> bytes) {
 }
 
 }  // namespace
-
-bool RegisterPictureBoxClass() {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), kPictureBoxClass, &wc)) return true;
-  wc.lpfnWndProc = PictureBoxProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kPictureBoxClass;
-  return RegisterClassExW(&wc) != 0;
-}
 
 std::optional<Picture> DecodePictureFile(std::span<const std::uint8_t> bytes) {
   switch (SniffPictureFormat(bytes)) {

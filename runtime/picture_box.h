@@ -13,7 +13,8 @@ namespace ornivex {
 
 inline constexpr wchar_t kPictureBoxClass[] = L"OrnivexPictureBox";
 
-bool RegisterPictureBoxClass();
+// The window procedure of the kPictureBoxClass window class.
+LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam);
 
 // PNG, JPEG or BMP, told apart by their first bytes.
 std::optional<Picture> DecodePictureFile(std::span<const std::uint8_t> bytes);
