@@ -110,7 +110,8 @@ TEST(Form, CreatedIsRaisedOnceWithTheWindowShown) {
 TEST(Form, ControlColoursComeFromTheTable) {
   auto form = Form::Create(kForm);
   ASSERT_TRUE(form);
-  HDC dc = CreateCompatibleDC(nullptr);
+  UniqueMemoryDc memory(CreateCompatibleDC(nullptr));
+  HDC dc = memory.Get();
   // The edit box is inside the group box: its colour request goes there first.
   auto brush = reinterpret_cast<HBRUSH>(SendMessageW(form->Control("frame"), WM_CTLCOLOREDIT,
                                                      reinterpret_cast<WPARAM>(dc),
@@ -125,7 +126,6 @@ TEST(Form, ControlColoursComeFromTheTable) {
                                                 reinterpret_cast<LPARAM>(form->Control("label"))));
   EXPECT_EQ(brush, GetStockObject(NULL_BRUSH));
   EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
-  DeleteDC(dc);
 }
 
 TEST(Form, ModalShowingDisablesTheOtherWindowsUntilClosed) {
@@ -228,9 +228,9 @@ TEST(Dialogs, OpenFileDialogStartsWithAndKeepsItsNameOnCancel) {
   OpenFileDialog* dialog = form->Dialog("dialog");
   ASSERT_NE(dialog, nullptr);
   dialog->SetFileName("\xC9\xA8\xC3\xE8.png");  // 扫描.png
-  HHOOK hook = SetWindowsHookExW(WH_CBT, DialogCanceller::Hook, nullptr, GetCurrentThreadId());
+  UniqueHook hook(SetWindowsHookExW(WH_CBT, DialogCanceller::Hook, nullptr, GetCurrentThreadId()));
   const bool chosen = dialog->Show(form->Handle());
-  UnhookWindowsHookEx(hook);
+  hook.Reset();
   EXPECT_FALSE(chosen);
   ASSERT_NE(DialogCanceller::dialog, nullptr);
   EXPECT_EQ(DialogCanceller::startName, L"\u626b\u63cf.png");
