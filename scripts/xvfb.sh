@@ -1,6 +1,8 @@
-# Sourced by the scripts: starts a private Xvfb display unless one is given, and
-# stops it (and the Wine processes of the given prefix) on exit.
-#   ornivex_start_display  -> exports DISPLAY
+# Sourced by the scripts: starts a private Xvfb display and stops it again.
+#   ornivex_start_display  -> exports DISPLAY (keeps the current one instead when
+#                             ORNIVEX_KEEP_DISPLAY is set and DISPLAY is given)
+#   ornivex_stop_display   -> stops the display started here, if any; Wine
+#                             processes are the caller's to end (wineserver -k)
 ornivex_start_display() {
   if [ -n "${ORNIVEX_KEEP_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then return 0; fi
   local n
