@@ -33,6 +33,30 @@ class Brush : public GraphicsObject {
   }
 };
 
+// The members both gradient brushes have, named after their kind X (Line,
+// PathGradient): Set/GetXGammaCorrection; SetXBlend, GetXBlendCount, GetXBlend;
+// SetXPresetBlend, GetXPresetBlendCount, GetXPresetBlend; SetXSigmaBlend,
+// SetXLinearBlend; Get/SetXWrapMode; and the transform members (gfx/object.h).
+#define GFX_GRADIENT(kind)                                                                                  \
+  GFX_ACT(Set##kind##GammaCorrection)                                                                       \
+  GFX_GET(Get##kind##GammaCorrection)                                                                       \
+  GFX_ACT(Set##kind##Blend)                                                                                 \
+  GFX_GET(Get##kind##BlendCount)                                                                            \
+  bool Get##kind##Blend(std::vector<REAL>& factors, std::vector<REAL>& positions) {                         \
+    return FetchBlend(g_flat.GdipGet##kind##BlendCount, g_flat.GdipGet##kind##Blend, factors, positions);   \
+  }                                                                                                         \
+  GFX_ACT(Set##kind##PresetBlend)                                                                           \
+  GFX_GET(Get##kind##PresetBlendCount)                                                                      \
+  bool Get##kind##PresetBlend(std::vector<ARGB>& colors, std::vector<REAL>& positions) {                    \
+    return FetchBlend(g_flat.GdipGet##kind##PresetBlendCount, g_flat.GdipGet##kind##PresetBlend, colors,    \
+                      positions);                                                                           \
+  }                                                                                                         \
+  GFX_ACT(Set##kind##SigmaBlend)                                                                            \
+  GFX_ACT(Set##kind##LinearBlend)                                                                           \
+  GFX_GET(Get##kind##WrapMode)                                                                              \
+  GFX_ACT(Set##kind##WrapMode)                                                                              \
+  GFX_TRANSFORM(kind)
+
 class SolidBrush : public Brush {
  public:
   using NativeType = Gdiplus::GpSolidFill;
@@ -54,30 +78,7 @@ class LinearGradientBrush : public Brush {
   GFX_ACT(SetLineColors)
   GFX_ACT(GetLineRect)
   GFX_ACT(GetLineRectI)
-  GFX_ACT(SetLineGammaCorrection)
-  GFX_GET(GetLineGammaCorrection)
-  GFX_ACT(SetLineBlend)
-  GFX_GET(GetLineBlendCount)
-  bool GetLineBlend(std::vector<REAL>& factors, std::vector<REAL>& positions) {
-    return FetchBlend(g_flat.GdipGetLineBlendCount, g_flat.GdipGetLineBlend, factors, positions);
-  }
-  GFX_ACT(SetLinePresetBlend)
-  GFX_GET(GetLinePresetBlendCount)
-  bool GetLinePresetBlend(std::vector<ARGB>& colors, std::vector<REAL>& positions) {
-    return FetchBlend(g_flat.GdipGetLinePresetBlendCount, g_flat.GdipGetLinePresetBlend, colors, positions);
-  }
-  GFX_ACT(SetLineSigmaBlend)
-  GFX_ACT(SetLineLinearBlend)
-  GFX_GET(GetLineWrapMode)
-  GFX_ACT(SetLineWrapMode)
-  GFX_ACT(GetLineTransform)
-  GFX_ACT(SetLineTransform)
-  GFX_ACT(ResetLineTransform)
-  GFX_ACT(MultiplyLineTransform)
-  GFX_ACT(TranslateLineTransform)
-  GFX_ACT(ScaleLineTransform)
-  GFX_ACT(RotateLineTransform)
-  GFX_TRANSFORM_AT(Line)  // ScaleLineTransformAt, RotateLineTransformAt
+  GFX_GRADIENT(Line)
 };
 
 class PathGradientBrush : public Brush {
@@ -100,33 +101,9 @@ class PathGradientBrush : public Brush {
   GFX_ACT(SetPathGradientCenterPointI)
   GFX_ACT(GetPathGradientRect)
   GFX_ACT(GetPathGradientRectI)
-  GFX_ACT(SetPathGradientGammaCorrection)
-  GFX_GET(GetPathGradientGammaCorrection)
-  GFX_ACT(SetPathGradientBlend)
-  GFX_GET(GetPathGradientBlendCount)
-  bool GetPathGradientBlend(std::vector<REAL>& factors, std::vector<REAL>& positions) {
-    return FetchBlend(g_flat.GdipGetPathGradientBlendCount, g_flat.GdipGetPathGradientBlend, factors, positions);
-  }
-  GFX_ACT(SetPathGradientPresetBlend)
-  GFX_GET(GetPathGradientPresetBlendCount)
-  bool GetPathGradientPresetBlend(std::vector<ARGB>& colors, std::vector<REAL>& positions) {
-    return FetchBlend(g_flat.GdipGetPathGradientPresetBlendCount, g_flat.GdipGetPathGradientPresetBlend, colors,
-                      positions);
-  }
-  GFX_ACT(SetPathGradientSigmaBlend)
-  GFX_ACT(SetPathGradientLinearBlend)
+  GFX_GRADIENT(PathGradient)
   GFX_ACT(GetPathGradientFocusScales)
   GFX_ACT(SetPathGradientFocusScales)
-  GFX_GET(GetPathGradientWrapMode)
-  GFX_ACT(SetPathGradientWrapMode)
-  GFX_ACT(GetPathGradientTransform)
-  GFX_ACT(SetPathGradientTransform)
-  GFX_ACT(ResetPathGradientTransform)
-  GFX_ACT(MultiplyPathGradientTransform)
-  GFX_ACT(TranslatePathGradientTransform)
-  GFX_ACT(ScalePathGradientTransform)
-  GFX_ACT(RotatePathGradientTransform)
-  GFX_TRANSFORM_AT(PathGradient)  // ScalePathGradientTransformAt, RotatePathGradientTransformAt
 };
 
 }  // namespace ornivex::gfx

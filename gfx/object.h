@@ -248,9 +248,19 @@ bool FetchArray(std::vector<T>& out, CountFn count, FetchFn fetch) {
 #define GFX_GET(name) GFX_GET_AS(name, Gdip##name)
 #define GFX_NEW(name) GFX_NEW_AS(name, Gdip##name)
 
-// ScaleXTransformAt(sx, sy, x, y, order) and RotateXTransformAt(angle, x, y, order):
+// The transform members every transformable class has, named after its kind X
+// (World, Pen, Line, PathGradient): SetXTransform, GetXTransform, ResetXTransform,
+// MultiplyXTransform, TranslateXTransform, ScaleXTransform, RotateXTransform, and
+// ScaleXTransformAt(sx, sy, x, y, order) and RotateXTransformAt(angle, x, y, order),
 // the scale or rotation about the centre (x, y).
-#define GFX_TRANSFORM_AT(kind)                                                                          \
+#define GFX_TRANSFORM(kind)                                                                             \
+  GFX_ACT(Set##kind##Transform)                                                                         \
+  GFX_ACT(Get##kind##Transform)                                                                         \
+  GFX_ACT(Reset##kind##Transform)                                                                       \
+  GFX_ACT(Multiply##kind##Transform)                                                                    \
+  GFX_ACT(Translate##kind##Transform)                                                                   \
+  GFX_ACT(Scale##kind##Transform)                                                                       \
+  GFX_ACT(Rotate##kind##Transform)                                                                      \
   bool Scale##kind##TransformAt(REAL sx, REAL sy, REAL x, REAL y,                                       \
                                 Gdiplus::MatrixOrder order = Gdiplus::MatrixOrderPrepend) {             \
     return AboutPoint(::ornivex::gfx::g_flat.GdipTranslate##kind##Transform, x, y, order,              \
