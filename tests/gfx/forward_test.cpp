@@ -43,13 +43,6 @@ concept ReadsWidth = requires(Pen& p, A&&... a) { p.GetPenWidth(std::forward<A>(
 static_assert(ReadsWidth<>);
 static_assert(!ReadsWidth<int>);
 
-int Painted(Canvas& canvas, int size) {
-  int n = 0;
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) n += canvas.At(x, y) != 0;
-  return n;
-}
-
 TEST(Forwards, EveryPrimitivePaints) {
   Pen pen;
   ASSERT_TRUE(pen.CreatePen1(kInk, 2.0f, Gdiplus::UnitPixel));
@@ -137,7 +130,7 @@ TEST(Forwards, EveryPrimitivePaints) {
   for (const auto& c : cases) {
     Canvas canvas(32, 32);
     EXPECT_TRUE(c.draw(canvas.graphics)) << c.name << " status " << LastStatus;
-    EXPECT_GT(Painted(canvas, 32), 0) << c.name;
+    EXPECT_GT(canvas.CountNot(32, 32, 0), 0) << c.name;
   }
 }
 

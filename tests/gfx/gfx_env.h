@@ -30,6 +30,13 @@ struct Canvas {
     graphics.Flush(Gdiplus::FlushIntentionSync);
     return bitmap.BitmapGetPixel(x, y);
   }
+  // How many pixels of the top-left width x height area differ from `background`.
+  int CountNot(int width, int height, ARGB background) {
+    int n = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) n += At(x, y) != background;
+    return n;
+  }
 };
 
 // True when every channel of two colours is within `tolerance`.

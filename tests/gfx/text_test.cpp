@@ -32,13 +32,6 @@ std::string Utf16Bytes(const wchar_t* text) {
   return std::string(reinterpret_cast<const char*>(text), wcslen(text) * sizeof(wchar_t));
 }
 
-int CountNot(Canvas& canvas, int width, int height, ARGB background) {
-  int n = 0;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) n += canvas.At(x, y) != background;
-  return n;
-}
-
 TEST(Text, GbkTextIsMeasuredAndDrawnAsItsCharacters) {
   Font font;
   ASSERT_TRUE(font.CreateFontByName(SystemFace(), 20, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel));
@@ -64,7 +57,7 @@ TEST(Text, GbkTextIsMeasuredAndDrawnAsItsCharacters) {
   ASSERT_TRUE(canvas.graphics.DrawString(kChoose, font, layout, &format, black));
   std::vector<ARGB> first;
   for (int i = 0; i < 200 * 40; ++i) first.push_back(canvas.At(i % 200, i / 200));
-  EXPECT_GT(CountNot(canvas, 200, 40, 0xFFFFFFFF), 20);
+  EXPECT_GT(canvas.CountNot(200, 40, 0xFFFFFFFF), 20);
   ASSERT_TRUE(canvas.graphics.GraphicsClear(0xFFFFFFFF));
   ASSERT_TRUE(canvas.graphics.DrawStringW(Utf16Bytes(kChooseWide), font, layout, nullptr, black));
   std::vector<ARGB> second;
