@@ -1,7 +1,6 @@
 #include "gfx/flat.h"
 
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <string>
 

@@ -1,6 +1,5 @@
 #include "gfx/image.h"
 
-#include <cstring>
 
 #include "gfx/brush.h"
 #include "gfx/graphics.h"

@@ -1,6 +1,5 @@
 #include "gfx/object.h"
 
-#include <climits>
 #include <cstring>
 
 #include "runtime/codepage.h"
