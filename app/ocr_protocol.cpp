@@ -1,4 +1,4 @@
-#include "app/multipart.h"
+#include "app/ocr_protocol.h"
 
 #include <algorithm>
 #include <random>

@@ -19,7 +19,7 @@
 
 #include "app/application.h"
 #include "app/endpoints.h"
-#include "app/multipart.h"
+#include "app/ocr_protocol.h"
 #include "app/texts.h"
 #include "http/codepage.h"
 #include "http/com_request.h"
@@ -128,8 +128,8 @@ void UploadPicture(Chain chain) {
 
 void RequestRecognition(Chain chain) {
   const std::string body = RecognitionBody(chain.pictureUrl);
-  // A failed request returns empty text, which holds no recognised line.
   const std::string token = gToken.Wait(kTokenWaitLimit);
+  // A failed request returns empty text, which holds no recognised line.
   const std::string reply = SendHttpRequest(RecognitionUrl(kOcrServiceUrl, token),
                                             {.method = kHttpPost, .body = body});
   chain.replyText = Utf8ToGbk(reply);

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/application.h"
-#include "app/multipart.h"
+#include "app/ocr_protocol.h"
 #include "app/texts.h"
 #include "runtime/controls.h"
 #include "tests/e2e/harness.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/multipart.h"
+#include "app/ocr_protocol.h"
 
 namespace ornivex {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/multipart.h"
+#include "app/ocr_protocol.h"
 #include "app/texts.h"
 #include "harness.h"
 #include "runtime/controls.h"
