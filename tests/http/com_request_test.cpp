@@ -17,6 +17,7 @@ namespace ornivex {
 namespace {
 
 using testing::ClosedPort;
+using testing::EngineHeaderLines;
 using testing::LoopbackServer;
 using testing::RecordedRequest;
 using testing::Reply;
@@ -24,16 +25,6 @@ using testing::ScriptedReply;
 
 const std::string kUserAgent = "User-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 const std::string kFormType = "Content-Type: application/x-www-form-urlencoded";
-
-std::vector<std::string> EngineHeaderLines(const RecordedRequest& r) {
-  std::vector<std::string> lines;
-  for (const std::string& line : r.headerLines) {
-    if (line.starts_with("Host: ") || line.starts_with("Content-Length: ") || line.starts_with("Connection: "))
-      continue;
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 std::string AsText(const ByteBuffer& bytes) { return std::string(bytes.begin(), bytes.end()); }
 

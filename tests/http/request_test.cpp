@@ -17,23 +17,12 @@ namespace {
 
 using testing::ChunkedReply;
 using testing::ClosedPort;
+using testing::EngineHeaderLines;
 using testing::LoopbackServer;
 using testing::PatternByte;
 using testing::RecordedRequest;
 using testing::Reply;
 using testing::ScriptedReply;
-
-// Header lines the engine itself chose, in order: the ones WinHttp adds on its
-// own (Host, Content-Length, Connection) left out.
-std::vector<std::string> EngineHeaderLines(const RecordedRequest& r) {
-  std::vector<std::string> lines;
-  for (const std::string& line : r.headerLines) {
-    if (line.starts_with("Host: ") || line.starts_with("Content-Length: ") || line.starts_with("Connection: "))
-      continue;
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 const std::string kUserAgent = "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)";
 const std::string kAccept = "Accept: text/html, application/xhtml+xml, */*";

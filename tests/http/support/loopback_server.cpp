@@ -62,6 +62,16 @@ bool RecordedRequest::HasHeader(std::string_view name) const {
   return false;
 }
 
+std::vector<std::string> EngineHeaderLines(const RecordedRequest& r) {
+  std::vector<std::string> lines;
+  for (const std::string& line : r.headerLines) {
+    if (line.starts_with("Host: ") || line.starts_with("Content-Length: ") || line.starts_with("Connection: "))
+      continue;
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 ScriptedReply Reply(std::string_view status, std::string_view headerLines, std::string_view body) {
   ScriptedReply r;
   r.head = "HTTP/1.1 " + std::string(status) + "\r\n" + std::string(headerLines) +

@@ -25,6 +25,10 @@ struct RecordedRequest {
   bool HasHeader(std::string_view name) const;
 };
 
+// The header lines the client itself chose, in order: the ones WinHttp adds on
+// its own (Host, Content-Length, Connection) left out.
+std::vector<std::string> EngineHeaderLines(const RecordedRequest& r);
+
 struct ScriptedReply {
   std::string head;                // status line, header lines and blank line, sent as they stand
   std::string body;                // sent after the head
