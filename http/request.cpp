@@ -164,6 +164,15 @@ bool SetDword(HINTERNET h, DWORD option, DWORD value) {
   return WinHttpSetOption(h, option, &value, sizeof value) != FALSE;
 }
 
+// Basic credentials for the server or the proxy; nothing to do (true) unless
+// both the name and the password are given.
+bool SetBasicCredentials(HINTERNET request, DWORD target, std::string_view userName, std::string_view password) {
+  if (userName.empty() || password.empty()) return true;
+  std::wstring user = GbkToWide(userName), pass = GbkToWide(password);
+  return WinHttpSetCredentials(request, target, WINHTTP_AUTH_SCHEME_BASIC, user.c_str(), pass.c_str(), nullptr) !=
+         FALSE;
+}
+
 // The Content-Length the response declares, or -1.
 long long DeclaredLength(HINTERNET request) {
   wchar_t text[32] = {};
@@ -283,21 +292,10 @@ void RunExchange(Exchange& x) {
   // The wait for the response headers has a limit of its own (90 s by default);
   // the caller's time-out covers it too. Older systems lack the option.
   SetDword(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, timeout);
-  if (!x.userName.empty() && !x.password.empty()) {
-    std::wstring user = GbkToWide(x.userName), pass = GbkToWide(x.password);
-    if (!WinHttpSetCredentials(request.get(), WINHTTP_AUTH_TARGET_SERVER, WINHTTP_AUTH_SCHEME_BASIC, user.c_str(),
-                               pass.c_str(), nullptr)) {
-      x.failure = http_status::kCredentialsFailed;
-      return;
-    }
-  }
-  if (!x.proxyUser.empty() && !x.proxyPassword.empty()) {
-    std::wstring user = GbkToWide(x.proxyUser), pass = GbkToWide(x.proxyPassword);
-    if (!WinHttpSetCredentials(request.get(), WINHTTP_AUTH_TARGET_PROXY, WINHTTP_AUTH_SCHEME_BASIC, user.c_str(),
-                               pass.c_str(), nullptr)) {
-      x.failure = http_status::kCredentialsFailed;
-      return;
-    }
+  if (!SetBasicCredentials(request.get(), WINHTTP_AUTH_TARGET_SERVER, x.userName, x.password) ||
+      !SetBasicCredentials(request.get(), WINHTTP_AUTH_TARGET_PROXY, x.proxyUser, x.proxyPassword)) {
+    x.failure = http_status::kCredentialsFailed;
+    return;
   }
   // The request carries its own Cookie line, so WinHttp's automatic cookie
   // handling stays off whether or not the caller gave cookies: a redirect then
@@ -373,11 +371,10 @@ std::string DeclaredCharset(RegexMatcher& regex, std::string_view text) {
   return regex.SubMatchText(1, 1);
 }
 
-// A BSTR's text as GBK, cut at its first zero.
-std::string BstrToGbkText(BSTR text) {
-  std::string gbk = WideToGbk(std::wstring_view(text ? text : L"", text ? SysStringLen(text) : 0));
-  if (std::size_t zero = gbk.find('\0'); zero != std::string::npos) gbk.resize(zero);
-  return gbk;
+// Decoded text ends at its first zero, as the page text read directly does.
+std::string UpToZero(std::string text) {
+  if (std::size_t zero = text.find('\0'); zero != std::string::npos) text.resize(zero);
+  return text;
 }
 
 // The body read through the system's stream object as text in `charset`.
@@ -395,17 +392,14 @@ bool DecodeThroughStream(const ByteBuffer& body, std::string_view charset, std::
   if (FAILED(stream->put_Type(kTypeBinary)) || FAILED(stream->put_Mode(kModeReadWrite)) ||
       FAILED(stream->Open(*Variant::Optional().get(), kModeUnknown, kOpenUnspecified, nullptr, nullptr)))
     return false;
-  bool decoded = false;
   Variant bytes = Variant::FromBytes(body);
   Bstr name = Bstr::FromGbk(charset);
-  BSTR text = nullptr;
-  if (SUCCEEDED(stream->Write(*bytes.get())) && SUCCEEDED(stream->put_Position(0)) &&
-      SUCCEEDED(stream->put_Type(kTypeText)) && SUCCEEDED(stream->put_Charset(name.get())) &&
-      SUCCEEDED(stream->ReadText(kReadAll, &text))) {
-    out = BstrToGbkText(text);
-    decoded = true;
-  }
-  SysFreeString(text);
+  BSTR raw = nullptr;
+  const bool decoded = SUCCEEDED(stream->Write(*bytes.get())) && SUCCEEDED(stream->put_Position(0)) &&
+                       SUCCEEDED(stream->put_Type(kTypeText)) && SUCCEEDED(stream->put_Charset(name.get())) &&
+                       SUCCEEDED(stream->ReadText(kReadAll, &raw));
+  const Bstr text = Bstr::Adopt(raw);
+  if (decoded) out = UpToZero(text.ToGbk());
   stream->Close();
   return decoded;
 }
@@ -430,15 +424,10 @@ bool DecodeWithCharsetTable(const ByteBuffer& body, std::string_view charset, st
     out.clear();
     return true;
   }
-  if (body.size() > INT_MAX) return false;
-  const auto* bytes = reinterpret_cast<const char*>(body.data());
-  const int size = static_cast<int>(body.size());
-  int units = MultiByteToWideChar(codePage, 0, bytes, size, nullptr, 0);
-  if (units <= 0) return false;
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(codePage, 0, bytes, size, wide.data(), units);
-  out = WideToGbk(wide);
-  if (std::size_t zero = out.find('\0'); zero != std::string::npos) out.resize(zero);
+  const std::wstring wide =
+      MultiByteToWide(std::string_view(reinterpret_cast<const char*>(body.data()), body.size()), codePage);
+  if (wide.empty()) return false;
+  out = UpToZero(WideToGbk(wide));
   return true;
 }
 
