@@ -37,7 +37,6 @@ void SetHeader(IDispatch* request, std::string_view name, std::string_view value
 
 ByteBuffer SendComHttpRequest(std::string_view url, const ComHttpRequestOptions& o) {
   ComApartment com;  // first: released last
-  const std::string cookies(o.cookies);
   const std::string_view verb = HttpVerb(o.method);
 
   DispatchRef request =
@@ -67,18 +66,8 @@ ByteBuffer SendComHttpRequest(std::string_view url, const ComHttpRequestOptions&
   std::string& headers = o.headers ? *o.headers : localHeaders;
   ExtendComRequestHeaders(headers, url, o.method);
   if (ok) {
-    if (!cookies.empty()) SetHeader(r, "Cookie", cookies);
-    std::string_view rest = headers;
-    for (;;) {
-      std::size_t end = rest.find("\r\n");
-      std::string_view line = rest.substr(0, end);
-      if (!line.empty()) {
-        HeaderField field = SplitHeaderLine(line);
-        SetHeader(r, field.name, field.value);
-      }
-      if (end == std::string_view::npos) break;
-      rest.remove_prefix(end + 2);
-    }
+    if (!o.cookies.empty()) SetHeader(r, "Cookie", o.cookies);
+    for (const HeaderField& field : SplitHeaderLines(headers)) SetHeader(r, field.name, field.value);
     Variant body = o.bodyBytes.empty() ? Variant::FromGbk(o.body) : Variant::FromBytes(o.bodyBytes);
     ok = SUCCEEDED(CallMethod(r, L"Send", {body}));
   }
@@ -102,7 +91,7 @@ ByteBuffer SendComHttpRequest(std::string_view url, const ComHttpRequestOptions&
   if (o.returnedCookies) {
     // A failed exchange reports no cookies at all, not the ones it was given.
     std::string fresh = ok ? CollectSetCookies(responseHeaders) : std::string();
-    if (ok && o.mergeCookies && !cookies.empty()) fresh = MergeCookies(cookies, fresh);
+    if (ok && o.mergeCookies && !o.cookies.empty()) fresh = MergeCookies(o.cookies, fresh);
     *o.returnedCookies = std::move(fresh);
   }
   return result;

@@ -86,6 +86,14 @@ HeaderField SplitHeaderLine(std::string_view line) {
   return {std::string(TrimSpaces(line.substr(0, colon))), std::string(TrimSpaces(line.substr(colon + 1)))};
 }
 
+std::vector<HeaderField> SplitHeaderLines(std::string_view headers) {
+  std::vector<HeaderField> fields;
+  ForEachLine(headers, [&fields](std::string_view line) {
+    if (!line.empty()) fields.push_back(SplitHeaderLine(line));
+  });
+  return fields;
+}
+
 std::string CollectSetCookies(std::string_view responseHeaders) {
   std::string cookies;
   ForEachLine(responseHeaders, [&cookies](std::string_view line) {

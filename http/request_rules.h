@@ -4,6 +4,7 @@
 // response header block. No Windows header.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ornivex {
 
@@ -43,6 +44,9 @@ struct HeaderField {
   std::string value;
 };
 HeaderField SplitHeaderLine(std::string_view line);
+// SplitHeaderLine of each non-empty line of a header text whose lines are
+// separated by CR LF.
+std::vector<HeaderField> SplitHeaderLines(std::string_view headers);
 
 // The cookie pairs of the "Set-Cookie: " lines of a raw header block, in order,
 // joined by "; " (attributes such as path and expiry dropped). The header name

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace ornivex {
 namespace {
@@ -62,6 +63,15 @@ TEST(RequestRulesTest, HeaderLinesSplitAtTheFirstColon) {
   f = SplitHeaderLine("\xA1\xA1X:\xA1\xA1v\xA1\xA1");
   EXPECT_EQ(f.name, "X");
   EXPECT_EQ(f.value, "v");
+  // A header text: empty lines skipped, the last line needs no CR LF.
+  std::vector<HeaderField> fields = SplitHeaderLines("A: 1\r\n\r\nno colon\r\nB:2");
+  ASSERT_EQ(fields.size(), 3u);
+  EXPECT_EQ(fields[0].name, "A");
+  EXPECT_EQ(fields[0].value, "1");
+  EXPECT_EQ(fields[1].name, "");
+  EXPECT_EQ(fields[2].name, "B");
+  EXPECT_EQ(fields[2].value, "2");
+  EXPECT_TRUE(SplitHeaderLines("").empty());
 }
 
 TEST(RequestRulesTest, SetCookieLinesGivePairsInOrder) {
