@@ -45,39 +45,60 @@ auto* NativeOf(const W& object) {
   return static_cast<typename W::NativeType*>(object.GetNative());
 }
 
+// Which of the rules above turns an argument of type A into the parameter P.
+enum class ArgRule { Object, ObjectPointer, Address, Enum, Plain };
+
+template <class P, class A>
+constexpr ArgRule RuleFor() {
+  using D = std::remove_cvref_t<A>;
+  if constexpr (std::is_base_of_v<GraphicsObject, D>) {
+    return ArgRule::Object;
+  } else if constexpr (std::is_pointer_v<D> && std::is_base_of_v<GraphicsObject, std::remove_cv_t<std::remove_pointer_t<D>>>) {
+    return ArgRule::ObjectPointer;
+  } else if constexpr (std::is_pointer_v<P> && std::is_same_v<std::remove_cv_t<std::remove_pointer_t<P>>, D> &&
+                       (std::is_lvalue_reference_v<A> || std::is_const_v<std::remove_pointer_t<P>>)) {
+    return ArgRule::Address;  // a variable for a pointer; a temporary only where GDI+ just reads it
+  } else if constexpr (std::is_enum_v<P> && std::is_integral_v<D>) {
+    return ArgRule::Enum;
+  } else {
+    return ArgRule::Plain;
+  }
+}
+
 // Turns one argument of a wrapper member into the flat function's parameter.
 template <class P, class A>
 P Arg(A&& a) {
-  using D = std::remove_cvref_t<A>;
-  if constexpr (std::is_base_of_v<GraphicsObject, D>) {
+  constexpr ArgRule rule = RuleFor<P, A>();
+  if constexpr (rule == ArgRule::Object) {
     return NativeOf(a);
-  } else if constexpr (std::is_pointer_v<D> && std::is_base_of_v<GraphicsObject, std::remove_cv_t<std::remove_pointer_t<D>>>) {
+  } else if constexpr (rule == ArgRule::ObjectPointer) {
     return a ? P(NativeOf(*a)) : nullptr;
-  } else if constexpr (std::is_pointer_v<P> && std::is_same_v<std::remove_cv_t<std::remove_pointer_t<P>>, D> &&
-                       (std::is_lvalue_reference_v<A> || std::is_const_v<std::remove_pointer_t<P>>)) {
-    return &a;  // a variable for a pointer; a temporary only where GDI+ just reads it
-  } else if constexpr (std::is_enum_v<P> && std::is_integral_v<D>) {
+  } else if constexpr (rule == ArgRule::Address) {
+    return &a;
+  } else if constexpr (rule == ArgRule::Enum) {
     return static_cast<P>(a);
   } else {
     return std::forward<A>(a);
   }
 }
 
-// Whether Arg<P> accepts an A: the compile-time side of the rules above.
+// Whether the handle of a wrapper class W goes where a P belongs.
+template <class W, class P>
+constexpr bool HandleFits() {
+  if constexpr (requires { typename W::NativeType; }) return std::is_convertible_v<typename W::NativeType*, P>;
+  else return false;
+}
+
+// Whether Arg<P> accepts an A: the compile-time side of the same rules.
 template <class P, class A>
 constexpr bool ArgFits() {
   using D = std::remove_cvref_t<A>;
-  using Pointee = std::remove_cv_t<std::remove_pointer_t<D>>;
-  if constexpr (std::is_base_of_v<GraphicsObject, D>) {
-    if constexpr (requires { typename D::NativeType; }) return std::is_convertible_v<typename D::NativeType*, P>;
-    else return false;
-  } else if constexpr (std::is_pointer_v<D> && std::is_base_of_v<GraphicsObject, Pointee>) {
-    if constexpr (requires { typename Pointee::NativeType; }) return std::is_convertible_v<typename Pointee::NativeType*, P>;
-    else return false;
-  } else if constexpr (std::is_pointer_v<P> && std::is_same_v<std::remove_cv_t<std::remove_pointer_t<P>>, D> &&
-                       (std::is_lvalue_reference_v<A> || std::is_const_v<std::remove_pointer_t<P>>)) {
-    return true;
-  } else if constexpr (std::is_enum_v<P> && std::is_integral_v<D>) {
+  constexpr ArgRule rule = RuleFor<P, A>();
+  if constexpr (rule == ArgRule::Object) {
+    return HandleFits<D, P>();
+  } else if constexpr (rule == ArgRule::ObjectPointer) {
+    return HandleFits<std::remove_cv_t<std::remove_pointer_t<D>>, P>();
+  } else if constexpr (rule == ArgRule::Address || rule == ArgRule::Enum) {
     return true;
   } else {
     return std::is_convertible_v<A, P>;
