@@ -18,11 +18,7 @@ if [ ! -f "$picture" ]; then echo "run: no picture at $picture" >&2; exit 1; fi
 bash scripts/setup.sh || exit 1
 
 echo "== building ($build)"
-if [ "$build" = build/local ]; then
-  cmake --preset local >/dev/null && cmake --build --preset local --target Ornivex || exit 1
-else
-  cmake --preset local -B "$build" >/dev/null && cmake --build "$build" --target Ornivex || exit 1
-fi
+cmake --preset local -B "$build" >/dev/null && cmake --build "$build" --target Ornivex || exit 1
 
 echo "== choosing $picture in Ornivex${DISPLAY:+ on $DISPLAY}"
 case "$build" in /*) ;; *) build=$here/$build ;; esac
