@@ -15,6 +15,7 @@
 #include "http/regex.h"
 #include "http/text.h"
 #include "runtime/codepage.h"
+#include "runtime/handles.h"
 
 namespace ornivex {
 
@@ -119,22 +120,7 @@ class RequestDepth {
 
 // --- The WinHttp exchange. --------------------------------------------------------
 
-class InternetHandle {
- public:
-  InternetHandle() = default;
-  explicit InternetHandle(HINTERNET h) : h_(h) {}
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-  ~InternetHandle() { Close(); }
-  void Close() {
-    if (h_) WinHttpCloseHandle(std::exchange(h_, nullptr));
-  }
-  HINTERNET get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HINTERNET h_ = nullptr;
-};
+using InternetHandle = UniqueResource<handles_detail::NullIsNone<HINTERNET, ::WinHttpCloseHandle>>;
 
 // Everything the blocking part of a request needs; it runs on a helper thread
 // and touches nothing outside this record.
@@ -270,13 +256,13 @@ void RunExchange(Exchange& x) {
     x.failure = http_status::kOpenFailed;
     return;
   }
-  InternetHandle connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
+  InternetHandle connection(WinHttpConnect(session.Get(), host.c_str(), parts.nPort, 0));
   if (!connection) {
     x.failure = http_status::kConnectFailed;
     return;
   }
   std::wstring verb = GbkToWide(x.verb);
-  InternetHandle request(WinHttpOpenRequest(connection.get(), verb.c_str(), object.c_str(), nullptr,
+  InternetHandle request(WinHttpOpenRequest(connection.Get(), verb.c_str(), object.c_str(), nullptr,
                                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                             secure ? WINHTTP_FLAG_SECURE : 0));
   if (!request) {
@@ -284,56 +270,56 @@ void RunExchange(Exchange& x) {
     return;
   }
   const DWORD timeout = TimeoutMilliseconds(x.timeoutSeconds);
-  if (!WinHttpSetTimeouts(request.get(), static_cast<int>(timeout), static_cast<int>(timeout),
+  if (!WinHttpSetTimeouts(request.Get(), static_cast<int>(timeout), static_cast<int>(timeout),
                           static_cast<int>(timeout), static_cast<int>(timeout))) {
     x.failure = http_status::kTimeoutsFailed;
     return;
   }
   // The wait for the response headers has a limit of its own (90 s by default);
   // the caller's time-out covers it too. Older systems lack the option.
-  SetDword(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, timeout);
-  if (!SetBasicCredentials(request.get(), WINHTTP_AUTH_TARGET_SERVER, x.userName, x.password) ||
-      !SetBasicCredentials(request.get(), WINHTTP_AUTH_TARGET_PROXY, x.proxyUser, x.proxyPassword)) {
+  SetDword(request.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, timeout);
+  if (!SetBasicCredentials(request.Get(), WINHTTP_AUTH_TARGET_SERVER, x.userName, x.password) ||
+      !SetBasicCredentials(request.Get(), WINHTTP_AUTH_TARGET_PROXY, x.proxyUser, x.proxyPassword)) {
     x.failure = http_status::kCredentialsFailed;
     return;
   }
   // The request carries its own Cookie line, so WinHttp's automatic cookie
   // handling stays off whether or not the caller gave cookies: a redirect then
   // never sends a second, stale Cookie line of WinHttp's making.
-  if (!SetDword(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES)) {
+  if (!SetDword(request.Get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES)) {
     x.failure = http_status::kCookieOptionFailed;
     return;
   }
-  if (x.noRedirect && !SetDword(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS)) {
+  if (x.noRedirect && !SetDword(request.Get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS)) {
     x.failure = http_status::kRedirectOptionFailed;
     return;
   }
   std::wstring headerBlock = GbkToWide(x.headerBlock);
   if (!headerBlock.empty() &&
-      !WinHttpAddRequestHeaders(request.get(), headerBlock.c_str(), static_cast<DWORD>(headerBlock.size()),
+      !WinHttpAddRequestHeaders(request.Get(), headerBlock.c_str(), static_cast<DWORD>(headerBlock.size()),
                                 WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE)) {
     x.failure = http_status::kHeadersFailed;
     return;
   }
   if (x.body.size() > MAXDWORD ||
-      !WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+      !WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                           x.body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(x.body.data()),
                           static_cast<DWORD>(x.body.size()), static_cast<DWORD>(x.body.size()), 0)) {
     x.failure = http_status::kSendFailed;
     return;
   }
-  if (!WinHttpReceiveResponse(request.get(), nullptr)) {
+  if (!WinHttpReceiveResponse(request.Get(), nullptr)) {
     x.failure = http_status::kNoResponse;
     return;
   }
-  ReadBody(request.get(), x);
+  ReadBody(request.Get(), x);
 
   DWORD bytes = 0;
-  WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &bytes,
+  WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &bytes,
                       WINHTTP_NO_HEADER_INDEX);
   std::wstring raw(bytes / sizeof(wchar_t) + 1, L'\0');
   bytes = static_cast<DWORD>(raw.size() * sizeof(wchar_t));
-  if (WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, raw.data(),
+  if (WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, raw.data(),
                           &bytes, WINHTTP_NO_HEADER_INDEX)) {
     raw.resize(std::min<std::size_t>(bytes / sizeof(wchar_t), raw.size()));
     if (std::size_t zero = raw.find(L'\0'); zero != std::wstring::npos) raw.resize(zero);
@@ -351,13 +337,12 @@ DWORD WINAPI ExchangeThread(void* param) {
 // Runs the exchange on a helper thread while this thread keeps dispatching its
 // messages; runs it here when no thread can be started.
 void RunExchangeDispatching(Exchange& x) {
-  HANDLE thread = CreateThread(nullptr, 0, ExchangeThread, &x, 0, nullptr);
+  UniqueHandle thread(CreateThread(nullptr, 0, ExchangeThread, &x, 0, nullptr));
   if (!thread) {
     RunExchange(x);
     return;
   }
-  WaitDispatching(thread);
-  CloseHandle(thread);
+  WaitDispatching(thread.Get());
 }
 
 // --- The charset of an HTML page. --------------------------------------------------
