@@ -8,6 +8,7 @@
 #include <string>
 
 #include "resources/resource_ids.h"
+#include "runtime/handles.h"
 #include "runtime/picture_decode.h"
 
 namespace {
@@ -47,7 +48,15 @@ TEST(Launch, ProgramShowsItsFixedLayeredWindowAndClosesCleanly) {
   ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                              &process))
       << GetLastError();
-  CloseHandle(process.hThread);
+  UniqueHandle thread(process.hThread);
+  UniqueHandle program(process.hProcess);
+  // A failed check must not leave the program running into the next test.
+  struct EndIfRunning {
+    HANDLE process;
+    ~EndIfRunning() {
+      if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 1);
+    }
+  } endIfRunning{program.Get()};
 
   Found found{process.dwProcessId, nullptr};
   for (int i = 0; i < 300 && !found.window; ++i) {
@@ -79,11 +88,10 @@ TEST(Launch, ProgramShowsItsFixedLayeredWindowAndClosesCleanly) {
   EXPECT_EQ(r.bottom - r.top, 537);
 
   PostMessageW(found.window, WM_CLOSE, 0, 0);
-  ASSERT_EQ(WaitForSingleObject(process.hProcess, 15000), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(program.Get(), 15000), WAIT_OBJECT_0);
   DWORD code = 1;
-  GetExitCodeProcess(process.hProcess, &code);
+  GetExitCodeProcess(program.Get(), &code);
   EXPECT_EQ(code, 0u);
-  CloseHandle(process.hProcess);
 }
 
 }  // namespace
