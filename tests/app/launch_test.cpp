@@ -48,8 +48,8 @@ TEST(Launch, ProgramShowsItsFixedLayeredWindowAndClosesCleanly) {
   ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                              &process))
       << GetLastError();
-  UniqueHandle thread(process.hThread);
-  UniqueHandle program(process.hProcess);
+  ornivex::UniqueHandle thread(process.hThread);
+  ornivex::UniqueHandle program(process.hProcess);
   // A failed check must not leave the program running into the next test.
   struct EndIfRunning {
     HANDLE process;
