@@ -1,0 +1,43 @@
+#include "runtime/diagnostics.h"
+
+#include <cwchar>
+#include <string>
+
+namespace ornivex {
+
+namespace {
+
+std::wstring SystemText(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = length && buffer ? std::wstring(buffer, length) : std::wstring();
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ' || text.back() == L'.'))
+    text.pop_back();
+  return text;
+}
+
+void Emit(std::wstring_view what, const wchar_t* codeText, DWORD code) {
+  std::wstring line = L"Ornivex: ";
+  line += what;
+  if (codeText) {
+    wchar_t number[32];
+    std::swprintf(number, 32, codeText, static_cast<unsigned long>(code));
+    line += L" failed: ";
+    line += number;
+    const std::wstring text = SystemText(code);
+    if (!text.empty()) line += L" (" + text + L")";
+  }
+  line += L"\n";
+  OutputDebugStringW(line.c_str());
+}
+
+}  // namespace
+
+void TraceFailure(std::wstring_view what, DWORD error) { Emit(what, L"error %lu", error); }
+void TraceHresult(std::wstring_view what, HRESULT hr) { Emit(what, L"HRESULT 0x%08lX", static_cast<DWORD>(hr)); }
+void TraceNote(std::wstring_view what) { Emit(what, nullptr, 0); }
+
+}  // namespace ornivex

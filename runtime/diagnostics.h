@@ -1,0 +1,21 @@
+#pragma once
+// Failures the user is never told about still leave a trace for developers: one
+// line per failure on the debugger's output (OutputDebugStringW), naming what
+// failed and the Windows error or HRESULT. Nothing is written to a file and
+// nothing is shown. Read the lines with a debugger, DebugView, or under Wine with
+// WINEDEBUG=+debugstr.
+#include <windows.h>
+
+#include <string_view>
+
+namespace ornivex {
+
+// "Ornivex: <what> failed: error <code> (<system text>)". `error` defaults to the
+// calling thread's last error, read before anything else runs.
+void TraceFailure(std::wstring_view what, DWORD error = GetLastError());
+// "Ornivex: <what> failed: HRESULT 0x<hr> (<system text>)".
+void TraceHresult(std::wstring_view what, HRESULT hr);
+// "Ornivex: <what>", for failures that carry no Windows code (a status of our own).
+void TraceNote(std::wstring_view what);
+
+}  // namespace ornivex
