@@ -1,0 +1,17 @@
+#pragma once
+// Working-set trimming: when the user switches to another application, the
+// program has empty.exe (written into the Windows folder when missing) take its
+// pages out of its working set.
+#include <windows.h>
+
+namespace ornivex {
+
+// Makes sure empty.exe is in the folder "windir" names, runs it with this
+// process's id, hidden, and waits for it to end. Every failure is silent.
+void TrimWorkingSet();
+
+// TrimWorkingSet as a thread's start routine, for
+// SHCreateThread(TrimWorkingSetThread, nullptr, 0, nullptr).
+DWORD WINAPI TrimWorkingSetThread(void* unused);
+
+}  // namespace ornivex
