@@ -49,8 +49,8 @@ bool PlaceTool(const std::wstring& path) {
     }
     const DWORD size = static_cast<DWORD>(kEmptyToolImageSize);
     DWORD written = 0;
-    const bool complete =
-        WriteFile(file.Get(), kEmptyToolImage, size, &written, nullptr) && written == size && FlushFileBuffers(file.Get());
+    const bool complete = WriteFile(file.Get(), kEmptyToolImage, size, &written, nullptr) && written == size &&
+                          FlushFileBuffers(file.Get());
     const DWORD error = GetLastError();
     if (!CloseHandle(file.Release()) || !complete) {
       TraceFailure(L"Writing the working-set tool " + temp, error);
@@ -88,8 +88,7 @@ void TrimWorkingSet() {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &started)) {
+  if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
     TraceFailure(L"Starting " + path);
     return;
   }
