@@ -1,12 +1,25 @@
-// The skin engine's part in start-up and exit. The main window is shown with the
-// system's drawing until the engine is in place.
+// The skin engine's part in start-up and exit.
+#include <memory>
+
 #include "app/application.h"
+#include "app/skin_setup.h"
+#include "app/working_set.h"
 
 namespace ornivex {
 
+namespace {
+
+std::unique_ptr<skin::SkinEngine> gSkin;
+
+}  // namespace
+
+skin::SkinEngine* Skin() { return gSkin.get(); }
+
 void SkinStartup() {
-  // Before the main window exists: start GDI+, load the application icon and
-  // create the skin engine object.
+  // Before the main window exists: GDI+ started, the application icon loaded, the
+  // one engine created. Switching to another program trims the working set.
+  gSkin = std::make_unique<skin::SkinEngine>(skin::StartSkinModule());
+  gSkin->SetDeactivationRoutine(TrimWorkingSetThread);
 }
 
 void ApplyMainWindowSkin(HWND mainWindow) {
@@ -16,7 +29,8 @@ void ApplyMainWindowSkin(HWND mainWindow) {
 }
 
 void SkinExit() {
-  // After the message loop: destroy the skin engine object, which stops GDI+.
+  // After the message loop: the engine goes, and with it the icon and GDI+.
+  gSkin.reset();
 }
 
 }  // namespace ornivex

@@ -1,0 +1,126 @@
+#include "skin/background.h"
+
+#include <cstring>
+
+#include "gfx/gfx.h"
+#include "skin/draw.h"
+#include "skin/pixels.h"
+
+namespace ornivex::skin {
+
+namespace {
+
+constexpr int kAverageSamples = 2000;
+constexpr std::uint32_t kSampleSeed = 0x4F524E56;  // any fixed seed: the same picture gives the same colour
+
+// The pixels of a bitmap as 32-bit ARGB, row after row.
+bool ReadPixels(gfx::Bitmap& bitmap, std::vector<std::uint32_t>& pixels, int& width, int& height) {
+  width = static_cast<int>(bitmap.GetImageWidth());
+  height = static_cast<int>(bitmap.GetImageHeight());
+  if (width <= 0 || height <= 0) return false;
+  gfx::Rect rect(0, 0, width, height);
+  gfx::BitmapData data{};
+  if (!bitmap.BitmapLockBits(rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, data)) return false;
+  pixels.resize(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y)
+    std::memcpy(pixels.data() + static_cast<std::size_t>(y) * width,
+                static_cast<const std::uint8_t*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride,
+                static_cast<std::size_t>(width) * 4);
+  bitmap.BitmapUnlockBits(data);
+  return true;
+}
+
+std::unique_ptr<gfx::Bitmap> LoadFile(std::span<const std::uint8_t> file) {
+  auto bitmap = std::make_unique<gfx::Bitmap>();
+  if (file.empty() || !bitmap->CreateBitmapFromBytes(file)) return nullptr;
+  return bitmap;
+}
+
+}  // namespace
+
+std::unique_ptr<gfx::Bitmap> DecodePicture(std::span<const std::uint8_t> file) {
+  std::unique_ptr<gfx::Bitmap> loaded = LoadFile(file);
+  if (!loaded) return nullptr;
+  const auto width = static_cast<INT>(loaded->GetImageWidth()), height = static_cast<INT>(loaded->GetImageHeight());
+  // A premultiplied copy in memory: no stream behind it, and the fastest to draw.
+  auto copy = std::make_unique<gfx::Bitmap>();
+  if (!copy->CloneBitmapAreaI(0, 0, width, height, PixelFormat32bppPARGB, *loaded)) return nullptr;
+  return copy;
+}
+
+std::unique_ptr<gfx::Bitmap> DecodeHeaderedPicture(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < 8) return nullptr;
+  std::uint32_t header[2];
+  std::memcpy(header, bytes.data(), sizeof header);
+  if (header[0] != 1 || header[1] != bytes.size() - 8) return nullptr;
+  return DecodePicture(bytes.subspan(8));
+}
+
+std::uint32_t AverageColour(std::span<const std::uint8_t> file) {
+  std::unique_ptr<gfx::Bitmap> bitmap = LoadFile(file);
+  std::vector<std::uint32_t> pixels;
+  int width = 0, height = 0;
+  if (!bitmap || !ReadPixels(*bitmap, pixels, width, height)) return 0xFF000000u;
+  return AverageColourOfSamples(pixels, width, height, kAverageSamples, kSampleSeed);
+}
+
+Bytes PreparePicture(std::span<const std::uint8_t> file, std::uint32_t key, bool placedTopRight) {
+  std::unique_ptr<gfx::Bitmap> bitmap = LoadFile(file);
+  std::vector<std::uint32_t> pixels;
+  int width = 0, height = 0;
+  if (!bitmap || !ReadPixels(*bitmap, pixels, width, height)) return {};
+  FadeEdgeIntoColour(pixels, width, height, width * 30 / 100, key, placedTopRight);
+  gfx::Bitmap prepared;
+  if (!prepared.CreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                      reinterpret_cast<BYTE*>(pixels.data())))
+    return {};
+  std::vector<BYTE> png = prepared.SaveImageToStream(gfx::kPngFormat);
+  return Bytes(png.begin(), png.end());
+}
+
+Bytes PictureFileAsPng(std::span<const std::uint8_t> file) {
+  gfx::Image image;
+  if (file.empty() || !image.LoadImageFromBytes(file)) return {};
+  std::vector<BYTE> png = image.SaveImageToStream(gfx::kPngFormat);
+  return Bytes(png.begin(), png.end());
+}
+
+Bytes PictureFileAsPng(const std::wstring& path) {
+  gfx::Image image;
+  const std::string utf16(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * sizeof(wchar_t));
+  if (path.empty() || !image.LoadImageFromFileW(utf16)) return {};
+  std::vector<BYTE> png = image.SaveImageToStream(gfx::kPngFormat);
+  return Bytes(png.begin(), png.end());
+}
+
+void FillWithColour(DibCanvas& canvas, COLORREF colour) {
+  if (!canvas) return;
+  GdiFlush();
+  const std::uint32_t argb = Argb(colour, 255);
+  std::fill(canvas.Bits(), canvas.Bits() + static_cast<std::size_t>(canvas.Width()) * canvas.Height(), argb);
+}
+
+void Veil(DibCanvas& canvas, int alpha) {
+  if (!canvas || alpha <= 0) return;
+  GdiFlush();
+  VeilPixels({canvas.Bits(), static_cast<std::size_t>(canvas.Width()) * canvas.Height()}, alpha);
+}
+
+const SubWindowRecord* FilledSubWindowAround(const SkinWindowRecord& record, HWND control) {
+  for (HWND window = control; window && window != record.window; window = GetParent(window)) {
+    for (const auto& sub : record.subWindows)
+      if (sub->window == window && sub->transparentBackground && sub->alpha > 0) return sub.get();
+  }
+  return nullptr;
+}
+
+void PaintSubWindowFill(DibCanvas& canvas, const RECT& area, const SubWindowRecord& sub) {
+  Canvas target(canvas.Dc());
+  if (!target) return;
+  const auto x = static_cast<float>(area.left), y = static_cast<float>(area.top);
+  const auto w = static_cast<float>(area.right - area.left), h = static_cast<float>(area.bottom - area.top);
+  gfx::GraphicsPath shape = (sub.frame || sub.groupBox) ? RoundRect(x, y, w, h - 6, 5) : Rectangle(x, y, w, h);
+  FillSolid(target.graphics, shape, Argb(sub.colour, sub.alpha));
+}
+
+}  // namespace ornivex::skin

@@ -1,0 +1,37 @@
+#pragma once
+// The families of child controls the skin takes over, as the engine enrols and
+// dispatches them. Each family lives in a file of its own.
+#include <windows.h>
+
+#include "skin/records.h"
+
+namespace ornivex::skin {
+
+class SkinEngine;
+
+// Calls `take` for every direct child of `parent` whose class is `className`
+// (compared as the system compares class names, without regard to case). Walks the
+// children itself: FindWindowEx looks classes up by name and misses the versioned
+// classes of the common controls that a manifest brings in.
+template <class Take>
+void ForEachChildOfClass(HWND parent, const wchar_t* className, Take take) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 63);
+    if (lstrcmpiW(name, className) == 0) take(child);
+  }
+}
+
+// Buttons: push buttons become owner-drawn; check boxes and automatic radio
+// buttons are painted by the skin.
+void EnrolPushButtons(SkinEngine& engine, SkinWindowRecord& record, int number, HWND parent);
+void EnrolCheckAndRadioButtons(SkinEngine& engine, SkinWindowRecord& record, int number, HWND parent);
+// Paints an owner-drawn item the skin knows (a push button of a buttons list).
+void DrawOwnerDrawnItem(SkinEngine& engine, const DRAWITEMSTRUCT& item);
+
+// The repaint a control needs after a notification its parent received in
+// WM_COMMAND: edit boxes after a change, an update or a scroll; list boxes after a
+// selection change or cancel; combo boxes after a selection change or losing focus.
+void RepaintOnNotification(HWND sender, unsigned code);
+
+}  // namespace ornivex::skin

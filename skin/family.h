@@ -1,0 +1,78 @@
+#pragma once
+// The one helper every family of skinned controls uses to enrol a control (its
+// record, its properties, its procedure), to find the record again when a message
+// arrives, and to pass the message on to the procedure it replaced.
+//
+// A family is a struct naming its record type, its list in the window record and a
+// handler that is a thin switch over its message table:
+//
+//   struct Buttons {
+//     using Record = ButtonRecord;
+//     static constexpr auto kList = &SkinWindowRecord::buttons;
+//     static std::optional<LRESULT> Handle(Record&, const WindowMessage&);  // nullopt: pass on
+//   };
+//   EnrolControl<Buttons>(window, number, child);
+#include <optional>
+
+#include "runtime/subclass.h"
+#include "skin/engine.h"
+
+namespace ornivex::skin {
+
+// The record of `control` in `list`, located through its properties ("Hw_FuID",
+// then "Hw_lbID"); null when the control is not (or no longer) the one it names.
+template <class T>
+T* FindControlRecord(HWND control, RecordList<T> SkinWindowRecord::*list) {
+  SkinEngine* engine = SkinEngine::Instance();
+  if (!engine) return nullptr;
+  SkinWindowRecord* window = engine->Record(static_cast<int>(WindowProperty(control, prop::kWindowNumber)));
+  if (!window) return nullptr;
+  const RecordList<T>& records = window->*list;
+  const std::intptr_t position = WindowProperty(control, prop::kNumber);
+  if (position < 1 || position > static_cast<std::intptr_t>(records.size())) return nullptr;
+  T* record = records[static_cast<std::size_t>(position - 1)].get();
+  return record->window == control ? record : nullptr;
+}
+
+// Whether `control` already has a record in `list`.
+template <class T>
+bool Listed(const RecordList<T>& list, HWND control) {
+  for (const auto& record : list)
+    if (record->window == control) return true;
+  return false;
+}
+
+// The procedure installed on every control of `Family`.
+template <class Family>
+LRESULT CALLBACK FamilyProcedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+  const WindowMessage msg{control, message, wparam, lparam, prop::kPrevious};
+  if (auto* record = FindControlRecord(control, Family::kList))
+    if (std::optional<LRESULT> result = Family::Handle(*record, msg)) return *result;
+  return msg.PassOn();
+}
+
+// Gives `control` a record at the end of its family's list in window `number` (an
+// empty placeholder entry is taken over first), its "Hw_lbID" and "Hw_FuID", and
+// the family's procedure with the replaced one in "Hw_hProc" and the record. Null,
+// with nothing kept, when the procedure cannot be replaced.
+template <class Family>
+typename Family::Record* EnrolControl(SkinWindowRecord& window, int number, HWND control) {
+  using Record = typename Family::Record;
+  RecordList<Record>& list = window.*Family::kList;
+  if (Listed(list, control)) return nullptr;
+  const bool placeholder = list.size() == 1 && list.front()->window == nullptr;
+  if (!placeholder) list.push_back(std::make_unique<Record>());
+  Record& record = *list.back();
+  record.window = control;
+  if (!ReplaceWindowProc(control, &FamilyProcedure<Family>, prop::kPrevious)) {
+    if (placeholder) list.back() = std::make_unique<Record>();
+    else list.pop_back();
+    return nullptr;
+  }
+  record.oldProc = reinterpret_cast<WNDPROC>(WindowProperty(control, prop::kPrevious));
+  SetWindowProperty(control, prop::kNumber, static_cast<std::intptr_t>(list.size()));
+  SetWindowProperty(control, prop::kWindowNumber, number);
+  return &record;
+}
+
+}  // namespace ornivex::skin

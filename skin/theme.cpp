@@ -1,0 +1,74 @@
+// The theme every skinned window is painted with: background picture, theme colour,
+// accent colour and background mode.
+#include "runtime/codepage.h"
+#include "runtime/diagnostics.h"
+#include "runtime/files.h"
+#include "skin/background.h"
+#include "skin/draw.h"
+#include "skin/engine.h"
+
+namespace ornivex::skin {
+
+namespace {
+
+// The average colour of a picture as a COLORREF.
+COLORREF AverageAsColourRef(std::span<const std::uint8_t> picture) {
+  const std::uint32_t argb = AverageColour(picture);
+  return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+BOOL CALLBACK InvalidateVisibleChild(HWND child, LPARAM) {
+  if (IsWindowVisible(child)) InvalidateRect(child, nullptr, TRUE);
+  return TRUE;
+}
+
+}  // namespace
+
+void SkinEngine::SetTheme(std::string_view pictureFile, std::span<const std::uint8_t> pictureBytes,
+                          std::optional<COLORREF> baseColour, std::optional<long long> accent,
+                          std::optional<int> mode) {
+  const bool followTheme = accent && *accent == -1;
+  if (!followTheme) settings_.accent = accent ? static_cast<COLORREF>(*accent) : kDefaultAccent;
+
+  if (pictureFile.empty() && pictureBytes.empty() && !baseColour) return;
+
+  if (!pictureFile.empty() || !pictureBytes.empty()) {
+    // A file is read whole for the modes that work on its pixels; the others
+    // re-encode it as PNG through the decoder, whatever its format.
+    const std::wstring path = GbkToWide(pictureFile);
+    std::string fileBytes;
+    std::span<const std::uint8_t> picture = pictureBytes;
+    if (!pictureFile.empty()) {
+      if (auto read = ReadWholeFile(path)) fileBytes = std::move(*read);
+      else TraceFailure(L"Reading the theme picture");
+      picture = {reinterpret_cast<const std::uint8_t*>(fileBytes.data()), fileBytes.size()};
+    }
+    settings_.themeColour = baseColour ? *baseColour : AverageAsColourRef(picture);
+    settings_.defaultBackgroundMode = mode.value_or(4);
+    const int m = settings_.defaultBackgroundMode;
+    if (m == 0 || m == 1)
+      settings_.themePicture = PreparePicture(picture, Argb(settings_.themeColour, 255), m == 1);
+    else if (!pictureFile.empty())
+      settings_.themePicture = PictureFileAsPng(path);
+    else
+      settings_.themePicture.assign(pictureBytes.begin(), pictureBytes.end());
+  } else {
+    settings_.themePicture.clear();
+    settings_.themeColour = *baseColour;
+  }
+  if (followTheme) settings_.accent = settings_.themeColour;
+
+  // Every visible skinned window is composed anew with the new theme.
+  themeBitmap_.reset();
+  for (auto& record : windows_) {
+    record->scaledBackground.reset();
+    if (!IsWindowVisible(record->window)) continue;
+    record->repaintAll = 1;
+    InvalidateRect(record->window, nullptr, FALSE);
+    EnumChildWindows(record->window, InvalidateVisibleChild, 0);
+    for (const auto& header : record->headerControls)
+      if (header->window) InvalidateRect(header->window, nullptr, FALSE);
+  }
+}
+
+}  // namespace ornivex::skin

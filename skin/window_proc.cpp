@@ -1,0 +1,387 @@
+// The procedure of a skinned top-level window: a table of the messages it takes
+// part in, each handled by a named handler; everything else, and most of those
+// too once handled, goes on to the procedure the skin replaced.
+#include <shlwapi.h>
+#include <commctrl.h>
+
+#include <optional>
+
+#include "gfx/gfx.h"
+#include "runtime/codepage.h"
+#include "runtime/subclass.h"
+#include "skin/engine.h"
+#include "skin/families.h"
+
+namespace ornivex::skin {
+
+namespace {
+
+// Class names compared without regard to case, as the system does.
+bool IsClass(HWND window, const wchar_t* name) {
+  wchar_t buffer[256] = {};
+  GetClassNameW(window, buffer, 255);
+  return lstrcmpiW(buffer, name) == 0;
+}
+
+int TaskbarHeight() {
+  HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+  RECT r;
+  return tray && GetWindowRect(tray, &r) ? r.bottom - r.top : 0;
+}
+
+}  // namespace
+
+// The handlers, one per message of the table. A handler answers with a result, or
+// with nothing to let the message go on to the replaced procedure.
+struct WindowMessages {
+  SkinEngine& engine;
+  SkinWindowRecord& record;
+  int number;
+  const WindowMessage& msg;
+
+  using Result = std::optional<LRESULT>;
+  SkinSettings& Settings() { return engine.settings_; }
+  UINT_PTR FadeTimer() const { return reinterpret_cast<UINT_PTR>(msg.window); }
+  bool ControlsSkinned() { return Settings().skinChildControls && Settings().controlsEnabled; }
+
+  void Apply(const FadeEffects& effects) {
+    for (const ButtonPaint& paint : effects.paints) engine.PaintTitleButton(number, paint.button, false, paint.alpha);
+    if (effects.trackMouse) {
+      TRACKMOUSEEVENT track{sizeof track, TME_HOVER | TME_LEAVE, msg.window, 1};
+      TrackMouseEvent(&track);
+    }
+    if (effects.startTimer) SetTimer(msg.window, FadeTimer(), kFadeIntervalMs, nullptr);
+    if (effects.stopTimer) KillTimer(msg.window, FadeTimer());
+  }
+
+  Result OnSize() {
+    record.fade.hoverButton = 0;
+    if (Settings().firstSize) {
+      record.repaintAll = 0;
+      Settings().firstSize = 0;
+    } else {
+      record.repaintAll = 1;
+    }
+    engine.AfterSize(msg.window);
+    return {};
+  }
+
+  Result OnSetText() {
+    if (record.captionText && record.titleButtonsActive && msg.lparam)
+      engine.CaptionTextChanged(msg.window, WideToGbk(reinterpret_cast<const wchar_t*>(msg.lparam)));
+    return {};
+  }
+
+  Result OnPaint() {
+    {
+      PaintDc dc(msg.window);
+      if (!record.minimized) {
+        if (record.repaintAll) {
+          engine.FullPaint(number, dc.Get(), true);
+          record.repaintAll = 0;
+        } else {
+          engine.RefreshPaint(number, dc.Get());
+        }
+      }
+    }
+    return msg.Default();
+  }
+
+  Result OnQuit() {
+    // Only a message sent on purpose gets here (the loop never dispatches WM_QUIT).
+    if (Settings().gdiplusStarted) gfx::GdiplusShutdown(Settings().gdiplusToken);
+    Settings().gdiplusStarted = false;
+    return {};
+  }
+
+  Result OnQueryOpen() {
+    record.minimized = 0;
+    return {};
+  }
+
+  Result OnEraseBackground() {
+    SetBkMode(msg.Dc(), TRANSPARENT);
+    return 1;
+  }
+
+  Result OnShowWindow() {
+    if (msg.wparam != 1) return {};
+    if (record.minimized) {
+      record.minimized = 0;
+    } else {
+      PaintDc dc(msg.window);
+      engine.FullPaint(number, dc.Get(), true);
+      record.repaintAll = 0;
+    }
+    return {};
+  }
+
+  Result OnActivateApp() {
+    if (msg.wparam == 0 && engine.deactivation_) SHCreateThread(engine.deactivation_, nullptr, 0, nullptr);
+    return {};
+  }
+
+  Result OnGetMinMaxInfo() {
+    auto* info = reinterpret_cast<MINMAXINFO*>(msg.lparam);
+    if (!info) return {};
+    POINT max{record.maxTrackWidth, record.maxTrackHeight};
+    if (record.maximized)
+      max = POINT{GetSystemMetrics(SM_CXSCREEN), MaximizedHeight(GetSystemMetrics(SM_CYSCREEN), TaskbarHeight())};
+    info->ptMinTrackSize = POINT{record.minTrackWidth, record.minTrackHeight};
+    info->ptMaxTrackSize = max;
+    return {};
+  }
+
+  Result OnDrawItem() {
+    if (msg.lparam) {
+      const DRAWITEMSTRUCT item = *reinterpret_cast<const DRAWITEMSTRUCT*>(msg.lparam);
+      DrawOwnerDrawnItem(engine, item);
+    }
+    return {};
+  }
+
+  Result OnWindowPosChanged() {
+    if (record.hasMaximize) {
+      RECT client;
+      GetClientRect(msg.window, &client);
+      const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+      if (client.right == screenWidth && client.bottom == screenHeight) {
+        // Full screen: maximized, the taskbar left visible.
+        record.maximized = 1;
+        SetWindowPos(msg.window, nullptr, 0, 0, screenWidth, MaximizedHeight(screenHeight, TaskbarHeight()),
+                     SWP_NOZORDER | SWP_NOOWNERZORDER);
+      }
+    }
+    engine.LayoutTitleButtons(number);
+    if (record.extraCount > 0) engine.ExtraLayout(number);
+    return {};
+  }
+
+  Result OnNotify() {
+    const auto* header = reinterpret_cast<const NMHDR*>(msg.lparam);
+    // Tree items expanding or expanded (both character sets): the tree repaints on
+    // the background.
+    if (header && (header->code == TVN_ITEMEXPANDINGA || header->code == TVN_ITEMEXPANDEDA ||
+                   header->code == TVN_ITEMEXPANDINGW || header->code == TVN_ITEMEXPANDEDW))
+      InvalidateRect(header->hwndFrom, nullptr, TRUE);
+    return {};
+  }
+
+  Result OnNcDestroy() {
+    HWND window = msg.window;
+    engine.DestroyRecord(window);  // `record` is gone from here on
+    KillTimer(window, reinterpret_cast<UINT_PTR>(window));
+    const LRESULT result = msg.PassOn();
+    RemoveWindowProperties(window, {prop::kNumber, prop::kPrevious, prop::kInitialBitmap, prop::kFrameBitmap});
+    return result;
+  }
+
+  Result OnCommand() {
+    if (ControlsSkinned()) RepaintOnNotification(msg.Sender(), HIWORD(msg.wparam));
+    return {};
+  }
+
+  Result OnSysCommand() {
+    switch (msg.wparam & 0xFFF0) {
+      case SC_MAXIMIZE:
+        record.maximized = 1;
+        record.repaintAll = 1;
+        break;
+      case SC_RESTORE:
+        record.repaintAll = 1;
+        record.minimized = 0;
+        break;
+      case SC_MINIMIZE:
+        record.repaintAll = 1;
+        record.minimized = 1;
+        break;
+    }
+    return {};
+  }
+
+  Result OnTimer() {
+    if (msg.wparam == FadeTimer()) Apply(FadeOnTimer(record.fade));
+    return {};
+  }
+
+  Result OnCtlColorEdit() {
+    if (IsClass(GetParent(msg.Sender()), L"ComboBox") || !ControlsSkinned()) return {};
+    return Brush(engine.PictureBrush(msg.Sender(), msg.Dc()));
+  }
+
+  Result OnCtlColorListBox() {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(msg.Sender(), GWL_STYLE));
+    if (!ControlsSkinned() || !IsClass(msg.Sender(), L"ListBox") ||
+        (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)))
+      return {};
+    return Brush(engine.HollowBrush(msg.Sender(), msg.Dc()));
+  }
+
+  Result OnCtlColorButton() {
+    if (!ControlsSkinned()) return {};
+    return Brush(engine.HollowBrush(msg.Sender(), msg.Dc()));
+  }
+
+  Result OnCtlColorStatic() {
+    if (!ControlsSkinned()) return {};
+    return Brush(engine.PictureBrush(msg.Sender(), msg.Dc()));
+  }
+
+  static Result Brush(HBRUSH brush) {
+    if (!brush) return {};
+    return reinterpret_cast<LRESULT>(brush);
+  }
+
+  Result OnMouseMove() {
+    RECT client;
+    GetClientRect(msg.window, &client);
+    if (!record.titleButtonsActive) {
+      if (!record.fade.mouseInside) Apply(FadeEffects{.trackMouse = true});
+      return {};
+    }
+    const int x = msg.X(), y = msg.Y();
+    const int hot = engine.HitTestTitleButton(number, x, y);
+    engine.hotButton_ = hot;
+    Apply(FadeOnMouseMove(record.fade, hot, InFadeBand(record.Strip(), x, y, record.metrics)));
+    if (!record.maximized) engine.BodyMouseMove(number, msg.lparam, client);
+    return {};
+  }
+
+  Result OnLButtonDown() {
+    RECT client;
+    GetClientRect(msg.window, &client);
+    record.fade.fadeIn = {};
+    if (!record.titleButtonsActive) return {};
+    if (!record.maximized && !record.minimized) engine.BodyMouseDown(number, msg.lparam, client);
+    // Moving or sizing may have run a modal loop: the record is looked up afresh.
+    SkinWindowRecord* current = engine.Record(number);
+    if (!current || current->window != msg.window) return 0;
+    engine.hotButton_ = engine.HitTestTitleButton(number, msg.X(), msg.Y());
+    if (engine.hotButton_ >= 1) {
+      // The release is wanted even outside the window, to tell a click from a press
+      // dragged away.
+      SetCapture(msg.window);
+      engine.PaintTitleButton(number, engine.hotButton_, true, 0);
+    }
+    return {};
+  }
+
+  Result OnLButtonUp() {
+    const int pressed = engine.hotButton_;
+    if (pressed < 1 || pressed > static_cast<int>(record.titleButtons.size()) || !record.titleButtonsActive)
+      return {};
+    engine.hotButton_ = 0;
+    if (GetCapture() == msg.window) ReleaseCapture();
+    // A press dragged off its button and released elsewhere does nothing, as with
+    // any Windows button.
+    const int released = engine.HitTestTitleButton(number, msg.X(), msg.Y());
+    if (released != pressed) {
+      engine.PaintTitleButton(number, pressed, false, 0);
+      return {};
+    }
+    HWND window = msg.window;
+    engine.TitleButtonAction(number, pressed);
+    if (!IsWindow(window)) return 0;
+    // Still under the mouse: back from pressed to hot.
+    if (SkinWindowRecord* current = engine.Record(engine.WindowNumberOf(window)); current && !current->minimized)
+      engine.PaintTitleButton(engine.WindowNumberOf(window), pressed, false, kFadeFullAlpha);
+    return {};
+  }
+
+  Result OnLButtonDoubleClick() {
+    if (msg.Y() <= record.captionHeight && record.sizable) {
+      const int maximize = engine.FindMaximizeButton(number);
+      HWND window = msg.window;
+      if (maximize > 0) engine.TitleButtonAction(number, maximize);
+      if (!IsWindow(window)) return 0;
+    }
+    return {};
+  }
+
+  Result OnMouseHover() {
+    FadeOnHover(record.fade);
+    return {};
+  }
+
+  Result OnMouseLeave() {
+    if (record.titleButtonsActive) Apply(FadeOnMouseLeave(record.fade));
+    else record.fade.mouseInside = false;
+    return {};
+  }
+};
+
+LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  const WindowMessage msg{window, message, wparam, lparam, prop::kPrevious};
+  const int number = static_cast<int>(WindowProperty(window, prop::kNumber));
+  SkinWindowRecord* record = Record(number);
+  if (!record || record->window != window) return msg.PassOn();
+  WindowMessages on{*this, *record, number, msg};
+  std::optional<LRESULT> result;
+  switch (message) {
+    case WM_SIZE: result = on.OnSize(); break;
+    case WM_SETTEXT: result = on.OnSetText(); break;
+    case WM_PAINT: result = on.OnPaint(); break;
+    case WM_QUIT: result = on.OnQuit(); break;
+    case WM_QUERYOPEN: result = on.OnQueryOpen(); break;
+    case WM_ERASEBKGND: result = on.OnEraseBackground(); break;
+    case WM_SHOWWINDOW: result = on.OnShowWindow(); break;
+    case WM_ACTIVATEAPP: result = on.OnActivateApp(); break;
+    case WM_GETMINMAXINFO: result = on.OnGetMinMaxInfo(); break;
+    case WM_DRAWITEM: result = on.OnDrawItem(); break;
+    case WM_WINDOWPOSCHANGED: result = on.OnWindowPosChanged(); break;
+    case WM_NOTIFY: result = on.OnNotify(); break;
+    case WM_NCDESTROY: return *on.OnNcDestroy();
+    case WM_COMMAND: result = on.OnCommand(); break;
+    case WM_SYSCOMMAND: result = on.OnSysCommand(); break;
+    case WM_TIMER: result = on.OnTimer(); break;
+    case WM_CTLCOLOREDIT: result = on.OnCtlColorEdit(); break;
+    case WM_CTLCOLORLISTBOX: result = on.OnCtlColorListBox(); break;
+    case WM_CTLCOLORBTN: result = on.OnCtlColorButton(); break;
+    case WM_CTLCOLORSTATIC: result = on.OnCtlColorStatic(); break;
+    case WM_MOUSEMOVE: result = on.OnMouseMove(); break;
+    case WM_LBUTTONDOWN: result = on.OnLButtonDown(); break;
+    case WM_LBUTTONUP: result = on.OnLButtonUp(); break;
+    case WM_LBUTTONDBLCLK: result = on.OnLButtonDoubleClick(); break;
+    case WM_MOUSEHOVER: result = on.OnMouseHover(); break;
+    case WM_MOUSELEAVE: result = on.OnMouseLeave(); break;
+  }
+  return result ? *result : msg.PassOn();
+}
+
+void SkinEngine::TitleButtonAction(int number, int button) {
+  SkinWindowRecord* record = Record(number);
+  if (!record || button < 1 || button > static_cast<int>(record->titleButtons.size())) return;
+  HWND window = record->window;
+  const TitleButton& title = record->titleButtons[button - 1];
+  switch (title.kind) {
+    case TitleButtonKind::Close:
+      SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+      break;
+    case TitleButtonKind::Maximize:
+      record->repaintAll = 1;
+      record->minimized = 0;
+      if (record->maximized) {
+        record->maximized = 0;
+        SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+      } else {
+        record->maximized = 1;
+        SendMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+      }
+      break;
+    case TitleButtonKind::Minimize:
+      record->minimized = 1;
+      SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+      break;
+    case TitleButtonKind::MainMenu:
+      if (record->menuCallback) record->menuCallback();
+      break;
+    case TitleButtonKind::Help:
+      if (record->helpCallback) record->helpCallback();
+      break;
+    case TitleButtonKind::Custom:
+      if (title.callback) title.callback();
+      break;
+  }
+}
+
+}  // namespace ornivex::skin

@@ -1,0 +1,187 @@
+// The skin's decisions that need no window: caption geometry, sizing zones, the
+// title buttons' fade, which buttons are enrolled, and pixel arithmetic.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "skin/enrol_rules.h"
+#include "skin/fade.h"
+#include "skin/pixels.h"
+#include "skin/title_geometry.h"
+
+namespace ornivex::skin {
+namespace {
+
+using K = TitleButtonKind;
+const TitleMetrics k96;
+
+TEST(Caption, HeightIsRaisedToTheMinimumOnly) {
+  EXPECT_EQ(CaptionHeightFor(20, k96), 25);
+  EXPECT_EQ(CaptionHeightFor(30, k96), 30);
+}
+
+TEST(Caption, StripOfCloseOnlyEndsAtTheClientEdge) {
+  const std::vector<K> buttons = StandardTitleButtons(false, false, false, false);
+  ASSERT_EQ(buttons, std::vector<K>{K::Close});
+  const StripLayout strip = LayoutStrip(buttons, 300, k96);
+  EXPECT_EQ(strip.width, 41);
+  EXPECT_EQ(strip.left, 300 - 40);
+  EXPECT_EQ(strip.buttons[0], (BoundsF{262, 1, 40, 18}));
+}
+
+TEST(Caption, ButtonsStandTwentySevenApart) {
+  const std::vector<K> buttons = StandardTitleButtons(false, false, true, true);
+  const StripLayout strip = LayoutStrip(buttons, 400, k96);
+  EXPECT_EQ(strip.width, 95);
+  const float x0 = static_cast<float>(strip.left + 2);
+  EXPECT_EQ(strip.buttons[0].x, x0);
+  EXPECT_EQ(strip.buttons[1].x, x0 + 27);
+  EXPECT_EQ(strip.buttons[2], (BoundsF{x0 + 54, 1, 40, 18}));
+  EXPECT_EQ(FindMaximizeButton(buttons), 2);
+  EXPECT_EQ(FindMaximizeButton(StandardTitleButtons(true, true, true, false)), 0);
+}
+
+TEST(Caption, HitTestIsStrict) {
+  const StripLayout strip = LayoutStrip(StandardTitleButtons(false, false, true, true), 400, k96);
+  const int x0 = strip.left + 2;
+  EXPECT_EQ(HitTestStrip(strip, x0 + 1, 2), 1);
+  EXPECT_EQ(HitTestStrip(strip, x0 + 27 + 13, 10), 2);
+  EXPECT_EQ(HitTestStrip(strip, x0 + 54 + 39, 18), 3);
+  EXPECT_EQ(HitTestStrip(strip, x0, 10), 0);        // on the left border
+  EXPECT_EQ(HitTestStrip(strip, x0 + 26, 10), 0);   // on the right border of the first
+  EXPECT_EQ(HitTestStrip(strip, x0 + 5, 1), 0);     // on the top border
+  EXPECT_EQ(HitTestStrip(strip, x0 + 5, 19), 0);    // on the bottom border
+  EXPECT_EQ(HitTestStrip(strip, x0 + 5, 30), 0);    // below the strip
+}
+
+TEST(Sizing, EveryZoneHasItsCursorAndCommand) {
+  struct Case { int x, y; SizingZone zone; int cursor; unsigned command; };
+  const int w = 317, h = 537;
+  const Case cases[] = {
+      {1, 200, SizingZone::Left, 32644, 0xF001},      {316, 200, SizingZone::Right, 32644, 0xF002},
+      {150, 2, SizingZone::Top, 32645, 0xF003},       {150, 536, SizingZone::Bottom, 32645, 0xF006},
+      {5, 5, SizingZone::TopLeft, 32642, 0xF004},     {312, 8, SizingZone::TopRight, 32643, 0xF005},
+      {9, 530, SizingZone::BottomLeft, 32643, 0xF007}, {310, 530, SizingZone::BottomRight, 32642, 0xF008},
+      {150, 200, SizingZone::None, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const SizingZone zone = ZoneAt(c.x, c.y, w, h, true, k96);
+    EXPECT_EQ(zone, c.zone) << c.x << "," << c.y;
+    EXPECT_EQ(CursorIdFor(zone), c.cursor);
+    EXPECT_EQ(SizeCommandFor(zone), c.command);
+    EXPECT_EQ(ZoneAt(c.x, c.y, w, h, false, k96), SizingZone::None);
+  }
+}
+
+TEST(Maximize, KeepsTheTaskbarVisible) {
+  EXPECT_EQ(MaximizedHeight(1024, 30), 994);
+  EXPECT_EQ(MaximizedHeight(1024, 0), 1024);
+}
+
+std::vector<int> AlphasOf(const FadeEffects& effects, int button) {
+  std::vector<int> alphas;
+  for (const ButtonPaint& p : effects.paints)
+    if (p.button == button) alphas.push_back(p.alpha);
+  return alphas;
+}
+
+TEST(Fade, InThenOutInEightStepsAndTheTimerStopsWhenDone) {
+  FadeState s;
+  FadeEffects move = FadeOnMouseMove(s, 1, true);
+  EXPECT_TRUE(move.trackMouse);
+  EXPECT_TRUE(move.startTimer);
+  EXPECT_FALSE(FadeOnMouseMove(s, 1, true).trackMouse);  // asked once per visit
+  std::vector<int> in;
+  for (int i = 0; i < 8; ++i) {
+    const FadeEffects tick = FadeOnTimer(s);
+    for (int a : AlphasOf(tick, 1)) in.push_back(a);
+    EXPECT_EQ(tick.stopTimer, i == 7);
+  }
+  EXPECT_EQ(in, (std::vector<int>{30, 60, 90, 120, 150, 180, 210, 240}));
+  EXPECT_FALSE(s.timerRunning);  // resting on the button: no ticks
+
+  // Into the window's body: button 1 fades out, then all goes idle.
+  EXPECT_TRUE(FadeOnMouseMove(s, 0, false).startTimer);
+  std::vector<int> out;
+  for (int i = 0; i < 8; ++i)
+    for (int a : AlphasOf(FadeOnTimer(s), 1)) out.push_back(a);
+  EXPECT_EQ(out, (std::vector<int>{210, 180, 150, 120, 90, 60, 30, 0}));
+  EXPECT_FALSE(s.timerRunning);
+  EXPECT_EQ(s.hoverButton, 0);
+  EXPECT_EQ(s.fadeOut, Fade{});
+}
+
+TEST(Fade, CrossingToTheNextButtonFadesBothAtOnce) {
+  FadeState s;
+  FadeOnMouseMove(s, 1, true);
+  for (int i = 0; i < 8; ++i) FadeOnTimer(s);
+  FadeOnMouseMove(s, 2, true);
+  const FadeEffects tick = FadeOnTimer(s);
+  EXPECT_EQ(AlphasOf(tick, 1), std::vector<int>{210});
+  EXPECT_EQ(AlphasOf(tick, 2), std::vector<int>{30});
+}
+
+TEST(Fade, LeavingTheWindowFadesTheButtonOut) {
+  FadeState s;
+  FadeOnMouseMove(s, 3, true);
+  for (int i = 0; i < 8; ++i) FadeOnTimer(s);
+  EXPECT_TRUE(FadeOnMouseLeave(s).startTimer);
+  EXPECT_EQ(AlphasOf(FadeOnTimer(s), 3), std::vector<int>{210});
+}
+
+TEST(Fade, ReversingMidwayContinuesFromTheReachedAlpha) {
+  FadeState s;
+  FadeOnMouseMove(s, 1, true);
+  FadeOnTimer(s);
+  FadeOnTimer(s);                // at 60
+  FadeOnMouseMove(s, 0, true);   // off again: down from 60, not from 240
+  EXPECT_EQ(AlphasOf(FadeOnTimer(s), 1), std::vector<int>{30});
+  FadeOnMouseMove(s, 1, true);   // back on: up from 30
+  EXPECT_EQ(AlphasOf(FadeOnTimer(s), 1), std::vector<int>{60});
+}
+
+TEST(Enrolment, ButtonsByStyle) {
+  for (std::uint32_t push : {0x0u, 0x1u, 0x8u}) EXPECT_TRUE(IsSkinnablePushButton(push | 0x50000000u)) << push;
+  for (std::uint32_t other : {0x2u, 0x3u, 0x4u, 0x5u, 0x6u, 0x7u, 0x9u, 0xBu, 0xCu, 0xFu})
+    EXPECT_FALSE(IsSkinnablePushButton(other)) << other;
+  EXPECT_EQ(CheckOrRadioKind(0x2), ButtonKind::Check);
+  EXPECT_EQ(CheckOrRadioKind(0x3), ButtonKind::Check);
+  EXPECT_EQ(CheckOrRadioKind(0x9), ButtonKind::Radio);
+  for (std::uint32_t other : {0x0u, 0x4u, 0x5u, 0x6u, 0x7u, 0xAu, 0xBu})  // plain radio, 3-state, group, owner
+    EXPECT_EQ(CheckOrRadioKind(other), std::nullopt) << other;
+}
+
+TEST(Pixels, AverageFadeAndVeil) {
+  std::vector<std::uint32_t> half(100 * 10, 0xFF0000FFu);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 50; x < 100; ++x) half[y * 100 + x] = 0xFFFF0000u;
+  const std::uint32_t mean = AverageColourOfSamples(half, 100, 10, 2000, 7);
+  EXPECT_NEAR((mean >> 16) & 0xFF, 128, 12);
+  EXPECT_NEAR(mean & 0xFF, 128, 12);
+
+  std::vector<std::uint32_t> row(10, 0xFF000000u);
+  FadeEdgeIntoColour(row, 10, 1, 3, 0xFFFFFFFFu, false);
+  EXPECT_EQ(row[6], 0xFF000000u);  // before the band
+  EXPECT_EQ(row[9], 0xFFFFFFFFu);  // the key at the edge
+  EXPECT_LT(row[7] & 0xFF, row[8] & 0xFF);
+
+  std::vector<std::uint32_t> veiled(1, 0xFF000000u);
+  VeilPixels(veiled, 0);
+  EXPECT_EQ(veiled[0], 0xFF000000u);
+  VeilPixels(veiled, 255);
+  EXPECT_EQ(veiled[0], 0xFFFFFFFFu);
+}
+
+TEST(Scale, MetricsFollowTheDpi) {
+  EXPECT_EQ(PictureScaleStep(96), 0);
+  EXPECT_EQ(PictureScaleStep(120), 1);
+  EXPECT_EQ(PictureScaleStep(192), 2);
+  const TitleMetrics m = TitleMetrics::ForDpi(192);
+  EXPECT_EQ(CaptionHeightFor(20, m), 50);
+  const StripLayout strip = LayoutStrip(StandardTitleButtons(false, false, true, false), 634, m);
+  EXPECT_EQ(strip.width, 2 * 68);
+  EXPECT_EQ(strip.buttons[1].x + m.closeWidth, 634.0f);  // the close picture ends at the edge
+}
+
+}  // namespace
+}  // namespace ornivex::skin

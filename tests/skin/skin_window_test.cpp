@@ -1,0 +1,263 @@
+// A skinned top-level window as the user meets it: its composed picture, the title
+// buttons' fade and actions, maximizing, the registry, the button skins and the
+// trimming started when the program is deactivated. Real windows under Wine.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "gallery.h"
+#include "runtime/files.h"
+#include "runtime/handles.h"
+#include "runtime/subclass.h"
+#include "skin/engine.h"
+#include "skin/family.h"
+
+namespace ornivex::skin {
+namespace {
+
+SkinEngine* gEngine = nullptr;
+
+class EngineEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    engine_ = std::make_unique<SkinEngine>(StartSkinModule());
+    gallery::ApplyProgramTheme(*engine_);
+    gEngine = engine_.get();
+  }
+  void TearDown() override {
+    gEngine = nullptr;
+    engine_.reset();
+  }
+
+ private:
+  std::unique_ptr<SkinEngine> engine_;
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
+
+class SkinnedWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_ = gallery::Create(*gEngine);
+    ASSERT_NE(g_.window, nullptr);
+    ASSERT_GE(g_.number, 1);
+  }
+  void TearDown() override {
+    if (IsWindow(g_.window)) DestroyWindow(g_.window);
+  }
+  SkinWindowRecord& Record() { return *gEngine->Record(gEngine->WindowNumberOf(g_.window)); }
+  // A pixel of the composed picture, 0x00RRGGBB.
+  COLORREF Composed(int x, int y) { return GetPixel(Record().mainDc.Dc(), x, y) & 0xFFFFFF; }
+  POINT CentreOf(int button) {
+    const BoundsF& b = Record().titleButtons[button - 1].bounds;
+    return POINT{static_cast<LONG>(b.x + b.width / 2), static_cast<LONG>(b.y + b.height / 2)};
+  }
+  void Send(UINT message, POINT at, WPARAM wparam = 0) {
+    SendMessageW(g_.window, message, wparam, MAKELPARAM(at.x, at.y));
+  }
+  void Tick() { SendMessageW(g_.window, WM_TIMER, reinterpret_cast<WPARAM>(g_.window), 0); }
+
+  gallery::Gallery g_;
+};
+
+int RedOf(COLORREF c) { return GetRValue(c); }
+
+TEST_F(SkinnedWindow, ComposesPictureFrameAndRoundCorners) {
+  EXPECT_EQ(Record().captionHeight, 25);
+  EXPECT_EQ(WindowProperty(g_.window, L"Hw_lbID"), g_.number);
+  EXPECT_TRUE(GetWindowLongPtrW(g_.window, GWL_STYLE) & WS_SYSMENU);
+  EXPECT_EQ(Composed(0, 0), RGB(255, 0, 255));  // outside the rounded clip
+  const COLORREF inside = Composed(200, 150);
+  EXPECT_NE(inside, RGB(255, 0, 255));
+  EXPECT_NE(inside, RGB(0, 136, 255));  // the picture covers the theme colour
+
+  // A new size: a new frame bitmap, the old one deleted, the first one kept.
+  const auto initial = WindowProperty(g_.window, L"Ck_Ycjdx");
+  const auto frame = WindowProperty(g_.window, L"Ck_wtjbdx");
+  SetWindowPos(g_.window, nullptr, 0, 0, 500, 320, SWP_NOMOVE | SWP_NOZORDER);
+  gallery::Pump(50);
+  EXPECT_EQ(WindowProperty(g_.window, L"Ck_Ycjdx"), initial);
+  EXPECT_NE(WindowProperty(g_.window, L"Ck_wtjbdx"), frame);
+  EXPECT_EQ(GetObjectType(reinterpret_cast<HGDIOBJ>(frame)), 0u);
+  EXPECT_EQ(Record().mainDc.Width(), 500);
+}
+
+TEST_F(SkinnedWindow, TitleButtonsFadeInAndOutStepByStep) {
+  const int close = static_cast<int>(Record().titleButtons.size());
+  const POINT at = CentreOf(close);
+  const int x = at.x, y = at.y + 5;
+  const int plain = RedOf(Composed(x, y));
+  Send(WM_MOUSEMOVE, at);
+  int last = plain;
+  for (int step = 1; step <= 8; ++step) {
+    Tick();
+    const int red = RedOf(Composed(x, y));
+    EXPECT_GT(red, last) << "step " << step;
+    last = red;
+  }
+  EXPECT_FALSE(Record().fade.timerRunning);  // resting on it: the timer is gone
+  EXPECT_FALSE(KillTimer(g_.window, reinterpret_cast<UINT_PTR>(g_.window)));
+
+  // Crossing to the neighbour fades both at once.
+  const POINT left = CentreOf(close - 1);
+  Send(WM_MOUSEMOVE, left);
+  const COLORREF neighbourPlain = Composed(left.x, left.y + 5);
+  Tick();
+  EXPECT_LT(RedOf(Composed(x, y)), last);
+  EXPECT_NE(Composed(left.x, left.y + 5), neighbourPlain);
+
+  // Leaving the window: both fade out, back to exactly the plain look, idle.
+  SendMessageW(g_.window, WM_MOUSELEAVE, 0, 0);
+  for (int i = 0; i < 10; ++i) Tick();
+  EXPECT_EQ(RedOf(Composed(x, y)), plain);
+  EXPECT_EQ(Record().fade.hoverButton, 0);
+  EXPECT_FALSE(Record().fade.timerRunning);
+  gallery::Pump(100);
+  EXPECT_FALSE(KillTimer(g_.window, reinterpret_cast<UINT_PTR>(g_.window)));
+}
+
+TEST_F(SkinnedWindow, ClickActsOnlyWhenReleasedOnTheSameButton) {
+  const int close = static_cast<int>(Record().titleButtons.size());
+  Send(WM_LBUTTONDOWN, CentreOf(close), MK_LBUTTON);
+  Send(WM_LBUTTONUP, POINT{100, 150});  // dragged off: nothing
+  EXPECT_TRUE(IsWindow(g_.window));
+  const int minimize = close - 2;
+  Send(WM_LBUTTONDOWN, CentreOf(minimize), MK_LBUTTON);
+  Send(WM_LBUTTONUP, CentreOf(minimize));
+  EXPECT_TRUE(IsIconic(g_.window));
+  ShowWindow(g_.window, SW_RESTORE);
+  Send(WM_LBUTTONDOWN, CentreOf(close), MK_LBUTTON);
+  Send(WM_LBUTTONUP, CentreOf(close));
+  EXPECT_FALSE(IsWindow(g_.window));
+}
+
+TEST_F(SkinnedWindow, DoubleClickInTheCaptionTogglesMaximize) {
+  Send(WM_LBUTTONDBLCLK, POINT{60, 100});  // below the caption
+  EXPECT_FALSE(IsZoomed(g_.window));
+
+  // The taskbar stays visible below a maximized window.
+  WNDCLASSW tray = {};
+  tray.lpfnWndProc = DefWindowProcW;
+  tray.hInstance = GetModuleHandleW(nullptr);
+  tray.lpszClassName = L"Shell_TrayWnd";
+  RegisterClassW(&tray);
+  const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  UniqueWindow taskbar(CreateWindowExW(WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"", WS_POPUP, 0, screenHeight - 40,
+                                       GetSystemMetrics(SM_CXSCREEN), 40, nullptr, nullptr, tray.hInstance, nullptr));
+  ASSERT_EQ(FindWindowW(L"Shell_TrayWnd", nullptr), taskbar.Get()) << "another taskbar window answers first";
+
+  Send(WM_LBUTTONDBLCLK, POINT{60, 10});
+  EXPECT_TRUE(IsZoomed(g_.window));
+  RECT r;
+  GetWindowRect(g_.window, &r);
+  EXPECT_EQ(r.bottom - r.top, screenHeight - 40);
+  Send(WM_LBUTTONDBLCLK, POINT{60, 10});
+  EXPECT_FALSE(IsZoomed(g_.window));
+
+  // Without a maximize button the caption ignores double clicks.
+  SetWindowLongPtrW(g_.window, GWL_STYLE, GetWindowLongPtrW(g_.window, GWL_STYLE) & ~WS_MAXIMIZEBOX);
+  const gallery::Gallery narrow = gallery::Create(*gEngine);
+  DestroyWindow(g_.window);
+  g_ = narrow;
+  EXPECT_TRUE(GetWindowLongPtrW(g_.window, GWL_STYLE) & WS_MAXIMIZEBOX);
+  SetWindowLongPtrW(g_.window, GWL_STYLE, GetWindowLongPtrW(g_.window, GWL_STYLE) & ~WS_MAXIMIZEBOX);
+  DestroyWindow(g_.window);
+}
+
+TEST_F(SkinnedWindow, DestroyingTheFirstWindowRenumbersTheOthers) {
+  const gallery::Gallery second = gallery::Create(*gEngine, 300, 300);
+  ASSERT_EQ(WindowProperty(second.window, L"Hw_lbID"), g_.number + 1);
+  DestroyWindow(g_.window);
+  EXPECT_EQ(WindowProperty(second.window, L"Hw_lbID"), g_.number);
+  EXPECT_EQ(WindowProperty(second["push"], L"Hw_FuID"), g_.number);
+  EXPECT_EQ(WindowProperty(second["checked"], L"Hw_FuID"), g_.number);
+  EXPECT_NE(FindControlRecord(second["push"], &SkinWindowRecord::buttons), nullptr);
+  DestroyWindow(second.window);
+  EXPECT_EQ(gEngine->WindowCount(), 0);
+}
+
+// A pixel of a control as it is on screen.
+COLORREF ScreenPixel(HWND control, int x, int y) {
+  WindowDc dc = WindowDc::Client(control);
+  return GetPixel(dc.Get(), x, y) & 0xFFFFFF;
+}
+void Smear(HWND control) {
+  WindowDc dc = WindowDc::Client(control);
+  RECT client;
+  GetClientRect(control, &client);
+  UniqueBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
+  FillRect(dc.Get(), &client, magenta.Get());
+}
+
+TEST_F(SkinnedWindow, ButtonsEnrolByKindAndRepaintOnlyWhenTheirLookChanges) {
+  for (const char* taken : {"push", "default", "disabled", "checked", "unchecked", "radio1", "radio2"})
+    EXPECT_NE(FindControlRecord(g_[taken], &SkinWindowRecord::buttons), nullptr) << taken;
+  for (const char* left : {"threeState", "plainRadio", "groupBox", "ownerDrawn"})
+    EXPECT_EQ(WindowProperty(g_[left], L"Hw_lbID"), 0) << left;
+
+  HWND push = g_["push"];
+  SendMessageW(push, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+  Smear(push);
+  SendMessageW(push, WM_MOUSEMOVE, 0, MAKELPARAM(30, 12));  // still the same button: no repaint
+  EXPECT_EQ(ScreenPixel(push, 20, 15), RGB(255, 0, 255));
+  SendMessageW(push, WM_MOUSELEAVE, 0, 0);  // leaving repaints the plain look
+  EXPECT_NE(ScreenPixel(push, 20, 15), RGB(255, 0, 255));
+
+  HWND box = g_["unchecked"];
+  SetFocus(box);
+  Smear(box);
+  SendMessageW(box, WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageW(box, WM_KEYUP, VK_SPACE, 0);
+  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_NE(ScreenPixel(box, 6, 12), RGB(255, 0, 255));  // repainted at once, no WM_PAINT needed
+
+  SendMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(6, 12));
+  SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(6, 12));
+  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);  // the double click was swallowed
+}
+
+// The Windows folder the program trims from: a fresh folder with a recording
+// stand-in in the tool's place.
+TEST_F(SkinnedWindow, DeactivationRunsTheToolWithTheProcessId) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"ornivex-skin-windir-" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(folder.c_str(), nullptr);
+  std::wstring recorder = L"Z:" RECORD_COMMAND_LINE_W;
+  for (wchar_t& c : recorder)
+    if (c == L'/') c = L'\\';
+  ASSERT_TRUE(CopyFileW(recorder.c_str(), (folder + L"\\empty.exe").c_str(), FALSE));
+  wchar_t saved[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"windir", saved, MAX_PATH);
+  SetEnvironmentVariableW(L"windir", folder.c_str());
+  gEngine->SetDeactivationRoutine([](void*) -> DWORD {
+    // The application's routine would write and run the tool; the stand-in records.
+    const std::wstring command = L"\"" + std::wstring(_wgetenv(L"windir")) + L"\\empty.exe\" " +
+                                 std::to_wstring(GetCurrentProcessId());
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    std::wstring line = command;
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+      WaitForSingleObject(process.hProcess, INFINITE);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+    return 0;
+  });
+  SendMessageW(g_.window, WM_ACTIVATEAPP, 1, 0);
+  gallery::Pump(300);
+  const std::wstring record = folder + L"\\empty.exe.record";
+  EXPECT_FALSE(ReadWholeFile(record)) << "activation started something";
+  SendMessageW(g_.window, WM_ACTIVATEAPP, 0, 0);
+  std::optional<std::string> recorded;
+  for (int i = 0; i < 100 && !(recorded = ReadWholeFile(record)); ++i) gallery::Pump(50);
+  ASSERT_TRUE(recorded);
+  EXPECT_NE(recorded->find(" " + std::to_string(GetCurrentProcessId())), std::string::npos) << *recorded;
+  gEngine->SetDeactivationRoutine(nullptr);
+  SetEnvironmentVariableW(L"windir", saved);
+}
+
+}  // namespace
+}  // namespace ornivex::skin
