@@ -71,7 +71,8 @@ mock() { # k percent icon output
     -annotate "+$(p 12)+$(p 150)" 'Text recognised from a picture' \
     -annotate "+$(p 12)+$(p 175)" '红色文字在浅色背景上清晰易读。' \
     -fill 'rgba(255,255,255,0.47)' -stroke 'rgba(0,0,0,0.47)' \
-    -draw "roundrectangle $(p 67,504) $(p 146,532) $(p 5,5)" -draw "roundrectangle $(p 150,504) $(p 229,532) $(p 5,5)" \
+    -draw "roundrectangle $(p 67,504) $(p 146,532) $(p 5,5)" \
+    -draw "roundrectangle $(p 150,504) $(p 229,532) $(p 5,5)" \
     -draw "roundrectangle $(p 232,504) $(p 311,532) $(p 5,5)" -stroke none \
     -fill black -pointsize "$(p 16)" -annotate "+$(p 75)+$(p 524)" '保存结果' -annotate "+$(p 158)+$(p 524)" '关于软件' \
     -pointsize "$(p 13)" -annotate "+$(p 239)+$(p 523)" '检查新版本' \

@@ -13,7 +13,8 @@
 #define ORNIVEX_DECLARE(symbol) \
   extern const unsigned char symbol[]; \
   extern const std::size_t symbol##Size;
-#define ORNIVEX_DECLARE_SCALES(name) ORNIVEX_DECLARE(k##name##100) ORNIVEX_DECLARE(k##name##150) ORNIVEX_DECLARE(k##name##200)
+#define ORNIVEX_DECLARE_SCALES(name) \
+  ORNIVEX_DECLARE(k##name##100) ORNIVEX_DECLARE(k##name##150) ORNIVEX_DECLARE(k##name##200)
 
 namespace ornivex::pictures::embedded {
 ORNIVEX_SKIN_PICTURES(ORNIVEX_DECLARE_SCALES)
