@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Draws the program's artwork: the application icon (512 px with a circular
-# transparency mask, plus 256, 48, 32, 24 and 16 px) and the about window's
-# 550 x 166 RGBA logo. The results are committed; run this again after a change.
+# transparency mask, plus 256, 48, 34, 32, 26, 24, 17 and 16 px; 17, 26 and 34
+# px are the caption icon at 100, 150 and 200 %, laid out on their own pixel
+# grid by draw-pictures.py) and the about window's 550 x 166 RGBA logo, also at
+# 150 % (825 x 249) and 200 % (1100 x 332). The results are committed; run this
+# again after a change.
 #   usage: resources/make-artwork.sh
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -28,17 +31,32 @@ $convert -size 512x512 xc:none \
 for s in 256 48 32 24 16; do
   $convert "$work/icon-512.png" -filter Lanczos -resize ${s}x${s} "${strip[@]}" "PNG32:$work/icon-$s.png"
 done
+python3 "$here/draw-pictures.py" icons "$work"
 python3 "$here/pack-icon.py" "$here/ornivex.ico" "$work"/icon-512.png "$work"/icon-256.png \
-  "$work"/icon-48.png "$work"/icon-32.png "$work"/icon-24.png "$work"/icon-16.png
+  "$work"/icon-48.png "$work"/icon-34.png "$work"/icon-32.png "$work"/icon-26.png "$work"/icon-24.png \
+  "$work"/icon-17.png "$work"/icon-16.png
 
-# About logo: a rounded banner with the icon, the name and what the program does.
-$convert -size 550x166 xc:none \
-  \( -size 550x166 gradient:'#1c6fd6'-'#0a3a82' \) \
-  \( -size 550x166 xc:black -fill white -draw 'roundrectangle 0,0 549,165 22,22' \) \
-  -delete 0 -alpha off -compose CopyOpacity -composite -compose Over \
-  \( "$work/icon-512.png" -resize 128x128 \) -geometry +22+19 -composite \
-  -font "$font" -fill white -pointsize 54 -annotate +172+78 'Ornivex' \
-  -fill '#cfe6ff' -pointsize 24 -annotate +176+118 '图片转文字 · 永久免费' \
-  -fill '#9cc8ff' -pointsize 15 -annotate +178+146 'Picture to editable text — JPG / PNG / BMP' \
-  "${strip[@]}" "PNG32:$here/about-logo.png"
-echo "wrote $here/ornivex.ico and $here/about-logo.png"
+# About logo: a rounded banner with the icon, the name and what the program does,
+# laid out at 550 x 166 and drawn at each scale from the same measures.
+logo() { # scale output
+  local k=$1
+  px() { awk -v v="$1" -v k="$k" 'BEGIN { printf "%d", v * k + 0.5 }'; }
+  local w h
+  w=$(px 550); h=$(px 166)
+  $convert -size "${w}x${h}" xc:none \
+    \( -size "${w}x${h}" gradient:'#1c6fd6'-'#0a3a82' \) \
+    \( -size "${w}x${h}" xc:black -fill white -draw "roundrectangle 0,0 $((w - 1)),$((h - 1)) $(px 22),$(px 22)" \) \
+    -delete 0 -alpha off -compose CopyOpacity -composite -compose Over \
+    \( "$work/icon-512.png" -resize "$(px 128)x$(px 128)" \) -geometry "+$(px 22)+$(px 19)" -composite \
+    -font "$font" -fill white -pointsize "$(awk -v k="$k" 'BEGIN { print 54 * k }')" \
+    -annotate "+$(px 172)+$(px 78)" 'Ornivex' \
+    -fill '#cfe6ff' -pointsize "$(awk -v k="$k" 'BEGIN { print 24 * k }')" \
+    -annotate "+$(px 176)+$(px 118)" '图片转文字 · 永久免费' \
+    -fill '#9cc8ff' -pointsize "$(awk -v k="$k" 'BEGIN { print 15 * k }')" \
+    -annotate "+$(px 178)+$(px 146)" 'Picture to editable text — JPG / PNG / BMP' \
+    "${strip[@]}" "PNG32:$2"
+}
+logo 1 "$here/about-logo.png"
+logo 1.5 "$here/about-logo-150.png"
+logo 2 "$here/about-logo-200.png"
+echo "wrote $here/ornivex.ico and $here/about-logo.png, about-logo-150.png, about-logo-200.png"

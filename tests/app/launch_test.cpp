@@ -159,6 +159,8 @@ TEST_F(ProgramResources, IconIsA512PixelDiscWithSmallerSizes) {
   }
   EXPECT_TRUE(found512);
   EXPECT_TRUE(sizes.count(256) && sizes.count(48) && sizes.count(32) && sizes.count(16));
+  // The caption icon at 100, 150 and 200 %.
+  EXPECT_TRUE(sizes.count(17) && sizes.count(26) && sizes.count(34));
 }
 
 TEST_F(ProgramResources, AboutLogoManifestAndVersionAreEmbedded) {
