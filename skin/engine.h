@@ -103,6 +103,18 @@ class SkinEngine {
   int SetControlSkinning(int enable, std::optional<int> veilAlpha = std::nullopt,
                          std::optional<int> trackbarStyle = std::nullopt);
 
+  // Registers a container inside a skinned window as a sub-window: it paints the
+  // skin's background under itself (unless `transparentBackground` is 0), with
+  // `colour` at `alpha` over it (255 when not given) and a soft frame when `frame`
+  // is 1; a group box draws its frame and caption. Its children are enrolled.
+  // Returns its 1-based entry (the existing one when registered before), 0 when
+  // the window lies in no skinned window.
+  int AddSubWindow(HWND window, int transparentBackground, COLORREF colour, std::optional<int> alpha = std::nullopt,
+                   int frame = 0);
+  void SetSubWindowAlpha(HWND window, int alpha);
+  // The text colour of a control's colour messages; a combo box's goes to its edit.
+  void SetControlTextColour(HWND window, COLORREF colour);
+
   // Title bar (layout, hit tests, moving and sizing, painting).
   void LayoutTitleButtons(int number);
   int HitTestTitleButton(int number, int x, int y);

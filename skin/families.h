@@ -22,6 +22,15 @@ void ForEachChildOfClass(HWND parent, const wchar_t* className, Take take) {
   }
 }
 
+// The first direct child of `parent` of that class, null when there is none.
+inline HWND FirstChildOfClass(HWND parent, const wchar_t* className) {
+  HWND found = nullptr;
+  ForEachChildOfClass(parent, className, [&](HWND child) {
+    if (!found) found = child;
+  });
+  return found;
+}
+
 // Buttons: push buttons become owner-drawn; check boxes and automatic radio
 // buttons are painted by the skin.
 void EnrolPushButtons(SkinEngine& engine, SkinWindowRecord& record, int number, HWND parent);

@@ -76,7 +76,12 @@ struct WindowMessages {
     {
       PaintDc dc(msg.window);
       if (!record.minimized) {
-        if (record.repaintAll) {
+        // A picture composed at another size is never copied out as it is, whatever
+        // the first-size flag spared.
+        RECT client;
+        GetClientRect(msg.window, &client);
+        const bool stale = record.mainDc.Width() != client.right || record.mainDc.Height() != client.bottom;
+        if (record.repaintAll || stale) {
           engine.FullPaint(number, dc.Get(), true);
           record.repaintAll = 0;
         } else {

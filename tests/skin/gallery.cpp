@@ -60,7 +60,7 @@ void ApplyProgramTheme(SkinEngine& engine) {
   engine.SetControlSkinning(1, 0);
 }
 
-Gallery Create(SkinEngine& engine, int x, int y) {
+Gallery Create(SkinEngine& engine, int x, int y, bool maximizeBox) {
   static const bool registered = [] {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
@@ -77,7 +77,7 @@ Gallery Create(SkinEngine& engine, int x, int y) {
   const int dpi = WindowDpi(nullptr);
   auto S = [dpi](int v) { return ScaleForDpi(v, dpi); };
   g.window = CreateWindowExW(WS_EX_APPWINDOW, kClass, kTitle,
-                             WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, x, y, S(480),
+                             WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX | (maximizeBox ? WS_MAXIMIZEBOX : 0), x, y, S(480),
                              S(300), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!g.window) return g;
   auto add = [&](const char* name, const wchar_t* text, DWORD style, int left, int top, int width, int height) {

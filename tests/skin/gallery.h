@@ -30,8 +30,9 @@ struct Gallery {
 void ApplyProgramTheme(SkinEngine& engine);
 
 // Creates the gallery window at (x, y) with all its children, shows it and gives it
-// the skin (help, main-menu, minimize, maximize and close title buttons, sizable).
-Gallery Create(SkinEngine& engine, int x = 40, int y = 40);
+// the skin (help, main-menu, minimize, maximize (unless told not to) and close title
+// buttons, sizable).
+Gallery Create(SkinEngine& engine, int x = 40, int y = 40, bool maximizeBox = true);
 
 // Dispatches messages for `milliseconds`.
 void Pump(int milliseconds);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/working_set.h"
 #include "gallery.h"
 #include "runtime/files.h"
 #include "runtime/handles.h"
@@ -157,13 +158,10 @@ TEST_F(SkinnedWindow, DoubleClickInTheCaptionTogglesMaximize) {
   EXPECT_FALSE(IsZoomed(g_.window));
 
   // Without a maximize button the caption ignores double clicks.
-  SetWindowLongPtrW(g_.window, GWL_STYLE, GetWindowLongPtrW(g_.window, GWL_STYLE) & ~WS_MAXIMIZEBOX);
-  const gallery::Gallery narrow = gallery::Create(*gEngine);
-  DestroyWindow(g_.window);
-  g_ = narrow;
-  EXPECT_TRUE(GetWindowLongPtrW(g_.window, GWL_STYLE) & WS_MAXIMIZEBOX);
-  SetWindowLongPtrW(g_.window, GWL_STYLE, GetWindowLongPtrW(g_.window, GWL_STYLE) & ~WS_MAXIMIZEBOX);
-  DestroyWindow(g_.window);
+  const gallery::Gallery fixed = gallery::Create(*gEngine, 300, 300, false);
+  SendMessageW(fixed.window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(60, 10));
+  EXPECT_FALSE(IsZoomed(fixed.window));
+  DestroyWindow(fixed.window);
 }
 
 TEST_F(SkinnedWindow, DestroyingTheFirstWindowRenumbersTheOthers) {
@@ -218,43 +216,34 @@ TEST_F(SkinnedWindow, ButtonsEnrolByKindAndRepaintOnlyWhenTheirLookChanges) {
   EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);  // the double click was swallowed
 }
 
-// The Windows folder the program trims from: a fresh folder with a recording
-// stand-in in the tool's place.
+// Switching to another program runs the working-set tool with this process's id;
+// coming back runs nothing. The tool's place holds a recording stand-in.
 TEST_F(SkinnedWindow, DeactivationRunsTheToolWithTheProcessId) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   const std::wstring folder = std::wstring(temp) + L"ornivex-skin-windir-" + std::to_wstring(GetCurrentProcessId());
   CreateDirectoryW(folder.c_str(), nullptr);
-  std::wstring recorder = L"Z:" RECORD_COMMAND_LINE_W;
-  for (wchar_t& c : recorder)
-    if (c == L'/') c = L'\\';
-  ASSERT_TRUE(CopyFileW(recorder.c_str(), (folder + L"\\empty.exe").c_str(), FALSE));
+  std::string recorder = "Z:" RECORD_COMMAND_LINE;
+  for (char& c : recorder)
+    if (c == '/') c = '\\';
+  ASSERT_TRUE(CopyFileW(std::wstring(recorder.begin(), recorder.end()).c_str(), (folder + L"\\empty.exe").c_str(), FALSE));
+  const std::wstring record = folder + L"\\empty.exe.args";
+  DeleteFileW(record.c_str());
   wchar_t saved[MAX_PATH] = {};
   GetEnvironmentVariableW(L"windir", saved, MAX_PATH);
   SetEnvironmentVariableW(L"windir", folder.c_str());
-  gEngine->SetDeactivationRoutine([](void*) -> DWORD {
-    // The application's routine would write and run the tool; the stand-in records.
-    const std::wstring command = L"\"" + std::wstring(_wgetenv(L"windir")) + L"\\empty.exe\" " +
-                                 std::to_wstring(GetCurrentProcessId());
-    STARTUPINFOW startup = {sizeof startup};
-    PROCESS_INFORMATION process = {};
-    std::wstring line = command;
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-      WaitForSingleObject(process.hProcess, INFINITE);
-      CloseHandle(process.hThread);
-      CloseHandle(process.hProcess);
-    }
-    return 0;
-  });
+  gEngine->SetDeactivationRoutine(TrimWorkingSetThread);
+
   SendMessageW(g_.window, WM_ACTIVATEAPP, 1, 0);
   gallery::Pump(300);
-  const std::wstring record = folder + L"\\empty.exe.record";
-  EXPECT_FALSE(ReadWholeFile(record)) << "activation started something";
+  EXPECT_FALSE(ReadWholeFile(record)) << "activation started the tool";
   SendMessageW(g_.window, WM_ACTIVATEAPP, 0, 0);
   std::optional<std::string> recorded;
   for (int i = 0; i < 100 && !(recorded = ReadWholeFile(record)); ++i) gallery::Pump(50);
   ASSERT_TRUE(recorded);
-  EXPECT_NE(recorded->find(" " + std::to_string(GetCurrentProcessId())), std::string::npos) << *recorded;
+  const std::wstring line(reinterpret_cast<const wchar_t*>(recorded->data()), recorded->size() / sizeof(wchar_t));
+  EXPECT_NE(line.find(L" " + std::to_wstring(GetCurrentProcessId()) + L"\n"), std::wstring::npos);
+
   gEngine->SetDeactivationRoutine(nullptr);
   SetEnvironmentVariableW(L"windir", saved);
 }
