@@ -5,6 +5,7 @@
 #include "runtime/codepage.h"
 #include "runtime/picture_box.h"
 #include "runtime/picture_decode.h"
+#include "runtime/subclass.h"
 #include "runtime/threads.h"
 
 namespace ornivex {
@@ -13,6 +14,10 @@ namespace {
 
 constexpr wchar_t kFormClass[] = L"OrnivexForm";
 constexpr int kFirstControlId = 1000;
+// The form a window or a container belongs to, and the container procedure's
+// predecessor, as window properties.
+constexpr wchar_t kFormProperty[] = L"Rt_Form";
+constexpr wchar_t kContainerPrevious[] = L"Rt_hProc";
 
 // The form and the picture box share everything but their procedure and style.
 bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style) {
@@ -109,7 +114,7 @@ std::unique_ptr<Form> Form::Create(const FormDef& definition) {
 
 Form::~Form() {
   if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    RemoveWindowProperties(window_, {kFormProperty});
     HWND window = window_;
     window_ = nullptr;
     ReenableOthers();
@@ -146,7 +151,8 @@ bool Form::CreateControls(const FormDef& definition) {
     switch (def.kind) {
       case ControlKind::GroupBox:
         // Notifications of the controls inside go to the group box; pass them on.
-        SetWindowSubclass(control, &Form::ContainerProc, 0, reinterpret_cast<DWORD_PTR>(this));
+        SetWindowPropertyPointer(control, kFormProperty, this);
+        ReplaceWindowProc(control, &Form::ContainerProc, kContainerPrevious);
         break;
       case ControlKind::EditBox:
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit
@@ -275,20 +281,20 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPAR
   if (message == WM_NCCREATE) {
     auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     form->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    SetWindowPropertyPointer(window, kFormProperty, form);
   }
   if (message == PostedWorkMessage()) {
     RunPostedWork(lparam);
     return 0;
   }
-  auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* form = WindowPropertyPointer<Form>(window, kFormProperty);
   if (message == WM_NCDESTROY) {
     DiscardPostedWork(window);
     if (form) {
       form->window_ = nullptr;
       for (auto& record : form->controls_) record->window = nullptr;
     }
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    RemoveWindowProperties(window, {kFormProperty});
     return DefWindowProcW(window, message, wparam, lparam);
   }
   if (!form) return DefWindowProcW(window, message, wparam, lparam);
@@ -336,9 +342,9 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(window_, message, wparam, lparam);
 }
 
-LRESULT CALLBACK Form::ContainerProc(HWND container, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                     DWORD_PTR data) {
-  auto* form = reinterpret_cast<Form*>(data);
+LRESULT CALLBACK Form::ContainerProc(HWND container, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* form = WindowPropertyPointer<Form>(container, kFormProperty);
+  if (!form) return CallPreviousProcedure(kContainerPrevious, container, message, wparam, lparam);
   switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
@@ -354,11 +360,13 @@ LRESULT CALLBACK Form::ContainerProc(HWND container, UINT message, WPARAM wparam
       FillRect(reinterpret_cast<HDC>(wparam), &client, GetSysColorBrush(COLOR_BTNFACE));
       return 1;
     }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(container, &Form::ContainerProc, 0);
-      break;
+    case WM_NCDESTROY: {
+      const LRESULT result = CallPreviousProcedure(kContainerPrevious, container, message, wparam, lparam);
+      RemoveWindowProperties(container, {kFormProperty, kContainerPrevious});
+      return result;
+    }
   }
-  return DefSubclassProc(container, message, wparam, lparam);
+  return CallPreviousProcedure(kContainerPrevious, container, message, wparam, lparam);
 }
 
 }  // namespace ornivex

@@ -61,7 +61,7 @@ class Form {
 
   Form() = default;
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  static LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
   bool CreateControls(const FormDef& definition);
   HFONT FontFor(const FontDef* font);

@@ -5,6 +5,7 @@
 
 #include "runtime/handles.h"
 #include "runtime/layout.h"
+#include "runtime/subclass.h"
 
 namespace ornivex {
 
@@ -16,7 +17,9 @@ struct BoxState {
   int height = 0;
 };
 
-BoxState* StateOf(HWND box) { return reinterpret_cast<BoxState*>(GetWindowLongPtrW(box, GWLP_USERDATA)); }
+constexpr wchar_t kBoxState[] = L"Rt_Box";
+
+BoxState* StateOf(HWND box) { return WindowPropertyPointer<BoxState>(box, kBoxState); }
 
 UniqueBitmap CreateBgraBitmap(int width, int height, void** bits) {
   BITMAPINFO info = {};
@@ -52,12 +55,15 @@ void Paint(HWND box) {
 
 LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new BoxState));
+    case WM_NCCREATE: {
+      auto state = std::make_unique<BoxState>();
+      if (!SetWindowPropertyPointer(box, kBoxState, state.get())) return FALSE;
+      state.release();
       break;
+    }
     case WM_NCDESTROY:
       delete StateOf(box);
-      SetWindowLongPtrW(box, GWLP_USERDATA, 0);
+      RemoveWindowProperties(box, {kBoxState});
       break;
     case WM_PAINT:
       Paint(box);
