@@ -100,16 +100,14 @@ void PaintPushButton(const Paint& p, gfx::Graphics& g, int width, int height) {
       FillVertical(g, inner, y + p.S(2), h - p.S(5), Argb(p.Accent(), 60), Argb(kWhite, 100));
     }
   }
-  gfx::Font font;
-  if (MakeFont(font, p.button.fontFace, p.button.fontSize, p.button.fontStyle))
-    DrawText(g, p.button.caption, font, gfx::RectF(0, p.S(2), w, h - p.S(2)), Argb(p.TextColour(), 255), 1, 1, true);
+  if (const gfx::Font* font = p.engine.CachedFont(p.button.fontFace, p.button.fontSize, p.button.fontStyle))
+    DrawText(g, p.button.caption, *font, gfx::RectF(0, p.S(2), w, h - p.S(2)), Argb(p.TextColour(), 255), 1, 1, true);
 }
 
 // The caption of a radio button or check box, left of it the mark.
 void PaintMarkCaption(const Paint& p, gfx::Graphics& g, float w, float h) {
-  gfx::Font font;
-  if (MakeFont(font, p.button.fontFace, p.button.fontSize, p.button.fontStyle))
-    DrawText(g, p.button.caption, font, gfx::RectF(p.S(18), 0, w - p.S(18), h), Argb(p.TextColour(), 255), 0, 1, true);
+  if (const gfx::Font* font = p.engine.CachedFont(p.button.fontFace, p.button.fontSize, p.button.fontStyle))
+    DrawText(g, p.button.caption, *font, gfx::RectF(p.S(18), 0, w - p.S(18), h), Argb(p.TextColour(), 255), 0, 1, true);
 }
 
 bool IsChecked(const ButtonRecord& button) { return SendMessageW(button.window, BM_GETCHECK, 0, 0) == BST_CHECKED; }

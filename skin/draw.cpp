@@ -1,5 +1,7 @@
 #include "skin/draw.h"
 
+#include <algorithm>
+
 #include "runtime/handles.h"
 
 namespace ornivex::skin {
@@ -52,6 +54,22 @@ void FillSolid(gfx::Graphics& graphics, const gfx::GraphicsPath& path, gfx::ARGB
 void Outline(gfx::Graphics& graphics, const gfx::GraphicsPath& path, gfx::ARGB colour, float width) {
   gfx::Pen pen;
   if (pen.CreatePen1(colour, width, Gdiplus::UnitPixel)) graphics.DrawPath(pen, path);
+}
+
+void StrokeRoundRect(gfx::Graphics& graphics, float x, float y, float width, float height, float corner,
+                     gfx::ARGB colour, float penWidth) {
+  gfx::Pen pen;
+  if (!pen.CreatePen1(colour, penWidth, Gdiplus::UnitPixel)) return;
+  const float d = std::clamp(corner, 1.0f, 100.0f), r = d / 2;
+  const float right = x + width, bottom = y + height;
+  graphics.DrawArc(pen, x, y, d, d, 180.0f, 90.0f);
+  graphics.DrawLine(pen, x + r, y, right - r, y);
+  graphics.DrawArc(pen, right - d, y, d, d, 270.0f, 90.0f);
+  graphics.DrawLine(pen, right, y + r, right, bottom - r);
+  graphics.DrawArc(pen, right - d, bottom - d, d, d, 0.0f, 90.0f);
+  graphics.DrawLine(pen, right - r, bottom, x + r, bottom);
+  graphics.DrawArc(pen, x, bottom - d, d, d, 90.0f, 90.0f);
+  graphics.DrawLine(pen, x, bottom - r, x, y + r);
 }
 
 void DrawPicture(gfx::Graphics& graphics, gfx::Bitmap& bitmap, float x, float y, float width, float height) {

@@ -41,6 +41,11 @@ void FillLinear(gfx::Graphics& graphics, const gfx::GraphicsPath& path, gfx::Poi
 void FillSolid(gfx::Graphics& graphics, const gfx::GraphicsPath& path, gfx::ARGB colour);
 void Outline(gfx::Graphics& graphics, const gfx::GraphicsPath& path, gfx::ARGB colour, float width = 1.0f);
 
+// Strokes the outline of RoundRect(x, y, width, height, corner) as four arcs and
+// four lines: the same outline, drawn without covering the whole rectangle.
+void StrokeRoundRect(gfx::Graphics& graphics, float x, float y, float width, float height, float corner,
+                     gfx::ARGB colour, float penWidth = 1.0f);
+
 // Draws `bitmap` into the rectangle (x, y, width, height): pixel for pixel when it
 // has that size, otherwise scaled with high-quality interpolation. Without a size,
 // at the bitmap's own size.

@@ -86,10 +86,11 @@ SkinEngine::~SkinEngine() {
   if (gInstance == this) gInstance = nullptr;
   // Every GDI+ object goes before GDI+ itself.
   pictures_.clear();
+  fonts_.clear();
   themeBitmap_.reset();
   for (auto& record : windows_) {
     record->backgroundBitmap.reset();
-    record->scaledBackground.reset();
+    record->scaledBackground.Reset();
   }
   settings_.windowIcon.Reset();
   if (settings_.gdiplusStarted) gfx::GdiplusShutdown(settings_.gdiplusToken);
@@ -237,7 +238,7 @@ void SkinEngine::DestroyRecord(HWND window) {
   std::unique_ptr<SkinWindowRecord> record = std::move(windows_[number - 1]);
   windows_.erase(windows_.begin() + (number - 1));
   record->backgroundBitmap.reset();
-  record->scaledBackground.reset();
+  record->scaledBackground.Reset();
   Renumber();
 }
 
@@ -340,6 +341,17 @@ HICON SkinEngine::WindowIcon(int size) {
   auto found = icons_.find(size);
   if (found == icons_.end()) found = icons_.emplace(size, UniqueIcon(LoadWindowIcon(size))).first;
   return found->second ? found->second.Get() : settings_.windowIcon.Get();
+}
+
+const gfx::Font* SkinEngine::CachedFont(std::string_view face, float pixelSize, int style) {
+  auto key = std::make_tuple(std::string(face), pixelSize, style);
+  auto found = fonts_.find(key);
+  if (found == fonts_.end()) {
+    auto font = std::make_unique<gfx::Font>();
+    if (!MakeFont(*font, face, pixelSize, style)) font.reset();
+    found = fonts_.emplace(std::move(key), std::move(font)).first;
+  }
+  return found->second.get();
 }
 
 // --- brushes for the control-colour messages --------------------------------

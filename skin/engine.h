@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "runtime/handles.h"
@@ -25,6 +26,7 @@
 
 namespace ornivex::gfx {
 class Bitmap;
+class Font;
 class Graphics;
 }  // namespace ornivex::gfx
 
@@ -158,6 +160,9 @@ class SkinEngine {
   gfx::Bitmap* Picture(PictureBytes bytes);
   // The window icon at `size` pixels, loaded once per size.
   HICON WindowIcon(int size);
+  // A font by face (GBK), pixel size and style, made once (see MakeFont); null when
+  // no font could be made.
+  const gfx::Font* CachedFont(std::string_view face, float pixelSize, int style);
 
   SkinSettings& Settings() { return settings_; }
   const SkinSettings& Settings() const { return settings_; }
@@ -174,7 +179,10 @@ class SkinEngine {
 
   void DestroyRecord(HWND window);
   void Renumber();
-  void PaintBackground(gfx::Graphics& graphics, SkinWindowRecord& record, int width, int height);
+  // Copies the background picture, scaled to the window's size, into `target`;
+  // false when the picture is not scaled (or there is none): PaintBackground draws it.
+  bool CopyScaledBackground(SkinWindowRecord& record, HDC target, int width, int height);
+  void PaintBackground(gfx::Graphics& graphics, SkinWindowRecord& record, int width, int height, bool pictureCopied);
   void PaintFrame(SkinWindowRecord& record, gfx::Graphics& graphics, int width, int height);
   void PaintCaption(SkinWindowRecord& record, HDC dc, int width, std::string_view text);
   void PaintMenuItems(SkinWindowRecord& record, gfx::Graphics& graphics);
@@ -194,6 +202,7 @@ class SkinEngine {
   std::map<const std::uint8_t*, std::unique_ptr<gfx::Bitmap>> pictures_;
   std::unique_ptr<gfx::Bitmap> themeBitmap_;
   std::map<int, UniqueIcon> icons_;
+  std::map<std::tuple<std::string, float, int>, std::unique_ptr<gfx::Font>> fonts_;
 };
 
 }  // namespace ornivex::skin

@@ -275,8 +275,7 @@ struct SkinWindowRecord {
   // The window's own background picture, decoded; and the background picture
   // (own or the theme's) as last drawn at the window's size, for the next full paint.
   std::unique_ptr<gfx::Bitmap> backgroundBitmap;
-  std::unique_ptr<gfx::Bitmap> scaledBackground;
-  SIZE scaledSize = {0, 0};
+  DibCanvas scaledBackground;
   const void* scaledSource = nullptr;
   // Size of the window region last given, so an unchanged size keeps it.
   SIZE regionSize = {0, 0};

@@ -61,7 +61,7 @@ void SkinEngine::SetTheme(std::string_view pictureFile, std::span<const std::uin
   // Every visible skinned window is composed anew with the new theme.
   themeBitmap_.reset();
   for (auto& record : windows_) {
-    record->scaledBackground.reset();
+    record->scaledBackground.Reset();
     if (!IsWindowVisible(record->window)) continue;
     record->repaintAll = 1;
     InvalidateRect(record->window, nullptr, FALSE);

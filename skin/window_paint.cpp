@@ -7,8 +7,10 @@
 #include "runtime/codepage.h"
 #include "runtime/diagnostics.h"
 #include "runtime/subclass.h"
+#include "skin/background.h"
 #include "skin/draw.h"
 #include "skin/engine.h"
+#include "skin/pixels.h"
 
 namespace ornivex::skin {
 
@@ -74,12 +76,18 @@ void SkinEngine::FullPaint(int number, HDC target, bool copyToScreen) {
   SetWindowPropertyPointer(record->window, prop::kFrameBitmap, record->mainDc.Bitmap());
   HDC main = record->mainDc.Dc();
   {
+    const bool copied = CopyScaledBackground(*record, main, width, height);
     Canvas canvas(main);
     if (!canvas) return;
-    PaintBackground(canvas.graphics, *record, width, height);
+    PaintBackground(canvas.graphics, *record, width, height, copied);
     if (record->titleButtonsActive) PaintFrame(*record, canvas.graphics, width, height);
     canvas.graphics.Flush(Gdiplus::FlushIntentionSync);
   }
+  // Outside the rounded outline (corners of 4) the picture is magenta, the key
+  // colour, cut hard-edged as a clip would.
+  GdiFlush();
+  PaintOutsideRoundedCorners({record->mainDc.Bits(), static_cast<std::size_t>(width) * height}, width, height,
+                             record->metrics.Scale(4), Argb(kMagenta, 255));
   // The background and frame without caption and buttons, for partial repaints.
   if (record->dc2.Width() != width || record->dc2.Height() != height) record->dc2.Resize(width, height);
   BitBlt(record->dc2.Dc(), 0, 0, width, height, main, 0, 0, SRCCOPY);
@@ -104,61 +112,65 @@ void SkinEngine::FullPaint(int number, HDC target, bool copyToScreen) {
   }
 }
 
-void SkinEngine::PaintBackground(gfx::Graphics& graphics, SkinWindowRecord& record, int width, int height) {
-  const auto W = static_cast<float>(width), H = static_cast<float>(height);
-  graphics.GraphicsClear(Argb(kMagenta, 255));
-  gfx::GraphicsPath clip = RoundRect(0, 0, W, H, static_cast<float>(record.metrics.Scale(4)));
-  graphics.SetClipPath(clip, Gdiplus::CombineModeReplace);
-
+bool SkinEngine::CopyScaledBackground(SkinWindowRecord& record, HDC target, int width, int height) {
   gfx::Bitmap* own = OwnBackgroundBitmap(record);
-  const std::uint32_t fill = own ? record.backgroundKey : Argb(settings_.themeColour, 255);
-  gfx::SolidBrush brush;
-  if (brush.CreateSolidFill(fill)) graphics.FillPath(brush, clip);
-
   gfx::Bitmap* picture = own ? own : ThemeBitmap();
+  if (!picture) return false;
   const int mode = own ? record.backgroundMode : settings_.defaultBackgroundMode;
-  if (picture) {
-    const auto pw = static_cast<float>(picture->GetImageWidth()), ph = static_cast<float>(picture->GetImageHeight());
+  const auto pw = static_cast<float>(picture->GetImageWidth()), ph = static_cast<float>(picture->GetImageHeight());
+  const gfx::RectF place = Placement(mode, static_cast<float>(width), static_cast<float>(height), pw, ph);
+  if (place.Width == pw && place.Height == ph) return false;  // drawn at its own size, no scaling
+  // Scaled once with care and kept until the size or the picture changes; full
+  // paints then only copy it.
+  DibCanvas& scaled = record.scaledBackground;
+  if (!scaled || record.scaledSource != picture || scaled.Width() != width || scaled.Height() != height) {
+    if (!scaled.Resize(width, height)) return false;
+    // On the fill colour, so the outermost pixels, which the filter blends with
+    // what lies beyond the picture, blend with the window's own colour.
+    FillWithColour(scaled, own ? RGB((record.backgroundKey >> 16) & 0xFF, (record.backgroundKey >> 8) & 0xFF,
+                                     record.backgroundKey & 0xFF)
+                               : settings_.themeColour);
+    Canvas canvas(scaled.Dc());
+    if (!canvas) return false;
+    canvas.graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    canvas.graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    canvas.graphics.DrawImageRectRect(*picture, place.X, place.Y, place.Width, place.Height);
+    canvas.graphics.Flush(Gdiplus::FlushIntentionSync);
+    record.scaledSource = picture;
+  }
+  return BitBlt(target, 0, 0, width, height, scaled.Dc(), 0, 0, SRCCOPY) != 0;
+}
+
+void SkinEngine::PaintBackground(gfx::Graphics& graphics, SkinWindowRecord& record, int width, int height,
+                                 bool pictureCopied) {
+  const auto W = static_cast<float>(width), H = static_cast<float>(height);
+  if (!pictureCopied) {
+    gfx::Bitmap* own = OwnBackgroundBitmap(record);
+    gfx::Bitmap* picture = own ? own : ThemeBitmap();
+    const int mode = own ? record.backgroundMode : settings_.defaultBackgroundMode;
+    const float pw = picture ? static_cast<float>(picture->GetImageWidth()) : 0;
+    const float ph = picture ? static_cast<float>(picture->GetImageHeight()) : 0;
     const gfx::RectF place = Placement(mode, W, H, pw, ph);
-    if (place.Width == pw && place.Height == ph) {
-      DrawPicture(graphics, *picture, place.X, place.Y);
-    } else {
-      // Stretched: scaled once with care and kept until the size or the picture
-      // changes, so later full paints only copy it.
-      if (!record.scaledBackground || record.scaledSource != picture || record.scaledSize.cx != width ||
-          record.scaledSize.cy != height) {
-        auto scaled = std::make_unique<gfx::Bitmap>();
-        gfx::Graphics g;
-        if (scaled->CreateBitmapFromScan0(width, height, 0, PixelFormat32bppPARGB, nullptr) &&
-            g.GetImageGraphicsContext(*scaled)) {
-          // On the fill colour, so the outermost pixels, which the filter blends with
-          // what lies beyond the picture, blend with the window's own colour.
-          g.GraphicsClear(fill);
-          g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-          g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-          g.DrawImageRectRect(*picture, place.X, place.Y, place.Width, place.Height);
-          record.scaledBackground = std::move(scaled);
-          record.scaledSource = picture;
-          record.scaledSize = SIZE{width, height};
-        }
-      }
-      if (record.scaledBackground) DrawPicture(graphics, *record.scaledBackground, 0, 0);
-    }
+    // The colour shows wherever the picture leaves room.
+    if (!picture || place.X > 0 || place.Y > 0 || place.X + place.Width < W || place.Y + place.Height < H)
+      graphics.GraphicsClear(own ? record.backgroundKey : Argb(settings_.themeColour, 255));
+    if (picture) DrawPicture(graphics, *picture, place.X, place.Y);
   }
   if (record.captionGloss) {
     gfx::GraphicsPath band = Rectangle(0, 0, W, static_cast<float>(record.captionHeight));
     FillVertical(graphics, band, 0, static_cast<float>(record.captionHeight), Argb(kWhite, 150), Argb(kWhite, 0));
   }
-  graphics.ResetClip();
 }
 
 void SkinEngine::PaintFrame(SkinWindowRecord& record, gfx::Graphics& graphics, int width, int height) {
   const TitleMetrics& m = record.metrics;
   const auto W = static_cast<float>(width), H = static_cast<float>(height);
   const float line = static_cast<float>(std::max(m.Scale(1), 1));
-  Outline(graphics, RoundRect(0, 0, W - line, H - line, static_cast<float>(m.Scale(7))), Argb(kBlack, 180), line);
-  Outline(graphics, RoundRect(line, line, W - 3 * line, H - 3 * line, static_cast<float>(m.Scale(6))),
-          Argb(kWhite, 180), line);
+  // Two rounded outlines, dark outside and light inside. Stroked edge by edge
+  // rather than as one path, so only the thin bands along the edges are drawn.
+  StrokeRoundRect(graphics, 0, 0, W - line, H - line, static_cast<float>(m.Scale(7)), Argb(kBlack, 180), line);
+  StrokeRoundRect(graphics, line, line, W - 3 * line, H - 3 * line, static_cast<float>(m.Scale(6)), Argb(kWhite, 180),
+                  line);
 }
 
 void SkinEngine::PaintCaption(SkinWindowRecord& record, HDC dc, int width, std::string_view text) {
@@ -170,8 +182,8 @@ void SkinEngine::PaintCaption(SkinWindowRecord& record, HDC dc, int width, std::
   if (text.empty()) return;
   Canvas canvas(dc);
   if (!canvas) return;
-  gfx::Font font;
-  if (!MakeFont(font, record.captionFont, static_cast<float>(m.Scale(record.captionFontSize)), 0)) return;
+  const gfx::Font* font = CachedFont(record.captionFont, static_cast<float>(m.Scale(record.captionFontSize)), 0);
+  if (!font) return;
   const gfx::RectF layout(static_cast<float>(margin + m.Scale(6) + m.Scale(20)), static_cast<float>(margin + m.Scale(5)),
                           static_cast<float>(width - record.stripWidth - m.Scale(10) - 2 * margin),
                           static_cast<float>(m.Scale(32)));
@@ -181,21 +193,21 @@ void SkinEngine::PaintCaption(SkinWindowRecord& record, HDC dc, int width, std::
     gfx::RectF shadow = layout;
     shadow.X += static_cast<float>(m.Scale(1));
     shadow.Y += static_cast<float>(m.Scale(1));
-    DrawText(canvas.graphics, text, font, shadow, Argb(record.captionColour2, 160), 0, 0);
+    DrawText(canvas.graphics, text, *font, shadow, Argb(record.captionColour2, 160), 0, 0);
   }
-  DrawText(canvas.graphics, text, font, layout, Argb(record.captionColour, 255), 0, 0);
+  DrawText(canvas.graphics, text, *font, layout, Argb(record.captionColour, 255), 0, 0);
   canvas.graphics.Flush(Gdiplus::FlushIntentionSync);
 }
 
 void SkinEngine::PaintMenuItems(SkinWindowRecord& record, gfx::Graphics& graphics) {
-  gfx::Font font;
-  if (!MakeFont(font, record.menuFont, static_cast<float>(record.metrics.Scale(record.menuFontSize)), 0)) return;
+  const gfx::Font* font = CachedFont(record.menuFont, static_cast<float>(record.metrics.Scale(record.menuFontSize)), 0);
+  if (!font) return;
   const std::size_t count = std::min(record.itemList.size(), record.rectList.size());
   for (std::size_t i = 0; i < count; ++i) {
     const RECT& r = record.rectList[i];
     const gfx::RectF layout(static_cast<float>(r.left), static_cast<float>(r.top), static_cast<float>(r.right - r.left),
                             static_cast<float>(r.bottom - r.top));
-    DrawText(graphics, record.itemList[i].text, font, layout, Argb(static_cast<COLORREF>(record.menuBar[3]), 255), 1, 1);
+    DrawText(graphics, record.itemList[i].text, *font, layout, Argb(static_cast<COLORREF>(record.menuBar[3]), 255), 1, 1);
   }
 }
 

@@ -78,7 +78,7 @@ Gallery Create(SkinEngine& engine, int x, int y, bool maximizeBox) {
   auto S = [dpi](int v) { return ScaleForDpi(v, dpi); };
   g.window = CreateWindowExW(WS_EX_APPWINDOW, kClass, kTitle,
                              WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX | (maximizeBox ? WS_MAXIMIZEBOX : 0), x, y, S(480),
-                             S(300), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+                             S(520), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!g.window) return g;
   auto add = [&](const char* name, const wchar_t* text, DWORD style, int left, int top, int width, int height) {
     HWND child = CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, S(left), S(top),
