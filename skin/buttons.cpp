@@ -7,6 +7,7 @@
 #include "gfx/gfx.h"
 #include "resources/skin_pictures.h"
 #include "runtime/codepage.h"
+#include "runtime/controls.h"
 #include "skin/draw.h"
 #include "skin/enrol_rules.h"
 #include "skin/families.h"
@@ -22,13 +23,6 @@ constexpr UINT kSelected = ODS_SELECTED;  // 1
 constexpr UINT kDisabled = ODS_DISABLED;  // 4
 constexpr UINT kFocus = ODS_FOCUS;        // 16
 constexpr UINT kHot = ODS_HOTLIGHT;       // 64
-
-std::string WindowTextGbk(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-  return WideToGbk(text);
-}
 
 // What a painter needs besides the button: where to draw, in which state, and the
 // window's scale.
@@ -313,7 +307,7 @@ ButtonRecord* EnrolButton(SkinWindowRecord& record, int number, HWND child, Butt
   ButtonRecord* button = EnrolControl<Buttons>(record, number, child);
   if (!button) return nullptr;
   button->kind = static_cast<int>(kind);
-  button->caption = WindowTextGbk(child);
+  button->caption = GetControlText(child);
   const FontSpec font = FontOfWindow(child);
   button->fontFace = font.face;
   button->fontSize = font.size;
@@ -362,14 +356,6 @@ void DrawOwnerDrawnItem(SkinEngine& engine, const DRAWITEMSTRUCT& item) {
   PaintButton(engine, *button, item.hDC, state, item.rcItem);
 }
 
-void RepaintOnNotification(HWND sender, unsigned code) {
-  wchar_t name[32] = {};
-  GetClassNameW(sender, name, 31);
-  const bool repaint = (lstrcmpiW(name, L"Edit") == 0 && (code == EN_VSCROLL || code == EN_HSCROLL ||
-                                                          code == EN_CHANGE || code == EN_UPDATE)) ||
-                       (lstrcmpiW(name, L"ListBox") == 0 && (code == LBN_SELCHANGE || code == LBN_SELCANCEL)) ||
-                       (lstrcmpiW(name, L"ComboBox") == 0 && (code == CBN_KILLFOCUS || code == CBN_SELCHANGE));
-  if (repaint) InvalidateRect(sender, nullptr, TRUE);
-}
+
 
 }  // namespace ornivex::skin

@@ -354,6 +354,14 @@ const gfx::Font* SkinEngine::CachedFont(std::string_view face, float pixelSize, 
   return found->second.get();
 }
 
+void RepaintOnNotification(HWND sender, unsigned code) {
+  const bool repaint =
+      (IsClass(sender, L"Edit") && (code == EN_VSCROLL || code == EN_HSCROLL || code == EN_CHANGE || code == EN_UPDATE)) ||
+      (IsClass(sender, L"ListBox") && (code == LBN_SELCHANGE || code == LBN_SELCANCEL)) ||
+      (IsClass(sender, L"ComboBox") && (code == CBN_KILLFOCUS || code == CBN_SELCHANGE));
+  if (repaint) InvalidateRect(sender, nullptr, TRUE);
+}
+
 // --- brushes for the control-colour messages --------------------------------
 
 HBRUSH SkinEngine::HollowBrush(HWND control, HDC dc) {

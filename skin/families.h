@@ -9,17 +9,22 @@ namespace ornivex::skin {
 
 class SkinEngine;
 
+// Whether `window` is of class `name`, compared as the system compares class names,
+// without regard to case.
+inline bool IsClass(HWND window, const wchar_t* name) {
+  wchar_t buffer[256] = {};
+  GetClassNameW(window, buffer, 255);
+  return lstrcmpiW(buffer, name) == 0;
+}
+
 // Calls `take` for every direct child of `parent` whose class is `className`
 // (compared as the system compares class names, without regard to case). Walks the
 // children itself: FindWindowEx looks classes up by name and misses the versioned
 // classes of the common controls that a manifest brings in.
 template <class Take>
 void ForEachChildOfClass(HWND parent, const wchar_t* className, Take take) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t name[64] = {};
-    GetClassNameW(child, name, 63);
-    if (lstrcmpiW(name, className) == 0) take(child);
-  }
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (IsClass(child, className)) take(child);
 }
 
 // The first direct child of `parent` of that class, null when there is none.

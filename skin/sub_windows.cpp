@@ -9,6 +9,7 @@
 
 #include "gfx/gfx.h"
 #include "runtime/codepage.h"
+#include "runtime/controls.h"
 #include "skin/draw.h"
 #include "skin/families.h"
 #include "skin/family.h"
@@ -16,19 +17,6 @@
 namespace ornivex::skin {
 
 namespace {
-
-std::string WindowTextGbk(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-  return WideToGbk(text);
-}
-
-bool IsClass(HWND window, const wchar_t* name) {
-  wchar_t buffer[64] = {};
-  GetClassNameW(window, buffer, 63);
-  return lstrcmpiW(buffer, name) == 0;
-}
 
 bool IsGroupBox(HWND window) {
   return IsClass(window, L"Button") && (GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
@@ -45,7 +33,7 @@ int DpiOf(const SubWindowRecord& sub) {
 void PaintGroupBoxFrame(const SubWindowRecord& sub, gfx::Graphics& g, int width, int height) {
   const int dpi = DpiOf(sub);
   auto S = [dpi](float v) { return v * static_cast<float>(dpi) / 96.0f; };
-  const std::string caption = WindowTextGbk(sub.window);
+  const std::string caption = GetControlText(sub.window);
   gfx::Font font;
   const bool haveFont = !caption.empty() && MakeFont(font, sub.fontFace, sub.fontSize, sub.fontStyle);
   gfx::RectF text;

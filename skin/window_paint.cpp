@@ -5,6 +5,7 @@
 
 #include "gfx/gfx.h"
 #include "runtime/codepage.h"
+#include "runtime/controls.h"
 #include "runtime/diagnostics.h"
 #include "runtime/subclass.h"
 #include "skin/background.h"
@@ -17,13 +18,6 @@ namespace ornivex::skin {
 namespace {
 
 // The window's text in GBK.
-std::string WindowTextGbk(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-  return WideToGbk(text);
-}
-
 // Where a picture of w x h goes in a W x H window for a background mode.
 gfx::RectF Placement(int mode, float W, float H, float w, float h) {
   switch (mode) {
@@ -96,7 +90,7 @@ void SkinEngine::FullPaint(int number, HDC target, bool copyToScreen) {
   if (record->dc3.Width() != cw || record->dc3.Height() != ch) record->dc3.Resize(cw, ch);
   BitBlt(record->dc3.Dc(), 0, 0, cw, ch, main, record->clientRect.left, record->clientRect.top, SRCCOPY);
 
-  if (record->titleButtonsActive && record->captionText) PaintCaption(*record, main, width, WindowTextGbk(record->window));
+  if (record->titleButtonsActive && record->captionText) PaintCaption(*record, main, width, GetControlText(record->window));
   for (int i = 1; i <= static_cast<int>(record->titleButtons.size()); ++i) PaintTitleButton(number, i, false, 0, false);
   if (record->extraCount > 0) {
     Canvas canvas(main);

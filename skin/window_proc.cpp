@@ -16,13 +16,6 @@ namespace ornivex::skin {
 
 namespace {
 
-// Class names compared without regard to case, as the system does.
-bool IsClass(HWND window, const wchar_t* name) {
-  wchar_t buffer[256] = {};
-  GetClassNameW(window, buffer, 255);
-  return lstrcmpiW(buffer, name) == 0;
-}
-
 int TaskbarHeight() {
   HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
   RECT r;
