@@ -3,6 +3,8 @@
 #   usage: scripts/wine-run.sh <prefix-dir> <program.exe> [args...]
 # The prefix is created on first use (under a lock, so parallel tests can share it).
 # Without $DISPLAY the program gets a private Xvfb display through xvfb-run.
+# ORNIVEX_LOGPIXELS=<dpi> gives a new prefix that display scale (96, 144, 192, ...),
+# as the Display control panel would; give each scale a prefix of its own.
 set -uo pipefail
 prefix=$1; shift
 mkdir -p "$prefix"
@@ -17,6 +19,12 @@ if [ ! -f "$WINEPREFIX/.ornivex-ready" ]; then
   flock 9
   if [ ! -f "$WINEPREFIX/.ornivex-ready" ]; then
     wineboot -i >/dev/null 2>&1
+    if [ -n "${ORNIVEX_LOGPIXELS:-}" ]; then
+      dword=$(printf '0x%x' "$ORNIVEX_LOGPIXELS")
+      wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dword" /f >/dev/null 2>&1
+      wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
+        /t REG_DWORD /d "$dword" /f >/dev/null 2>&1
+    fi
     wineserver -w
     touch "$WINEPREFIX/.ornivex-ready"
   fi
@@ -41,6 +49,6 @@ if [ ! -f "$WINEPREFIX/.ornivex-unmanaged" ]; then
 fi
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" wine "$@"
+  exec xvfb-run -a -s "-screen 0 1920x1200x24" wine "$@"
 fi
 exec wine "$@"

@@ -8,7 +8,7 @@ ornivex_start_display() {
   local n
   for n in $(seq 91 130); do
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
     ORNIVEX_XVFB_PID=$!
     local i
     for i in $(seq 1 50); do
