@@ -44,7 +44,7 @@ void UpdateActivityLog() {
   // Written beside the log and then swapped in, so the log is always either the
   // old one or the new one. When that fails (a read-only log or folder) the
   // record is lost silently and the choice goes on.
-  ReplaceFileContent(path, content);
+  WriteWholeFile(path, content);
 }
 
 }  // namespace ornivex
