@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
@@ -172,16 +173,26 @@ TEST(Threads, WorkersChangeControlsOnlyThroughTheWindowThread) {
   EXPECT_EQ(GetControlText(edit), "abc\xD6\xD0");
 }
 
-TEST(Threads, WorkPostedToAGoneWindowIsDropped) {
+TEST(Threads, WorkPostedToAGoneWindowIsDroppedAndFreed) {
   auto form = Form::Create(kForm);
   HWND window = form->Handle();
   bool ran = false;
-  EXPECT_TRUE(PostToWindowThread(window, [&] { ran = true; }));
+  auto held = std::make_shared<int>(0);  // each closure holds a reference
+  EXPECT_TRUE(PostToWindowThread(window, [&, held] { ran = true; }));
   form.reset();  // destroyed with the work still queued
-  EXPECT_FALSE(PostToWindowThread(window, [&] { ran = true; }));
+  EXPECT_FALSE(PostToWindowThread(window, [&, held] { ran = true; }));
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   EXPECT_FALSE(ran);
+  EXPECT_EQ(held.use_count(), 1);
+
+  // Work posted while a window is being destroyed, after its queue was emptied,
+  // is refused and freed rather than left in a message nobody will read.
+  form = Form::Create(kForm);
+  window = form->Handle();
+  DiscardPostedWork(window);
+  EXPECT_FALSE(PostToWindowThread(window, [&, held] { ran = true; }));
+  EXPECT_EQ(held.use_count(), 1);
 }
 
 TEST(Threads, PumpingStopsAtQuitAndLeavesItForTheOuterLoop) {
