@@ -45,11 +45,12 @@ void Emit(std::wstring_view what, const wchar_t* codeText, DWORD code, std::stri
 
 }  // namespace
 
-void TraceFailure(std::wstring_view what, DWORD error) noexcept { Emit(what, L"error %lu", error); }
-void TraceHresult(std::wstring_view what, HRESULT hr) noexcept {
-  Emit(what, L"HRESULT 0x%08lX", static_cast<DWORD>(hr));
+void TraceFailure(std::wstring_view what, DWORD error, std::string_view gbkDetail) noexcept {
+  Emit(what, L"error %lu", error, gbkDetail);
 }
-void TraceNote(std::wstring_view what) noexcept { Emit(what, nullptr, 0); }
+void TraceHresult(std::wstring_view what, HRESULT hr, std::string_view gbkDetail) noexcept {
+  Emit(what, L"HRESULT 0x%08lX", static_cast<DWORD>(hr), gbkDetail);
+}
 void TraceNote(std::wstring_view what, std::string_view gbkDetail) noexcept { Emit(what, nullptr, 0, gbkDetail); }
 
 }  // namespace ornivex

@@ -13,13 +13,13 @@ namespace ornivex {
 
 // "Ornivex: <what> failed: error <code> (<system text>)". `error` defaults to the
 // calling thread's last error, read before anything else runs.
-void TraceFailure(std::wstring_view what, DWORD error = GetLastError()) noexcept;
+void TraceFailure(std::wstring_view what, DWORD error = GetLastError(), std::string_view gbkDetail = {}) noexcept;
 // "Ornivex: <what> failed: HRESULT 0x<hr> (<system text>)".
-void TraceHresult(std::wstring_view what, HRESULT hr) noexcept;
+void TraceHresult(std::wstring_view what, HRESULT hr, std::string_view gbkDetail = {}) noexcept;
 // "Ornivex: <what>", for failures that carry no Windows code (a status of our own).
-void TraceNote(std::wstring_view what) noexcept;
-// The same with GBK text (a numbered status text of the HTTP client, a URL).
-void TraceNote(std::wstring_view what, std::string_view gbkDetail) noexcept;
+void TraceNote(std::wstring_view what, std::string_view gbkDetail = {}) noexcept;
+// Each line may end in ": " and a GBK detail (a numbered status text, an address
+// without its query, which may hold credentials).
 // None of them throws: without memory for the line a fixed one is written.
 
 }  // namespace ornivex
