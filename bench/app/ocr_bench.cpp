@@ -189,7 +189,7 @@ int wmain() {
   ResetStandins();
   if (!StartApplication()) return 2;
   PumpFor(500);
-  App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(WideToGbk(UnixPath(ORNIVEX_E2E_PICTURE)));
+  App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(UnixPath(ORNIVEX_E2E_PICTURE));
 
   if (!std::getenv("ORNIVEX_BENCH_FILL_ONLY")) {
     Series("Chain with real recognition of the sample picture");

@@ -71,7 +71,7 @@ TEST(Form, BuildsControlsInsideTheirContainers) {
   EXPECT_EQ(font.lfCharSet, GB2312_CHARSET);
 
   ASSERT_NE(form->Dialog("dialog"), nullptr);
-  EXPECT_EQ(form->Dialog("dialog")->FileName(), "");
+  EXPECT_EQ(form->Dialog("dialog")->FileName(), L"");
 }
 
 TEST(Form, ClicksAndFocusLossReachTheirHandlersThroughContainers) {
@@ -195,6 +195,18 @@ TEST(Threads, WorkPostedToAGoneWindowIsDroppedAndFreed) {
   EXPECT_EQ(held.use_count(), 1);
 }
 
+TEST(Threads, RunningWorkersAreCountedAndWaitedFor) {
+  std::atomic<bool> release{false};
+  ASSERT_TRUE(StartWorker([&] {
+    while (!release) Sleep(5);
+  }));
+  EXPECT_EQ(RunningWorkers(), 1);
+  EXPECT_FALSE(WaitForWorkers(50));
+  release = true;
+  EXPECT_TRUE(WaitForWorkers(5000));
+  EXPECT_EQ(RunningWorkers(), 0);
+}
+
 TEST(Threads, PumpingStopsAtQuitAndLeavesItForTheOuterLoop) {
   PostQuitMessage(7);
   EXPECT_FALSE(PumpMessagesUntil([] { return false; }));
@@ -238,14 +250,14 @@ TEST(Dialogs, OpenFileDialogStartsWithAndKeepsItsNameOnCancel) {
   form->Show();
   OpenFileDialog* dialog = form->Dialog("dialog");
   ASSERT_NE(dialog, nullptr);
-  dialog->SetFileName("\xC9\xA8\xC3\xE8.png");  // 扫描.png
+  dialog->SetFileName(L"\u626B\u63CF.png");  // 扫描.png
   UniqueHook hook(SetWindowsHookExW(WH_CBT, DialogCanceller::Hook, nullptr, GetCurrentThreadId()));
   const bool chosen = dialog->Show(form->Handle());
   hook.Reset();
   EXPECT_FALSE(chosen);
   ASSERT_NE(DialogCanceller::dialog, nullptr);
   EXPECT_EQ(DialogCanceller::startName, L"\u626b\u63cf.png");
-  EXPECT_EQ(dialog->FileName(), "\xC9\xA8\xC3\xE8.png");
+  EXPECT_EQ(dialog->FileName(), L"\u626B\u63CF.png");
 }
 
 TEST(Controls, TextRoundTripsInGbk) {
