@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/support/debug_output.h"
+
 namespace ornivex {
 namespace {
 
@@ -60,7 +62,14 @@ TEST_F(FilesTest, WholeFileRoundTripKeepsEveryByte) {
 }
 
 TEST_F(FilesTest, MissingFilesAndFoldersAreReported) {
-  EXPECT_EQ(ReadWholeFile(Path(L"missing.bin")), std::nullopt);
+  {
+    // To developers too: one line on the debugger's output with the error.
+    testing::DebugOutput output;
+    EXPECT_EQ(ReadWholeFile(Path(L"missing.bin")), std::nullopt);
+    const auto lines = output.Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].starts_with("Ornivex: Opening a file to read failed: error 2 ")) << lines[0];
+  }
   EXPECT_FALSE(FileExists(Path(L"missing.bin")));
   EXPECT_FALSE(WriteWholeFile(Path(L"no-such-folder\\x.bin"), "x"));
   CreateDirectoryW(Path(L"dir").c_str(), nullptr);
