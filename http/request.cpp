@@ -429,10 +429,12 @@ bool DecodeWithCharsetTable(const ByteBuffer& body, std::string_view charset, st
   static constexpr CLSID kClsidMultiLanguage = {0x275C23E2, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
   static constexpr IID kIidMultiLanguage = {0x275C23E1, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
   ComRef<IMultiLanguage> languages;
-  if (FAILED(CoCreateInstance(kClsidMultiLanguage, nullptr, CLSCTX_INPROC_SERVER, kIidMultiLanguage,
-                              reinterpret_cast<void**>(languages.Put()))) ||
-      !languages)
+  const HRESULT hr = CoCreateInstance(kClsidMultiLanguage, nullptr, CLSCTX_INPROC_SERVER, kIidMultiLanguage,
+                                      reinterpret_cast<void**>(languages.Put()));
+  if (FAILED(hr) || !languages) {
+    TraceHresult(L"Creating the charset table object", hr);
     return false;
+  }
   MIMECSETINFO info{};
   Bstr name = Bstr::FromGbk(charset);
   if (FAILED(languages->GetCharsetInfo(name.get(), &info))) return false;
