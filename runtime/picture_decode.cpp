@@ -31,7 +31,28 @@ PictureFormat SniffPictureFormat(std::span<const std::uint8_t> bytes) {
   return PictureFormat::Unknown;
 }
 
+namespace {
+
+// Whether every chunk up to IEND lies inside the file. libpng sets aside memory
+// for an ancillary chunk by its declared length before it reads it, and only
+// warns about a length above its own limit: a file of a few bytes could have it
+// ask for 2 GB.
+bool PngChunksFit(std::span<const std::uint8_t> bytes) {
+  std::size_t at = 8;  // after the signature
+  while (bytes.size() - at >= 12) {
+    const std::uint64_t length = static_cast<std::uint64_t>(bytes[at]) << 24 | bytes[at + 1] << 16 |
+                                 bytes[at + 2] << 8 | bytes[at + 3];
+    if (length > bytes.size() - at - 12) return false;
+    if (std::memcmp(&bytes[at + 4], "IEND", 4) == 0) return true;
+    at += 12 + static_cast<std::size_t>(length);
+  }
+  return false;  // ends before IEND
+}
+
+}  // namespace
+
 std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < 8 || !PngChunksFit(bytes)) return std::nullopt;
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
