@@ -56,7 +56,8 @@ ByteBuffer SendComHttpRequest(std::string_view url, const ComHttpRequestOptions&
   if (!ok) TraceHresult(L"COM HTTP request: Open", hr, UrlWithoutQuery(url));
   // The object takes request headers only once it is open.
   if (ok) {
-    const std::string proxyAuthorization = ComProxyAuthorization(o.proxy, o.proxyUser, o.proxyPassword, o.proxyAuthMode);
+    const std::string proxyAuthorization =
+        ComProxyAuthorization(o.proxy, o.proxyUser, o.proxyPassword, o.proxyAuthMode);
     if (!proxyAuthorization.empty()) SetHeader(r, "Proxy-Authorization", proxyAuthorization);
   }
   if (ok && o.noRedirect) PutOption(r, kOptionEnableRedirects, Variant::FromBool(false));

@@ -50,8 +50,8 @@ for t in "${targets[@]}"; do
   log=build/fuzz/$t.log
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-    build/fuzz/fuzz/$t "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 -max_len=4096 \
-      -print_final_stats=1 -artifact_prefix="$findings/" >"$log" 2>&1
+    build/fuzz/fuzz/$t "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+      -max_len=4096 -print_final_stats=1 -artifact_prefix="$findings/" >"$log" 2>&1
   rc=$?
   runs=$(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}')
   secs=$(grep -oE 'Done [0-9]+ runs in [0-9]+ second' "$log" | awk '{print $5}')

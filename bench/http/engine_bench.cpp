@@ -166,7 +166,8 @@ int main() {
   double direct = 1e9, engine = 1e9;
   for (int i = 0; i < kRounds; ++i) {
     direct = std::min(direct, Best(size, [&] { return DirectComGet(wideUrl); }));
-    engine = std::min(engine, Best(size, [&] { return ornivex::SendComHttpRequest(url, {.timeoutSeconds = 60}).size(); }));
+    engine = std::min(engine,
+                      Best(size, [&] { return ornivex::SendComHttpRequest(url, {.timeoutSeconds = 60}).size(); }));
   }
   std::printf("64 MB: request object alone %.3f s, COM engine %.3f s: engine at %.2f of the object's throughput"
               " (goal at least 0.90)\n", direct, engine, direct / engine);
