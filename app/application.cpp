@@ -6,6 +6,7 @@
 #include "app/shell_logic.h"
 #include "app/texts.h"
 #include "runtime/controls.h"
+#include "runtime/diagnostics.h"
 #include "runtime/threads.h"
 
 namespace ornivex {
@@ -64,6 +65,7 @@ bool StartApplication() {
 
 void StopApplication() {
   if (!gApplication) return;
+  StopOcrWorkflow();
   if (gApplication->mainWindow) gApplication->mainWindow->QuitOnClose(false);
   gApplication.reset();
 }
@@ -76,6 +78,10 @@ int RunOrnivex() {
   }
   const int code = RunMessageLoop();
   StopApplication();
+  // Workers of a chain are never joined; the ones still running get a moment to
+  // end before the program's static objects go. Whatever still runs after it
+  // (a request waiting for its time-out) touches none of them.
+  if (!WaitForWorkers(kWorkerExitWaitMs)) TraceNote(L"Workers still running at exit");
   SkinExit();
   return code;
 }
@@ -95,10 +101,12 @@ void OnMainWindowCreated() {
   // Skin stage: caption bar, frame, title buttons and control skins.
   ApplyMainWindowSkin(window);
 
+  // Before the token fetch, which keeps the window live: a picture chosen while
+  // it waits is logged with the start time.
+  App().state.startTime = FormatStartTime(CurrentLocalTime());
+
   // Token stage: the OCR service's access token, into AppState::accessToken.
   FetchAccessToken();
-
-  App().state.startTime = FormatStartTime(CurrentLocalTime());
 }
 
 void OnMainWindowSizeChanged() {

@@ -58,5 +58,10 @@ void SkinStartup();
 void ApplyMainWindowSkin(HWND mainWindow);
 void SkinExit();
 void FetchAccessToken();
+// Releases the workers that wait for the access token, for the end of the program.
+void StopOcrWorkflow();
+
+// How long the end of the program waits for workers still running.
+inline constexpr DWORD kWorkerExitWaitMs = 3000;
 
 }  // namespace ornivex

@@ -1,6 +1,7 @@
 #include "app/ocr_protocol.h"
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 
 #include "http/text.h"
@@ -50,11 +51,23 @@ std::string UploadBodyHead(std::string_view n) {
 
 std::string_view UploadBodyTail() { return kBodyTail; }
 
+UploadBodyFrame MakeUploadBodyFrame(std::string_view n, std::size_t fileSize) {
+  return UploadBodyFrame{UploadBodyHead(n), fileSize};
+}
+
+bool UploadBodyFrame::WriteAround(std::span<std::uint8_t> body) const {
+  if (body.size() != Size()) return false;
+  std::memcpy(body.data(), head.data(), head.size());
+  std::memcpy(body.data() + head.size() + fileSize, kBodyTail.data(), kBodyTail.size());
+  return true;
+}
+
 std::string BuildUploadBody(std::string_view n, std::string_view fileBytes) {
-  std::string body = UploadBodyHead(n);
-  body.reserve(body.size() + fileBytes.size() + kBodyTail.size());
-  body += fileBytes;
-  body += kBodyTail;
+  const UploadBodyFrame frame = MakeUploadBodyFrame(n, fileBytes.size());
+  std::string body(frame.Size(), '\0');
+  const std::span<std::uint8_t> bytes(reinterpret_cast<std::uint8_t*>(body.data()), body.size());
+  frame.WriteAround(bytes);
+  if (!fileBytes.empty()) std::memcpy(bytes.data() + frame.FileOffset(), fileBytes.data(), fileBytes.size());
   return body;
 }
 

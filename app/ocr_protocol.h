@@ -4,7 +4,9 @@
 // request, reading the token and the recognised lines out of the replies, the
 // line break rule and the file name of a chosen picture. Text here is GBK
 // bytes in std::string; bodies are bytes.
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +34,20 @@ std::string UploadBodyHead(std::string_view n);
 
 // CR LF and the closing delimiter, with no CR LF after the closing dashes.
 std::string_view UploadBodyTail();
+
+// Where the parts of the upload body for a file of `fileSize` bytes lie, so the
+// body can be made in one buffer with the file read straight into its place.
+struct UploadBodyFrame {
+  std::string head;  // lines 1 to 4
+  std::size_t fileSize = 0;
+
+  std::size_t FileOffset() const { return head.size(); }
+  std::size_t Size() const { return head.size() + fileSize + UploadBodyTail().size(); }
+  // Writes the head and the tail into `body` (Size() bytes, false otherwise),
+  // leaving the file's place as it is.
+  bool WriteAround(std::span<std::uint8_t> body) const;
+};
+UploadBodyFrame MakeUploadBodyFrame(std::string_view n, std::size_t fileSize);
 
 // Head, the file's bytes exactly as given, tail.
 std::string BuildUploadBody(std::string_view n, std::string_view fileBytes);

@@ -6,26 +6,30 @@
 // URL, reply) from thread to thread, so a second chain started while one
 // runs can never release a text another thread is reading. The shared AppState
 // fields are still written, but only on the UI thread (through posted work) and
-// only for the chain chosen last, so the saved file's number and the text in
-// the result box always belong to the same picture.
-#include <chrono>
-#include <condition_variable>
+// only for the chain chosen last. pictureNumber changes as soon as a picture is
+// chosen, while the result box keeps the earlier picture's text until the new
+// chain fills it: resultNumber names the picture whose text the box shows, and
+// saving names the file after it.
+//
+// A worker that runs out of memory ends its chain silently (StartWorker's
+// barrier), like any other failure on the way.
 #include <cstdint>
-#include <mutex>
 #include <span>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "app/application.h"
 #include "app/endpoints.h"
 #include "app/ocr_protocol.h"
 #include "app/texts.h"
+#include "app/token_gate.h"
 #include "http/codepage.h"
+#include "http/com.h"
 #include "http/com_request.h"
 #include "http/request.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
+#include "runtime/diagnostics.h"
 #include "runtime/files.h"
 #include "runtime/threads.h"
 
@@ -37,8 +41,9 @@ namespace {
 struct Chain {
   HWND window = nullptr;     // the main window; workers reach its controls only through it
   std::uint64_t id = 0;      // order of the choice; the highest is the one shown
-  std::string path;          // GBK path of the picture, as put into 编辑框1
-  std::string numberText;    // decimal picture number
+  std::wstring path;         // the picture's path as the dialog gave it
+  std::int32_t number = 0;   // the picture number
+  std::string numberText;    // its decimal text
   std::string pictureUrl;
   std::string replyText;     // recognition reply, GBK
 };
@@ -46,43 +51,12 @@ struct Chain {
 // Number of the chain chosen last. Read and written on the UI thread only.
 std::uint64_t gLatestChain = 0;
 
-// The access token as the recognition workers see it. The window stays live
-// while the start-up fetch waits for the service, so a picture can be chosen
-// before the token is there: recognition then waits for the fetch to end
-// rather than going to the service without a token.
-class TokenGate {
- public:
-  void Close() {
-    std::lock_guard lock(mutex_);
-    open_ = false;
-    token_.clear();
-  }
-  void Open(std::string token) {
-    {
-      std::lock_guard lock(mutex_);
-      token_ = std::move(token);
-      open_ = true;
-    }
-    opened_.notify_all();
-  }
-  // The token once the fetch has ended; after `limit` whatever is there (empty).
-  std::string Wait(std::chrono::milliseconds limit) {
-    std::unique_lock lock(mutex_);
-    opened_.wait_for(lock, limit, [this] { return open_; });
-    return token_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable opened_;
-  bool open_ = false;
-  std::string token_;
-};
-
-TokenGate gToken;
-
-// Longer than the request engine's own time-outs for the token fetch.
-constexpr std::chrono::minutes kTokenWaitLimit{2};
+// Workers may still wait in it while the program's static objects are destroyed
+// at exit, so it is made once and never destroyed.
+TokenGate& Gate() {
+  static TokenGate* gate = new TokenGate;
+  return *gate;
+}
 
 void UploadPicture(Chain chain);
 void RequestRecognition(Chain chain);
@@ -104,22 +78,69 @@ void OnUiThreadIfLatest(const Chain& chain, Work work) {
   });
 }
 
-void UploadPicture(Chain chain) {
-  std::string body;
-  {
-    // A file that cannot be read is uploaded as an empty part; the service
-    // then finds no picture and the result box stays empty.
-    std::optional<std::string> bytes = ReadWholeFile(GbkToWide(chain.path));
-    body = BuildUploadBody(chain.numberText, bytes ? *bytes : std::string());
+// The upload body as the byte array the request object sends, made once: the
+// head and the tail are written around the place the file is read into. A file
+// that cannot be read is sent as an empty part; the service then finds no
+// picture and the result box stays empty. Empty when there is no memory for it.
+Variant MakeUploadBody(const Chain& chain) {
+  Variant body;
+  UploadBodyFrame frame;
+  const bool read = ReadWholeFileInto(chain.path, [&](std::uint64_t size) -> std::span<std::uint8_t> {
+    frame = MakeUploadBodyFrame(chain.numberText, static_cast<std::size_t>(size));
+    if (size > SIZE_MAX - frame.head.size() - UploadBodyTail().size()) return {};
+    body = Variant::ByteArray(frame.Size());
+    const std::span<std::uint8_t> bytes = body.ByteArrayData();
+    if (bytes.size() != frame.Size()) return {};
+    return bytes.subspan(frame.FileOffset(), frame.fileSize);
+  });
+  if (!read) {
+    frame = MakeUploadBodyFrame(chain.numberText, 0);
+    body = Variant::ByteArray(frame.Size());
   }
-  std::string headers = UploadContentTypeHeader();
-  const auto* data = reinterpret_cast<const std::uint8_t*>(body.data());
-  // The reply is not looked at: the picture's address depends only on its number.
-  SendComHttpRequest(UploadUrl(kImageHostUrl), {.method = kHttpPost,
-                                                .headers = &headers,
-                                                .noRedirect = true,
-                                                .bodyBytes = std::span(data, body.size())});
-  body = std::string();
+  const std::span<std::uint8_t> bytes = body.ByteArrayData();
+  if (bytes.size() != frame.Size() || !frame.WriteAround(bytes)) {
+    TraceNote(L"No memory for the upload body");
+    return {};
+  }
+  return body;
+}
+
+// The token for a recognition request: the start-up one once its fetch has
+// ended. When there is none (the service was out of reach at start-up, or
+// refused), one is fetched here, on this worker, and kept for later chains.
+std::string TokenForRecognition(const Chain& chain) {
+  std::string token = Gate().Wait();
+  if (!token.empty() || Gate().Stopped()) return token;
+  Gate().BeginFetch();
+  std::string fetched;
+  try {
+    fetched = AccessTokenFromReply(SendHttpRequest(TokenUrl(kOcrServiceUrl)));
+  } catch (...) {
+    Gate().EndFetch({});
+    throw;
+  }
+  Gate().EndFetch(fetched);
+  if (fetched.empty()) {
+    TraceNote(L"The OCR service gave no access token");
+  } else {
+    PostToWindowThread(chain.window, [fetched] {
+      if (ApplicationRunning()) App().state.accessToken = fetched;
+    });
+  }
+  return fetched;
+}
+
+void UploadPicture(Chain chain) {
+  {
+    const Variant body = MakeUploadBody(chain);
+    if (body.empty()) return;
+    std::string headers = UploadContentTypeHeader();
+    // The reply is not looked at: the picture's address depends only on its number.
+    SendComHttpRequest(UploadUrl(kImageHostUrl), {.method = kHttpPost,
+                                                  .headers = &headers,
+                                                  .noRedirect = true,
+                                                  .bodyArray = &body});
+  }  // the body is freed before the chain goes on
 
   chain.pictureUrl = PictureUrl(kImageHostUrl, chain.numberText);
   OnUiThreadIfLatest(chain, [url = chain.pictureUrl](Application& app) { app.state.pictureUrl = url; });
@@ -128,7 +149,8 @@ void UploadPicture(Chain chain) {
 
 void RequestRecognition(Chain chain) {
   const std::string body = RecognitionBody(chain.pictureUrl);
-  const std::string token = gToken.Wait(kTokenWaitLimit);
+  const std::string token = TokenForRecognition(chain);
+  if (Gate().Stopped()) return;  // the program is ending
   // A failed request returns empty text, which holds no recognised line.
   const std::string reply = SendHttpRequest(RecognitionUrl(kOcrServiceUrl, token),
                                             {.method = kHttpPost, .body = body});
@@ -141,11 +163,12 @@ void ShowRecognisedText(Chain chain) {
   // The lines are taken out and broken here; the UI thread only replaces the
   // box's text, in one piece, so two chains' lines can never interleave.
   std::string text = ResultBoxText(RecognisedLines(chain.replyText));
-  OnUiThreadIfLatest(chain, [text = std::move(text)](Application&) {
+  OnUiThreadIfLatest(chain, [text = std::move(text), number = chain.number](Application& app) {
     HWND box = MainControl(texts::kResultBox);
     if (!box) return;
     SetControlText(box, "");
     if (!text.empty()) AppendEditText(box, text);
+    app.state.resultNumber = number;
   });
 }
 
@@ -154,12 +177,22 @@ void ShowRecognisedText(Chain chain) {
 void FetchAccessToken() {
   // Blocking, on the UI thread during start-up; the request engine keeps
   // dispatching the window's messages while it waits. Any failure leaves the
-  // token empty, and every recognition request is then refused by the service.
-  gToken.Close();
-  const std::string reply = SendHttpRequest(TokenUrl(kOcrServiceUrl));
-  App().state.accessToken = AccessTokenFromReply(reply);
-  gToken.Open(App().state.accessToken);
+  // token empty; the first chain that needs one then fetches it itself.
+  Gate().Restart();
+  Gate().BeginFetch();
+  std::string token;
+  try {
+    token = AccessTokenFromReply(SendHttpRequest(TokenUrl(kOcrServiceUrl)));
+  } catch (...) {
+    Gate().EndFetch({});
+    throw;
+  }
+  if (token.empty()) TraceNote(L"The OCR service gave no access token at start-up");
+  if (ApplicationRunning()) App().state.accessToken = token;
+  Gate().EndFetch(std::move(token));
 }
+
+void StopOcrWorkflow() { Gate().Stop(); }
 
 void OnChoosePicture() {
   HWND pathBox = MainControl(texts::kPathBox);
@@ -169,15 +202,19 @@ void OnChoosePicture() {
   // The outcome does not matter: after Cancel the dialog keeps its previous
   // name, and the same picture is sent again under a new number.
   dialog->Show(App().mainWindow->Handle());
-  SetControlText(pathBox, dialog->FileName());
+  // The box shows the path as the system has it; the file is read by that path.
+  // Its GBK form (in the log) may carry the converter's replacement characters
+  // where GBK has no character.
+  SetWindowTextW(pathBox, dialog->FileName().c_str());
 
   AppState& state = App().state;
   Chain chain;
   chain.window = App().mainWindow->Handle();
   chain.id = ++gLatestChain;
-  chain.path = GetControlText(pathBox);
-  state.pictureFileName = PictureFileName(chain.path);
+  chain.path = dialog->FileName();
+  state.pictureFileName = PictureFileName(WideToGbk(chain.path));
   state.pictureNumber = static_cast<std::int32_t>(DrawPictureNumber(GetTickCount()));
+  chain.number = state.pictureNumber;
   chain.numberText = PictureNumberText(static_cast<std::uint32_t>(state.pictureNumber));
   UpdateActivityLog();
   StartStep(UploadPicture, std::move(chain));

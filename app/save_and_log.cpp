@@ -17,7 +17,9 @@ void OnSaveResult() {
     ShowMessageBox(texts::kEmptyResultText, texts::kEmptyResultCaption, MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
     return;
   }
-  const std::string name = ResultFileName(App().state.pictureNumber);
+  // Named after the picture whose text this is, which is not yet the one chosen
+  // last while that one's chain runs.
+  const std::string name = ResultFileName(App().state.resultNumber);
   const std::wstring folder = DesktopDirectory();
   const bool saved = !folder.empty() && WriteWholeFile(folder + L"\\" + GbkToWide(name), text);
   if (saved) {
@@ -44,7 +46,7 @@ void UpdateActivityLog() {
   // Written beside the log and then swapped in, so the log is always either the
   // old one or the new one. When that fails (a read-only log or folder) the
   // record is lost silently and the choice goes on.
-  ReplaceFileContent(path, content);
+  WriteWholeFile(path, content);
 }
 
 }  // namespace ornivex

@@ -30,6 +30,7 @@ std::array<const char*, kNameCount> g_names = [] {
 
 bool g_bound = false;
 bool g_running = false;
+std::uint32_t g_lastSession = 0;
 
 // Says why the program cannot go on and ends it: on the console when there is one
 // (a test or a script), otherwise in a message box.
@@ -94,6 +95,7 @@ ULONG_PTR GdiplusStartup(UINT32 version) {
   if (!StoreStatus(g_flat.GdiplusStartup(&token, &input, nullptr))) return 0;
   g_gdiplusToken = token;
   g_running = true;
+  ++g_lastSession;
   return token;
 }
 
@@ -110,5 +112,7 @@ void GdiplusShutdown(ULONG_PTR token) {
 }
 
 bool GdiplusRunning() { return g_running; }
+
+std::uint32_t GdiplusSession() { return g_running ? g_lastSession : 0; }
 
 }  // namespace ornivex::gfx

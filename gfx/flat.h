@@ -11,6 +11,7 @@
 #include <gdiplus.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 namespace ornivex::gfx {
@@ -81,5 +82,10 @@ void GdiplusShutdown(ULONG_PTR token = 0);
 // True between a successful GdiplusStartup and GdiplusShutdown. Objects still holding a
 // handle after the stop leave it alone when they are destroyed.
 bool GdiplusRunning();
+
+// The running GDI+ session: every successful start opens a new one with a higher
+// number; 0 while none runs. An object keeps the session its handle was made in,
+// and never releases it into a later one (the handle died with its session).
+std::uint32_t GdiplusSession();
 
 }  // namespace ornivex::gfx

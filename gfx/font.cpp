@@ -70,7 +70,7 @@ bool Font::GetLogFontA(const Graphics& graphics, LOGFONTA& logfont) {
 bool Font::CreateFontByName(std::string_view name, REAL size, INT style, Gdiplus::Unit unit) {
   FontFamily family;
   if (!family.CreateFontFamilyFromName(name)) {
-    SetNative(nullptr);
+    SetNative(nullptr, Ownership::Take);
     return false;
   }
   return New(g_flat.GdipCreateFont, family, size, style, unit);  // the family is deleted on return
@@ -79,7 +79,7 @@ bool Font::CreateFontByName(std::string_view name, REAL size, INT style, Gdiplus
 bool Font::CreateFontByNameW(std::string_view utf16Name, REAL size, INT style, Gdiplus::Unit unit) {
   FontFamily family;
   if (!family.CreateFontFamilyFromNameW(utf16Name)) {
-    SetNative(nullptr);
+    SetNative(nullptr, Ownership::Take);
     return false;
   }
   return New(g_flat.GdipCreateFont, family, size, style, unit);
@@ -96,7 +96,7 @@ bool Font::CreateFontFromDCLogfontA(HDC dc, HFONT font) {
 bool Font::GetFamily(FontFamily& family) {
   Gdiplus::GpFontFamily* handle = nullptr;
   const bool ok = Act(g_flat.GdipGetFamily, handle);
-  family.SetNative(handle);
+  family.SetNative(handle, Ownership::Take);  // a copy of the font's family
   return ok;
 }
 

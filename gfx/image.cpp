@@ -188,7 +188,7 @@ bool Image::GetImagePalette(std::vector<BYTE>& palette) {
 bool Image::GetImageThumbnail(UINT width, UINT height, Image& thumbnail) {
   Gdiplus::GpImage* handle = nullptr;
   const bool ok = Act(g_flat.GdipGetImageThumbnail, width, height, handle, nullptr, nullptr);
-  thumbnail.SetNative(handle);
+  thumbnail.SetNative(handle, Ownership::Take);
   return ok;
 }
 
@@ -303,7 +303,7 @@ bool Bitmap::RotateToBitmap(REAL angle, Bitmap& target, ARGB background, bool fi
   graphics.ResetWorldTransform();
   g_flat.GdipDeleteMatrix(matrix);
   graphics.DeleteGraphics();
-  target.SetNative(rotated.Detach());
+  target.SetNative(rotated.Detach(), Ownership::Take);
   StoreStatus(drawStatus);
   return drawn;
 }

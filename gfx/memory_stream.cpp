@@ -62,10 +62,16 @@ std::size_t MemoryStream::GetSize() const {
 }
 
 bool MemoryStream::Attach(IStream* stream) {
-  Release();
+  // Its own stream is what it holds already (releasing it first would free it
+  // before it is read).
+  if (stream && stream == stream_) return block_ != nullptr;
   HGLOBAL block = nullptr;
-  if (!stream || FAILED(GetHGlobalFromStream(stream, &block)) || !block) return false;
-  stream->AddRef();
+  if (!stream || FAILED(GetHGlobalFromStream(stream, &block)) || !block) {
+    Release();
+    return false;
+  }
+  stream->AddRef();  // before Release: the old stream may be the last holder of this one
+  Release();
   stream_ = stream;
   block_ = block;
   ownsBlock_ = false;

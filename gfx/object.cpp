@@ -6,7 +6,8 @@
 
 namespace ornivex::gfx {
 
-GraphicsObject::GraphicsObject(GraphicsObject&& other) noexcept : native_(other.native_), owns_(other.owns_) {
+GraphicsObject::GraphicsObject(GraphicsObject&& other) noexcept
+    : native_(other.native_), owns_(other.owns_), session_(other.session_) {
   other.native_ = nullptr;
   other.owns_ = false;
 }
@@ -16,6 +17,7 @@ GraphicsObject& GraphicsObject::operator=(GraphicsObject&& other) noexcept {
     ReleaseOwned();
     native_ = other.native_;
     owns_ = other.owns_;
+    session_ = other.session_;
     other.native_ = nullptr;
     other.owns_ = false;
     OnSetNative(native_);
@@ -23,18 +25,17 @@ GraphicsObject& GraphicsObject::operator=(GraphicsObject&& other) noexcept {
   return *this;
 }
 
-void GraphicsObject::SetNative(void* handle) {
-  if (owns_ && native_ && native_ != handle && GdiplusRunning()) DestroyNative();
+void GraphicsObject::SetNative(void* handle, Ownership ownership) {
+  if (OwnsNative() && native_ != handle) DestroyNative();
   native_ = handle;
-  owns_ = handle != nullptr;
+  owns_ = handle != nullptr && ownership == Ownership::Take;
+  session_ = GdiplusSession();
   OnSetNative(handle);
 }
 
 void GraphicsObject::ShallowCopyFrom(const GraphicsObject& other) {
   if (&other == this) return;
-  void* handle = other.GetNative();
-  SetNative(handle);
-  owns_ = false;
+  SetNative(other.GetNative(), Ownership::Share);
 }
 
 void* GraphicsObject::Alloc(std::size_t bytes) { return g_flat.GdipAlloc(bytes); }
@@ -53,7 +54,9 @@ void* GraphicsObject::Detach() {
 
 bool GraphicsObject::DeleteNative() {
   if (!native_) return false;
-  const GpStatus status = DestroyNative();
+  // A handle of an ended session is gone already; another session's objects may
+  // have its address now.
+  const GpStatus status = OfRunningSession() ? DestroyNative() : Gdiplus::GdiplusNotInitialized;
   native_ = nullptr;
   owns_ = false;
   OnSetNative(nullptr);
@@ -61,7 +64,7 @@ bool GraphicsObject::DeleteNative() {
 }
 
 void GraphicsObject::ReleaseOwned() noexcept {
-  if (owns_ && native_ && GdiplusRunning()) DestroyNative();
+  if (OwnsNative()) DestroyNative();
   native_ = nullptr;
   owns_ = false;
 }

@@ -14,6 +14,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -121,13 +122,21 @@ constexpr bool Fits() {
 
 }  // namespace detail
 
+// Whether SetNative makes an object the owner of the handle it is given.
+enum class Ownership {
+  Take,   // the object deletes the handle (one it created, or one handed over)
+  Share,  // another holder deletes it; this object only uses it
+};
+
 // Every wrapper class but MemoryStream and ToolTip derives from GraphicsObject. It
 // holds one GDI+ handle (`Native`).
 //
-// Ownership: an object owns the handle it created (or was handed through SetNative)
-// and deletes it when destroyed, unless it was deleted explicitly first or GDI+ has
-// been stopped since. Objects cannot be copied by accident; ShallowCopyFrom is the
-// one way to share a handle, and the copy made that way never deletes it on its own
+// Ownership: an object owns the handle it created (or was handed through SetNative
+// with Ownership::Take) and deletes it when destroyed, unless it was deleted
+// explicitly first or the GDI+ session it was made in has ended (a handle of an
+// earlier session is never released into a later one). Objects cannot be copied
+// by accident; ShallowCopyFrom (SetNative with Ownership::Share) is the one way to
+// share a handle, and the copy made that way never deletes it on its own
 // destruction (only one holder may delete a shared handle, and the copy's explicit
 // delete member still works if the caller wants that holder to be the copy).
 class GraphicsObject {
@@ -142,9 +151,10 @@ class GraphicsObject {
 
   // The handle as an untyped pointer.
   virtual void* GetNative() const { return native_; }
-  // Takes `handle` as this object's own. A different live handle this object owned
-  // is released first, so re-creating an object never leaks the old handle.
-  virtual void SetNative(void* handle);
+  // Holds `handle`, as its owner or not as `ownership` says. A different live
+  // handle this object owned is released first, so re-creating an object never
+  // leaks the old handle.
+  virtual void SetNative(void* handle, Ownership ownership);
   // Shares `other`'s handle without taking ownership of it (see above).
   virtual void ShallowCopyFrom(const GraphicsObject& other);
   // Blocks from the GDI+ heap.
@@ -155,7 +165,8 @@ class GraphicsObject {
   // Image loaded from bytes keeps its stream: detach only what does not need it.)
   void* Detach();
   bool Empty() const { return native_ == nullptr; }
-  bool OwnsNative() const { return owns_ && native_ != nullptr; }
+  // True while this object owns a handle of the running GDI+ session.
+  bool OwnsNative() const { return owns_ && native_ != nullptr && OfRunningSession(); }
 
  protected:
   // Called with every handle SetNative stores; does nothing unless a class needs it.
@@ -163,8 +174,9 @@ class GraphicsObject {
   // Calls the class's delete function on the handle.
   virtual GpStatus DestroyNative() = 0;
 
-  // The body of every deleting member: false without a GDI+ call when empty,
-  // otherwise the delete function's result; the object is empty afterwards.
+  // The body of every deleting member: false without a GDI+ call when empty or
+  // when the handle's session has ended (GdiplusNotInitialized), otherwise the
+  // delete function's result; the object is empty afterwards.
   bool DeleteNative();
   // For destructors: releases an owned handle while GDI+ is still running.
   void ReleaseOwned() noexcept;
@@ -207,7 +219,7 @@ class GraphicsObject {
     const GpStatus status = [&]<std::size_t... I>(std::index_sequence<I...>) {
       return fn(detail::Arg<typename Sig::template Param<I>>(std::forward<A>(a))..., &handle);
     }(std::index_sequence_for<A...>{});
-    SetNative(const_cast<void*>(static_cast<const void*>(handle)));
+    SetNative(const_cast<void*>(static_cast<const void*>(handle)), Ownership::Take);
     return StoreStatus(status);
   }
 
@@ -221,8 +233,11 @@ class GraphicsObject {
   }
 
  private:
+  bool OfRunningSession() const { return GdiplusRunning() && session_ == GdiplusSession(); }
+
   void* native_ = nullptr;
   bool owns_ = false;
+  std::uint32_t session_ = 0;  // the GDI+ session the handle belongs to
 };
 
 namespace detail {

@@ -7,7 +7,7 @@ namespace ornivex::gfx {
 bool Pen::GetPenBrushFill(Brush& brush) {
   Gdiplus::GpBrush* handle = nullptr;
   const bool ok = Act(g_flat.GdipGetPenBrushFill, handle);
-  brush.SetNative(handle);
+  brush.SetNative(handle, Ownership::Take);  // a copy of the pen's brush
   return ok;
 }
 

@@ -10,6 +10,9 @@ HWND ToolTip::Create(HWND owner, bool balloon) {
   // The tooltip class lives in the common controls; make sure it is registered.
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
+  // A second Create replaces the first window rather than leaving it behind.
+  if (tip_ && IsWindow(tip_)) DestroyWindow(tip_);
+  tip_ = nullptr;
   owner_ = owner;
   const DWORD style = TTS_ALWAYSTIP | (balloon ? TTS_BALLOON : 0);
   // Owned by `owner`, so that it goes when the owner is destroyed.

@@ -13,7 +13,7 @@ class ToolTip {
   ToolTip& operator=(const ToolTip&) = delete;
 
   // Creates the tooltip window for `owner` (balloon-shaped when asked). The window
-  // is destroyed with its owner. Returns it (0 on failure).
+  // is destroyed with its owner, or by the next Create. Returns it (0 on failure).
   HWND Create(HWND owner, bool balloon = false);
   // A tool over `rect` of the owner showing `text` (GBK).
   bool AddTool(const RECT& rect, std::string_view text, UINT_PTR id);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/codepage.h"
+#include "runtime/diagnostics.h"
 
 namespace ornivex {
 
@@ -91,6 +92,31 @@ Variant Variant::FromBytes(std::span<const std::uint8_t> bytes) {
   return v;
 }
 
+Variant Variant::ByteArray(std::size_t size) {
+  Variant v;
+  if (size > ULONG_MAX) return v;
+  SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(size));
+  if (!array) return v;
+  V_VT(&v.v_) = VT_ARRAY | VT_UI1;
+  V_ARRAY(&v.v_) = array;
+  return v;
+}
+
+std::span<std::uint8_t> Variant::ByteArrayData() {
+  if (V_VT(&v_) != (VT_ARRAY | VT_UI1)) return {};
+  SAFEARRAY* array = V_ARRAY(&v_);
+  LONG lower = 0, upper = -1;
+  if (!array || SafeArrayGetDim(array) != 1 || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
+      FAILED(SafeArrayGetUBound(array, 1, &upper)) || upper < lower)
+    return {};
+  // The elements of an array that is never resized do not move: the lock is only
+  // needed to read the address.
+  void* data = nullptr;
+  if (FAILED(SafeArrayAccessData(array, &data))) return {};
+  SafeArrayUnaccessData(array);
+  return {static_cast<std::uint8_t*>(data), static_cast<std::size_t>(static_cast<long long>(upper) - lower + 1)};
+}
+
 Variant Variant::FromDispatch(IDispatch* p) {
   Variant v;
   if (p) p->AddRef();
@@ -167,11 +193,18 @@ DispatchRef Variant::ToDispatch() const {
 
 DispatchRef CreateDispatchObject(const wchar_t* progId) {
   CLSID clsid;
-  if (FAILED(CLSIDFromProgID(progId, &clsid))) return {};
-  DispatchRef object;
-  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                              reinterpret_cast<void**>(object.Put()))))
+  HRESULT hr = CLSIDFromProgID(progId, &clsid);
+  if (FAILED(hr)) {
+    TraceHresult(std::wstring(L"Finding the COM class ") + progId, hr);
     return {};
+  }
+  DispatchRef object;
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                        reinterpret_cast<void**>(object.Put()));
+  if (FAILED(hr)) {
+    TraceHresult(std::wstring(L"Creating the COM object ") + progId, hr);
+    return {};
+  }
   return object;
 }
 

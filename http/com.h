@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "http/encoding.h"
+#include "runtime/diagnostics.h"
 
 namespace ornivex {
 
@@ -22,7 +23,9 @@ namespace ornivex {
 // of a class so the class's other COM members are released before it ends.
 class ComApartment {
  public:
-  ComApartment() noexcept : hr_(CoInitialize(nullptr)) {}
+  ComApartment() noexcept : hr_(CoInitialize(nullptr)) {
+    if (FAILED(hr_)) TraceHresult(L"Initialising COM on a thread", hr_);
+  }
   ~ComApartment() {
     if (SUCCEEDED(hr_)) CoUninitialize();
   }
@@ -128,6 +131,9 @@ class Variant {
   static Variant FromBool(bool value);                // VT_BOOL
   static Variant FromInt(std::int32_t value);         // VT_I4
   static Variant FromBytes(std::span<const std::uint8_t> bytes);  // VT_ARRAY | VT_UI1
+  // A zeroed VT_ARRAY | VT_UI1 of `size` bytes to be filled through
+  // ByteArrayData; empty when there is no memory for it.
+  static Variant ByteArray(std::size_t size);
   static Variant FromDispatch(IDispatch* p);          // VT_DISPATCH, adds a reference
   static Variant Optional();                          // VT_ERROR / DISP_E_PARAMNOTFOUND
 
@@ -142,6 +148,10 @@ class Variant {
   bool ToBool() const;
   ByteBuffer ToBytes() const;  // VT_ARRAY of one-byte elements, or a BSTR's raw bytes
   DispatchRef ToDispatch() const;
+
+  // The elements of a one-dimensional byte array held by value, writable; they
+  // stay where they are while this Variant holds the array. Empty otherwise.
+  std::span<std::uint8_t> ByteArrayData();
 
   VARIANT* get() noexcept { return &v_; }
   const VARIANT* get() const noexcept { return &v_; }

@@ -8,6 +8,7 @@
 
 #include "http/com.h"
 #include "http/text.h"
+#include "runtime/diagnostics.h"
 
 namespace ornivex {
 namespace {
@@ -50,14 +51,14 @@ ByteBuffer SendComHttpRequest(std::string_view url, const ComHttpRequestOptions&
   }
   if (!o.proxy.empty()) CallMethod(r, L"SetProxy", {Variant::FromInt(kProxySettingProxy), Variant::FromGbk(o.proxy)});
 
-  bool ok = SUCCEEDED(
-      CallMethod(r, L"Open", {Variant::FromGbk(verb), Variant::FromGbk(url), Variant::FromBool(false)}));
+  HRESULT hr = CallMethod(r, L"Open", {Variant::FromGbk(verb), Variant::FromGbk(url), Variant::FromBool(false)});
+  bool ok = SUCCEEDED(hr);
+  if (!ok) TraceHresult(L"COM HTTP request: Open", hr, UrlWithoutQuery(url));
   // The object takes request headers only once it is open.
-  if (ok && !o.proxy.empty() && !o.proxyUser.empty() && o.proxyAuthMode == 1) {
-    std::string credentials(o.proxyUser);
-    credentials += ':';
-    credentials += o.proxyPassword;
-    SetHeader(r, "Proxy-Authorization", "Basic " + EncodeBase64(std::string_view(credentials)));
+  if (ok) {
+    const std::string proxyAuthorization =
+        ComProxyAuthorization(o.proxy, o.proxyUser, o.proxyPassword, o.proxyAuthMode);
+    if (!proxyAuthorization.empty()) SetHeader(r, "Proxy-Authorization", proxyAuthorization);
   }
   if (ok && o.noRedirect) PutOption(r, kOptionEnableRedirects, Variant::FromBool(false));
   if (ok) PutOption(r, kOptionSslErrorIgnoreFlags, Variant::FromInt(kIgnoreAllCertificateErrors));
@@ -68,8 +69,14 @@ ByteBuffer SendComHttpRequest(std::string_view url, const ComHttpRequestOptions&
   if (ok) {
     if (!o.cookies.empty()) SetHeader(r, "Cookie", o.cookies);
     for (const HeaderField& field : SplitHeaderLines(headers)) SetHeader(r, field.name, field.value);
-    Variant body = o.bodyBytes.empty() ? Variant::FromGbk(o.body) : Variant::FromBytes(o.bodyBytes);
-    ok = SUCCEEDED(CallMethod(r, L"Send", {body}));
+    // The caller's array goes as it is; only a body given in another form is
+    // copied into one. (An argument list in braces would copy it once more.)
+    Variant made;
+    if (!o.bodyArray) made = o.bodyBytes.empty() ? Variant::FromGbk(o.body) : Variant::FromBytes(o.bodyBytes);
+    const Variant& body = o.bodyArray ? *o.bodyArray : made;
+    hr = InvokeByName(r, L"Send", DISPATCH_METHOD, std::span<const Variant>(&body, 1), nullptr);
+    ok = SUCCEEDED(hr);
+    if (!ok) TraceHresult(L"COM HTTP request: Send", hr, UrlWithoutQuery(url));
   }
 
   ByteBuffer result;
@@ -78,8 +85,10 @@ ByteBuffer SendComHttpRequest(std::string_view url, const ComHttpRequestOptions&
   if (ok) {
     // All three or nothing: a reply half read is no reply.
     Variant body, heads, code;
-    ok = SUCCEEDED(GetProperty(r, L"ResponseBody", body)) &&
-         SUCCEEDED(CallMethod(r, L"GetAllResponseHeaders", {}, &heads)) && SUCCEEDED(GetProperty(r, L"Status", code));
+    ok = SUCCEEDED(hr = GetProperty(r, L"ResponseBody", body)) &&
+         SUCCEEDED(hr = CallMethod(r, L"GetAllResponseHeaders", {}, &heads)) &&
+         SUCCEEDED(hr = GetProperty(r, L"Status", code));
+    if (!ok) TraceHresult(L"COM HTTP request: reading the reply", hr, UrlWithoutQuery(url));
     if (ok) {
       result = body.ToBytes();
       responseHeaders = heads.ToGbk();

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "http/com.h"
 #include "http/encoding.h"
 #include "http/request_rules.h"
 
@@ -42,6 +43,8 @@ struct ComHttpRequestOptions {
   int proxyAuthMode = 1;                    // 1: Basic Proxy-Authorization; other: none
   IDispatch* requestObject = nullptr;       // a request object to use instead of a new one
   bool mergeCookies = true;
+  const Variant* bodyArray = nullptr;       // a byte-array Variant (Variant::ByteArray) sent as it
+                                            // is, without a copy; wins over bodyBytes and body
 };
 
 // Returns the response body; empty when no request object could be made or the

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdint>
 #include <cwchar>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -15,17 +16,20 @@
 #include "http/regex.h"
 #include "http/text.h"
 #include "runtime/codepage.h"
+#include "runtime/diagnostics.h"
 #include "runtime/handles.h"
 
 namespace ornivex {
 
 // The stream object's own (dual) interface, for systems whose stream object
 // answers no calls by name. Enumerations travel as 32-bit values.
+// Sizes, positions and counts of characters to copy are pointer-sized: 64-bit
+// on x64, 32-bit in a 32-bit build.
 struct AdoStream : public IDispatch {
-  virtual HRESULT STDMETHODCALLTYPE get_Size(LONG* size) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Size(LONG_PTR* size) = 0;
   virtual HRESULT STDMETHODCALLTYPE get_EOS(VARIANT_BOOL* eos) = 0;
-  virtual HRESULT STDMETHODCALLTYPE get_Position(LONG* position) = 0;
-  virtual HRESULT STDMETHODCALLTYPE put_Position(LONG position) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Position(LONG_PTR* position) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Position(LONG_PTR position) = 0;
   virtual HRESULT STDMETHODCALLTYPE get_Type(LONG* type) = 0;
   virtual HRESULT STDMETHODCALLTYPE put_Type(LONG type) = 0;
   virtual HRESULT STDMETHODCALLTYPE get_LineSeparator(LONG* separator) = 0;
@@ -41,7 +45,7 @@ struct AdoStream : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE SkipLine() = 0;
   virtual HRESULT STDMETHODCALLTYPE Write(VARIANT bytes) = 0;
   virtual HRESULT STDMETHODCALLTYPE SetEOS() = 0;
-  virtual HRESULT STDMETHODCALLTYPE CopyTo(AdoStream* target, LONG count) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CopyTo(AdoStream* target, LONG_PTR count) = 0;
   virtual HRESULT STDMETHODCALLTYPE Flush() = 0;
   virtual HRESULT STDMETHODCALLTYPE SaveToFile(BSTR file, LONG options) = 0;
   virtual HRESULT STDMETHODCALLTYPE LoadFromFile(BSTR file) = 0;
@@ -123,22 +127,30 @@ class RequestDepth {
 using InternetHandle = UniqueResource<handles_detail::NullIsNone<HINTERNET, ::WinHttpCloseHandle>>;
 
 // Everything the blocking part of a request needs; it runs on a helper thread
-// and touches nothing outside this record.
+// and touches nothing outside this record. The inputs are copies: while the
+// helper runs, the calling thread dispatches window messages, and a handler could
+// change or free whatever the caller's views point at.
 struct Exchange {
   // in
   std::wstring url;
-  std::string_view verb;
-  std::string_view body;
-  std::string_view headerBlock;
+  std::string_view verb;  // one of HttpVerb's constants
+  std::string body;
+  std::string headerBlock;
   bool noRedirect = false;
-  std::string_view userName, password, proxy, proxyUser, proxyPassword;
+  std::string userName, password, proxy, proxyUser, proxyPassword;
   int timeoutSeconds = 0;
   // out
   std::string_view failure;  // a fatal numbered text, or empty
-  bool readFailed = false;   // WinHttpReadData failed part-way (not fatal)
+  DWORD error = 0;           // the Windows error behind `failure` or `readFailed`
+  bool readFailed = false;   // reading failed part-way, or memory ran out (not fatal)
   bool headersRead = false;
   ByteBuffer bodyBytes;
   std::wstring rawHeaders;
+
+  void Fail(std::string_view status) {
+    error = GetLastError();
+    failure = status;
+  }
 };
 
 DWORD TimeoutMilliseconds(int seconds) {
@@ -182,15 +194,19 @@ bool HasNoBody(HINTERNET request, std::string_view verb) {
 }
 
 constexpr unsigned long long kReadPiece = 1u << 20;
+// The most memory a declared length sets aside before the data is there: a
+// server may declare far more than it sends.
+constexpr long long kReserveLimit = 8ll << 20;
 
 void ReadBody(HINTERNET request, Exchange& x) {
-  // A declared length sizes the buffer once (bounded, in case it lies); without
-  // one the vector grows geometrically.
+  // A declared length sizes the buffer up front, up to a bound; past it, and
+  // without one, the vector grows geometrically as the data arrives.
   const long long declared = HasNoBody(request, x.verb) ? -1 : DeclaredLength(request);
-  if (declared > 0) x.bodyBytes.reserve(static_cast<std::size_t>(std::min<long long>(declared, 256ll << 20)));
+  if (declared > 0) x.bodyBytes.reserve(static_cast<std::size_t>(std::min(declared, kReserveLimit)));
   for (;;) {
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(request, &available)) {
+      x.error = GetLastError();
       x.readFailed = true;
       return;
     }
@@ -207,6 +223,7 @@ void ReadBody(HINTERNET request, Exchange& x) {
     x.bodyBytes.resize(old + available);
     DWORD read = 0;
     if (!WinHttpReadData(request, x.bodyBytes.data() + old, available, &read)) {
+      x.error = GetLastError();
       x.bodyBytes.resize(old);
       x.readFailed = true;
       return;
@@ -215,12 +232,15 @@ void ReadBody(HINTERNET request, Exchange& x) {
   }
   // WinHttp takes a connection closed early for the end of the body; the
   // declared length tells the two apart.
-  if (declared >= 0 && x.bodyBytes.size() < static_cast<unsigned long long>(declared)) x.readFailed = true;
+  if (declared >= 0 && x.bodyBytes.size() < static_cast<unsigned long long>(declared)) {
+    x.error = ERROR_WINHTTP_CONNECTION_ERROR;
+    x.readFailed = true;
+  }
 }
 
 void RunExchange(Exchange& x) {
   if (!WinHttpCheckPlatform()) {
-    x.failure = http_status::kNoWinHttp;
+    x.Fail(http_status::kNoWinHttp);
     return;
   }
   URL_COMPONENTS parts{};
@@ -231,7 +251,7 @@ void RunExchange(Exchange& x) {
   parts.dwExtraInfoLength = static_cast<DWORD>(-1);
   if (x.url.empty() || x.url.size() > INT_MAX ||
       !WinHttpCrackUrl(x.url.c_str(), static_cast<DWORD>(x.url.size()), 0, &parts) || !parts.lpszHostName) {
-    x.failure = http_status::kBadUrl;
+    x.Fail(http_status::kBadUrl);
     return;
   }
   std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
@@ -253,12 +273,12 @@ void RunExchange(Exchange& x) {
   InternetHandle session(WinHttpOpen(nullptr, access, proxyList.empty() ? WINHTTP_NO_PROXY_NAME : proxyList.c_str(),
                                      WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session) {
-    x.failure = http_status::kOpenFailed;
+    x.Fail(http_status::kOpenFailed);
     return;
   }
   InternetHandle connection(WinHttpConnect(session.Get(), host.c_str(), parts.nPort, 0));
   if (!connection) {
-    x.failure = http_status::kConnectFailed;
+    x.Fail(http_status::kConnectFailed);
     return;
   }
   std::wstring verb = GbkToWide(x.verb);
@@ -266,13 +286,13 @@ void RunExchange(Exchange& x) {
                                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                             secure ? WINHTTP_FLAG_SECURE : 0));
   if (!request) {
-    x.failure = http_status::kOpenRequestFailed;
+    x.Fail(http_status::kOpenRequestFailed);
     return;
   }
   const DWORD timeout = TimeoutMilliseconds(x.timeoutSeconds);
   if (!WinHttpSetTimeouts(request.Get(), static_cast<int>(timeout), static_cast<int>(timeout),
                           static_cast<int>(timeout), static_cast<int>(timeout))) {
-    x.failure = http_status::kTimeoutsFailed;
+    x.Fail(http_status::kTimeoutsFailed);
     return;
   }
   // The wait for the response headers has a limit of its own (90 s by default);
@@ -280,36 +300,36 @@ void RunExchange(Exchange& x) {
   SetDword(request.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, timeout);
   if (!SetBasicCredentials(request.Get(), WINHTTP_AUTH_TARGET_SERVER, x.userName, x.password) ||
       !SetBasicCredentials(request.Get(), WINHTTP_AUTH_TARGET_PROXY, x.proxyUser, x.proxyPassword)) {
-    x.failure = http_status::kCredentialsFailed;
+    x.Fail(http_status::kCredentialsFailed);
     return;
   }
   // The request carries its own Cookie line, so WinHttp's automatic cookie
   // handling stays off whether or not the caller gave cookies: a redirect then
   // never sends a second, stale Cookie line of WinHttp's making.
   if (!SetDword(request.Get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES)) {
-    x.failure = http_status::kCookieOptionFailed;
+    x.Fail(http_status::kCookieOptionFailed);
     return;
   }
   if (x.noRedirect && !SetDword(request.Get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_REDIRECTS)) {
-    x.failure = http_status::kRedirectOptionFailed;
+    x.Fail(http_status::kRedirectOptionFailed);
     return;
   }
   std::wstring headerBlock = GbkToWide(x.headerBlock);
   if (!headerBlock.empty() &&
       !WinHttpAddRequestHeaders(request.Get(), headerBlock.c_str(), static_cast<DWORD>(headerBlock.size()),
                                 WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE)) {
-    x.failure = http_status::kHeadersFailed;
+    x.Fail(http_status::kHeadersFailed);
     return;
   }
   if (x.body.size() > MAXDWORD ||
       !WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                           x.body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(x.body.data()),
                           static_cast<DWORD>(x.body.size()), static_cast<DWORD>(x.body.size()), 0)) {
-    x.failure = http_status::kSendFailed;
+    x.Fail(http_status::kSendFailed);
     return;
   }
   if (!WinHttpReceiveResponse(request.Get(), nullptr)) {
-    x.failure = http_status::kNoResponse;
+    x.Fail(http_status::kNoResponse);
     return;
   }
   ReadBody(request.Get(), x);
@@ -329,8 +349,19 @@ void RunExchange(Exchange& x) {
   // The handles close here, request first, in reverse order of creation.
 }
 
+// Runs the exchange; memory that runs out on the way ends it as a failed read
+// (713), with whatever body had arrived, instead of ending the program.
+void RunExchangeGuarded(Exchange& x) noexcept {
+  try {
+    RunExchange(x);
+  } catch (const std::bad_alloc&) {
+    x.error = ERROR_NOT_ENOUGH_MEMORY;
+    x.readFailed = true;
+  }
+}
+
 DWORD WINAPI ExchangeThread(void* param) {
-  RunExchange(*static_cast<Exchange*>(param));
+  RunExchangeGuarded(*static_cast<Exchange*>(param));
   return 0;
 }
 
@@ -339,7 +370,8 @@ DWORD WINAPI ExchangeThread(void* param) {
 void RunExchangeDispatching(Exchange& x) {
   UniqueHandle thread(CreateThread(nullptr, 0, ExchangeThread, &x, 0, nullptr));
   if (!thread) {
-    RunExchange(x);
+    TraceFailure(L"Starting the HTTP helper thread");
+    RunExchangeGuarded(x);
     return;
   }
   WaitDispatching(thread.Get());
@@ -397,10 +429,12 @@ bool DecodeWithCharsetTable(const ByteBuffer& body, std::string_view charset, st
   static constexpr CLSID kClsidMultiLanguage = {0x275C23E2, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
   static constexpr IID kIidMultiLanguage = {0x275C23E1, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
   ComRef<IMultiLanguage> languages;
-  if (FAILED(CoCreateInstance(kClsidMultiLanguage, nullptr, CLSCTX_INPROC_SERVER, kIidMultiLanguage,
-                              reinterpret_cast<void**>(languages.Put()))) ||
-      !languages)
+  const HRESULT hr = CoCreateInstance(kClsidMultiLanguage, nullptr, CLSCTX_INPROC_SERVER, kIidMultiLanguage,
+                                      reinterpret_cast<void**>(languages.Put()));
+  if (FAILED(hr) || !languages) {
+    TraceHresult(L"Creating the charset table object", hr);
     return false;
+  }
   MIMECSETINFO info{};
   Bstr name = Bstr::FromGbk(charset);
   if (FAILED(languages->GetCharsetInfo(name.get(), &info))) return false;
@@ -425,19 +459,16 @@ std::string Redecode(const ByteBuffer& body, std::string_view charset, std::stri
   return text;
 }
 
-}  // namespace
-
-std::string SendHttpRequest(std::string_view url, const HttpRequestOptions& o) {
+std::string SendHttpRequestUnguarded(std::string_view url, const HttpRequestOptions& o) {
   RequestDepth depth;
   // Constructed first: it initialises COM for this thread for the whole call.
   RegexMatcher regex;
 
-  std::string headerBlock = BuildRequestHeaderBlock(o.headers, o.method, o.cookies);
   Exchange x;
   x.url = GbkToWide(url);
   x.verb = HttpVerb(o.method);
   x.body = o.body;
-  x.headerBlock = headerBlock;
+  x.headerBlock = BuildRequestHeaderBlock(o.headers, o.method, o.cookies);
   x.noRedirect = o.noRedirect;
   x.userName = o.userName;
   x.password = o.password;
@@ -448,9 +479,14 @@ std::string SendHttpRequest(std::string_view url, const HttpRequestOptions& o) {
   RunExchangeDispatching(x);
 
   if (!x.failure.empty()) {
+    TraceFailure(L"HTTP request", x.error, std::string(x.failure) + " " + std::string(UrlWithoutQuery(url)));
     if (o.statusText) o.statusText->assign(x.failure);
     DispatchPendingMessages();
     return {};
+  }
+  if (x.readFailed) {
+    TraceFailure(L"HTTP request", x.error,
+                 std::string(http_status::kReadFailed) + " " + std::string(UrlWithoutQuery(url)));
   }
   if (!x.headersRead) {
     if (x.readFailed && o.statusText) o.statusText->assign(http_status::kReadFailed);
@@ -496,6 +532,23 @@ std::string SendHttpRequest(std::string_view url, const HttpRequestOptions& o) {
   DispatchPendingMessages();
   if (o.responseBytes) *o.responseBytes = std::move(x.bodyBytes);
   return result;
+}
+
+}  // namespace
+
+std::string SendHttpRequest(std::string_view url, const HttpRequestOptions& o) {
+  try {
+    return SendHttpRequestUnguarded(url, o);
+  } catch (const std::bad_alloc&) {
+    // Memory ran out outside the exchange (building the request, converting the
+    // reply): the same as running out while reading it.
+    TraceNote(L"HTTP request ran out of memory", UrlWithoutQuery(url));
+    try {
+      if (o.statusText) o.statusText->assign(http_status::kReadFailed);
+    } catch (const std::bad_alloc&) {
+    }
+    return {};
+  }
 }
 
 }  // namespace ornivex

@@ -1,5 +1,6 @@
 #include "http/request_rules.h"
 
+#include "http/encoding.h"
 #include "http/text.h"
 
 namespace ornivex {
@@ -136,5 +137,16 @@ std::string StatusTextFromHeaders(std::string_view responseHeaders) {
   if (end == std::string_view::npos) return {};
   return std::string(responseHeaders.substr(9, end - 9));
 }
+
+std::string ComProxyAuthorization(std::string_view proxy, std::string_view proxyUser,
+                                  std::string_view proxyPassword, int proxyAuthMode) {
+  if (proxy.empty() || proxyUser.empty() || proxyAuthMode != 1) return {};
+  std::string credentials(proxyUser);
+  credentials += ':';
+  credentials += proxyPassword;
+  return "Basic " + EncodeBase64(std::string_view(credentials));
+}
+
+std::string_view UrlWithoutQuery(std::string_view url) { return url.substr(0, url.find_first_of("?#")); }
 
 }  // namespace ornivex

@@ -37,6 +37,16 @@ std::string BuildRequestHeaderBlock(std::string_view headers, int method, std::s
 // User-Agent, and Content-Type for POST.
 void ExtendComRequestHeaders(std::string& headers, std::string_view url, int method);
 
+// The Proxy-Authorization value SendComHttpRequest sets: "Basic " and the Base64
+// of the GBK bytes of the user, ":" and the password. Empty when it sets none:
+// without a proxy, without a proxy user, or with a mode other than 1.
+std::string ComProxyAuthorization(std::string_view proxy, std::string_view proxyUser,
+                                  std::string_view proxyPassword, int proxyAuthMode);
+
+// A URL without its query and fragment, for traces: the query may carry
+// credentials or a token.
+std::string_view UrlWithoutQuery(std::string_view url);
+
 // One request header line cut at its first colon, both parts trimmed. A line
 // without a colon gives two empty parts.
 struct HeaderField {

@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <string>
 
+#include "runtime/codepage.h"
+
 namespace ornivex {
 
 namespace {
@@ -19,25 +21,36 @@ std::wstring SystemText(DWORD code) {
   return text;
 }
 
-void Emit(std::wstring_view what, const wchar_t* codeText, DWORD code) {
-  std::wstring line = L"Ornivex: ";
-  line += what;
-  if (codeText) {
-    wchar_t number[32];
-    std::swprintf(number, 32, codeText, static_cast<unsigned long>(code));
-    line += L" failed: ";
-    line += number;
-    const std::wstring text = SystemText(code);
-    if (!text.empty()) line += L" (" + text + L")";
+void Emit(std::wstring_view what, const wchar_t* codeText, DWORD code, std::string_view gbkDetail = {}) noexcept {
+  // Often called where memory has just run out: a line that cannot be built is
+  // replaced by a fixed one rather than throwing from the failure path.
+  try {
+    std::wstring line = L"Ornivex: ";
+    line += what;
+    if (codeText) {
+      wchar_t number[32];
+      std::swprintf(number, 32, codeText, static_cast<unsigned long>(code));
+      line += L" failed: ";
+      line += number;
+      const std::wstring text = SystemText(code);
+      if (!text.empty()) line += L" (" + text + L")";
+    }
+    if (!gbkDetail.empty()) line += L": " + GbkToWide(gbkDetail);
+    line += L"\n";
+    OutputDebugStringW(line.c_str());
+  } catch (...) {
+    OutputDebugStringW(L"Ornivex: a failure could not be traced (out of memory)\n");
   }
-  line += L"\n";
-  OutputDebugStringW(line.c_str());
 }
 
 }  // namespace
 
-void TraceFailure(std::wstring_view what, DWORD error) { Emit(what, L"error %lu", error); }
-void TraceHresult(std::wstring_view what, HRESULT hr) { Emit(what, L"HRESULT 0x%08lX", static_cast<DWORD>(hr)); }
-void TraceNote(std::wstring_view what) { Emit(what, nullptr, 0); }
+void TraceFailure(std::wstring_view what, DWORD error, std::string_view gbkDetail) noexcept {
+  Emit(what, L"error %lu", error, gbkDetail);
+}
+void TraceHresult(std::wstring_view what, HRESULT hr, std::string_view gbkDetail) noexcept {
+  Emit(what, L"HRESULT 0x%08lX", static_cast<DWORD>(hr), gbkDetail);
+}
+void TraceNote(std::wstring_view what, std::string_view gbkDetail) noexcept { Emit(what, nullptr, 0, gbkDetail); }
 
 }  // namespace ornivex

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/codepage.h"
+#include "runtime/diagnostics.h"
 
 namespace ornivex {
 
@@ -28,8 +29,7 @@ bool OpenFileDialog::Show(HWND owner) {
   const std::wstring filter = DialogFilter(filter_);
   // Room for a long path; the remembered name seeds the dialog.
   std::vector<wchar_t> buffer(32768, L'\0');
-  const std::wstring current = GbkToWide(fileName_);
-  current.copy(buffer.data(), std::min(current.size(), buffer.size() - 1));
+  fileName_.copy(buffer.data(), std::min(fileName_.size(), buffer.size() - 1));
 
   OPENFILENAMEW ofn = {};
   ofn.lStructSize = sizeof ofn;
@@ -39,8 +39,12 @@ bool OpenFileDialog::Show(HWND owner) {
   ofn.lpstrFile = buffer.data();
   ofn.nMaxFile = static_cast<DWORD>(buffer.size());
   ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameW(&ofn)) return false;
-  fileName_ = WideToGbk(buffer.data());
+  if (!GetOpenFileNameW(&ofn)) {
+    // Zero is Cancel; anything else is a failure of the dialog itself.
+    if (const DWORD error = CommDlgExtendedError()) TraceNote(L"The open-file dialog failed", std::to_string(error));
+    return false;
+  }
+  fileName_ = buffer.data();
   return true;
 }
 

@@ -12,7 +12,9 @@ namespace ornivex {
 int ShowMessageBox(std::string_view gbkText, std::string_view gbkCaption, UINT flags, HWND owner = nullptr);
 
 // The open-file dialog of a form. It remembers its file name: the dialog starts
-// with it, OK replaces it with the chosen path, Cancel leaves it as it was.
+// with it, OK replaces it with the chosen path, Cancel leaves it as it was. The
+// name stays in UTF-16 as the system gives it, so a path with characters GBK
+// lacks (é, ñ, Hangul) still names its file.
 class OpenFileDialog {
  public:
   // `gbkFilter` is "description|patterns|description|patterns...".
@@ -21,13 +23,13 @@ class OpenFileDialog {
   // Shows the dialog modally; true when the user chose a file.
   bool Show(HWND owner);
 
-  const std::string& FileName() const { return fileName_; }  // GBK
-  void SetFileName(std::string gbkFileName) { fileName_ = std::move(gbkFileName); }
+  const std::wstring& FileName() const { return fileName_; }
+  void SetFileName(std::wstring fileName) { fileName_ = std::move(fileName); }
   const std::string& Filter() const { return filter_; }
 
  private:
   std::string filter_;
-  std::string fileName_;
+  std::wstring fileName_;
 };
 
 // The filter in the form GetOpenFileNameW takes: the bars become zero characters

@@ -4,39 +4,42 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <climits>
+#include <exception>
 
+#include "runtime/diagnostics.h"
 #include "runtime/handles.h"
 
 namespace ornivex {
 
-std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > INT_MAX) return std::nullopt;
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-  size_t done = 0;
-  while (done < bytes.size()) {
+namespace {
+
+// Fills `out` from the file's current position; false on a read error or when
+// the file ends first.
+bool ReadExactly(HANDLE file, std::span<std::uint8_t> out) {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
     DWORD got = 0;
-    if (!ReadFile(file.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr))
-      return std::nullopt;
-    if (got == 0) break;  // the file shrank while we read it
+    if (!ReadFile(file, out.data() + done, chunk, &got, nullptr)) return false;
+    if (got == 0) {
+      SetLastError(ERROR_HANDLE_EOF);  // the file shrank while it was read
+      return false;
+    }
     done += got;
   }
-  bytes.resize(done);
-  return bytes;
+  return true;
 }
-
-namespace {
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+    if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
     done += written;
   }
   return true;
@@ -44,19 +47,52 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
-bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  if (!WriteAll(file.Get(), bytes)) return false;
-  return CloseHandle(file.Release()) != FALSE;
+bool ReadWholeFileInto(const std::wstring& path,
+                       const std::function<std::span<std::uint8_t>(std::uint64_t size)>& place) {
+  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    TraceFailure(L"Opening a file to read");
+    return false;
+  }
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) {
+    TraceFailure(L"Reading a file's size");
+    return false;
+  }
+  const std::span<std::uint8_t> out = place(static_cast<std::uint64_t>(size.QuadPart));
+  if (out.size() != static_cast<std::uint64_t>(size.QuadPart)) {
+    TraceNote(L"Reading a file failed: no room for its bytes");
+    return false;
+  }
+  if (!ReadExactly(file.Get(), out)) {
+    TraceFailure(L"Reading a file");
+    return false;
+  }
+  return true;
 }
 
-bool ReplaceFileContent(const std::wstring& path, std::string_view bytes) {
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+  std::string bytes;
+  const bool read = ReadWholeFileInto(path, [&](std::uint64_t size) -> std::span<std::uint8_t> {
+    try {
+      bytes.resize(static_cast<std::size_t>(size));
+    } catch (const std::exception&) {  // more than memory holds
+      return {};
+    }
+    return {reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()};
+  });
+  if (!read) return std::nullopt;
+  return bytes;
+}
+
+bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    TraceFailure(L"Writing a file (read-only or a folder)", ERROR_ACCESS_DENIED);
     return false;
+  }
 
   // One temporary name per process: a file left by a crashed earlier run with the
   // same id is simply overwritten, and two running copies never share one.
@@ -64,14 +100,23 @@ bool ReplaceFileContent(const std::wstring& path, std::string_view bytes) {
   {
     UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
-    if (!CloseHandle(file.Release()) || !written) {
+    if (!file) {
+      TraceFailure(L"Creating a file");
+      return false;
+    }
+    bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
+    if (!written) TraceFailure(L"Writing a file");
+    if (!CloseHandle(file.Release()) && written) {
+      TraceFailure(L"Closing a written file");
+      written = false;
+    }
+    if (!written) {
       DeleteFileW(temp.c_str());
       return false;
     }
   }
   if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    TraceFailure(L"Moving a written file into place");
     DeleteFileW(temp.c_str());
     return false;
   }
@@ -101,7 +146,10 @@ std::wstring ExecutableDirectory() {
 
 std::wstring DesktopDirectory() {
   wchar_t buffer[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_DESKTOPDIRECTORY, FALSE)) return {};
+  if (!SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_DESKTOPDIRECTORY, FALSE)) {
+    TraceNote(L"The shell named no desktop folder");
+    return {};
+  }
   return buffer;
 }
 

@@ -1,7 +1,11 @@
 #pragma once
 // Whole-file reads and writes, and the folders the program writes to.
-// Paths are UTF-16, as Windows takes them; contents are plain bytes.
+// Paths are UTF-16, as Windows takes them; contents are plain bytes. Every
+// failure is traced (runtime/diagnostics.h) before it is returned.
+#include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -10,15 +14,19 @@ namespace ornivex {
 // The whole file, or nothing when it does not exist or cannot be read.
 std::optional<std::string> ReadWholeFile(const std::wstring& path);
 
-// Creates the file (replacing an existing one) and writes every byte. False when
-// the file cannot be created or not every byte could be written.
-bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
+// Reads the whole file into memory the caller provides: `place` is told the
+// file's size and returns where its bytes go (exactly that many), or an empty
+// span to read nothing. False when the file cannot be opened or read, when it
+// is shorter than it was when opened, or when `place` gave no room.
+bool ReadWholeFileInto(const std::wstring& path,
+                       const std::function<std::span<std::uint8_t>(std::uint64_t size)>& place);
 
-// Replaces the file's content so that a crash or a full disk at any moment leaves
-// either the old content or the new one: the bytes go to a temporary file beside
-// it, are flushed, and the temporary file then takes the place of the old one.
-// A read-only file is left alone (false).
-bool ReplaceFileContent(const std::wstring& path, std::string_view bytes);
+// Replaces the file's content, creating it when there is none, so that a failure
+// or a crash at any moment leaves either the old content or the new one, never a
+// part: the bytes go to a temporary file beside it, are flushed, and the
+// temporary file then takes the place of the old one. A read-only file, a
+// folder of that name or a missing folder give false and change nothing.
+bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
 
 bool FileExists(const std::wstring& path);
 

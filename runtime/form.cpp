@@ -282,9 +282,10 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPAR
     auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
     form->window_ = window;
     SetWindowPropertyPointer(window, kFormProperty, form);
+    AcceptPostedWork(window);
   }
   if (message == PostedWorkMessage()) {
-    RunPostedWork(lparam);
+    RunPostedWork(window);
     return 0;
   }
   auto* form = WindowPropertyPointer<Form>(window, kFormProperty);

@@ -1,7 +1,6 @@
 #include "runtime/picture_box.h"
 
 #include <cstring>
-#include <memory>
 
 #include "runtime/handles.h"
 #include "runtime/layout.h"
@@ -72,71 +71,6 @@ LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lp
       return HTCLIENT;
   }
   return DefWindowProcW(box, message, wparam, lparam);
-}
-
-namespace {
-
-// BMP in all its variants (palettes, bit fields, RLE) is GDI's own format: let
-// GDI draw the file's bitmap into a 32-bit one.
-std::optional<Picture> DecodeBmp(std::span<const std::uint8_t> bytes) {
-  if (bytes.size() < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return std::nullopt;
-  BITMAPFILEHEADER file;
-  std::memcpy(&file, bytes.data(), sizeof file);
-  BITMAPINFOHEADER header;
-  std::memcpy(&header, bytes.data() + sizeof file, sizeof header);
-  if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > bytes.size() - sizeof file) return std::nullopt;
-  if (file.bfOffBits >= bytes.size() || file.bfOffBits < sizeof file + header.biSize) return std::nullopt;
-  const long long width = header.biWidth;
-  const long long height = header.biHeight < 0 ? -static_cast<long long>(header.biHeight) : header.biHeight;
-  if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) return std::nullopt;
-  if (header.biBitCount == 0 || header.biCompression == BI_JPEG || header.biCompression == BI_PNG)
-    return std::nullopt;
-  // Uncompressed rows must all be present: GDI would read past the buffer.
-  if (header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS) {
-    const unsigned long long stride = ((width * header.biBitCount + 31) / 32) * 4;
-    if (stride * height > bytes.size() - file.bfOffBits) return std::nullopt;
-  }
-  // Compressed pixels must fit in what is there; GDI reads biSizeImage bytes.
-  if ((header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4) &&
-      (header.biSizeImage == 0 || header.biSizeImage > bytes.size() - file.bfOffBits))
-    return std::nullopt;
-  // A palette lies between the header and the pixels.
-  const unsigned long long colours =
-      header.biBitCount <= 8 ? (header.biClrUsed ? header.biClrUsed : (1ull << header.biBitCount)) : 0;
-  if (colours > 256 || sizeof file + header.biSize + colours * sizeof(RGBQUAD) > file.bfOffBits)
-    return std::nullopt;
-
-  Picture picture;
-  picture.width = static_cast<int>(width);
-  picture.height = static_cast<int>(height);
-  void* bits = nullptr;
-  UniqueBitmap target = CreateBgraBitmap(picture.width, picture.height, &bits);
-  UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-  if (!target || !dc) return std::nullopt;
-  {
-    SelectGuard select(dc.Get(), target.Get());
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(bytes.data() + sizeof file);
-    if (StretchDIBits(dc.Get(), 0, 0, picture.width, picture.height, 0, 0, picture.width, picture.height,
-                      bytes.data() + file.bfOffBits, info, DIB_RGB_COLORS, SRCCOPY) == 0)
-      return std::nullopt;
-    GdiFlush();
-  }
-  picture.bgra.assign(static_cast<const std::uint8_t*>(bits),
-                      static_cast<const std::uint8_t*>(bits) + static_cast<size_t>(picture.width) * picture.height * 4);
-  for (size_t i = 3; i < picture.bgra.size(); i += 4) picture.bgra[i] = 255;  // BMP pixels are opaque
-  return picture;
-}
-
-}  // namespace
-
-std::optional<Picture> DecodePictureFile(std::span<const std::uint8_t> bytes) {
-  switch (SniffPictureFormat(bytes)) {
-    case PictureFormat::Png: return DecodePng(bytes);
-    case PictureFormat::Jpeg: return DecodeJpeg(bytes);
-    case PictureFormat::Bmp: return DecodeBmp(bytes);
-    case PictureFormat::Unknown: break;
-  }
-  return std::nullopt;
 }
 
 bool SetBoxPicture(HWND box, const Picture& picture) {

@@ -16,9 +16,6 @@ inline constexpr wchar_t kPictureBoxClass[] = L"OrnivexPictureBox";
 // The window procedure of the kPictureBoxClass window class.
 LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wparam, LPARAM lparam);
 
-// PNG, JPEG or BMP, told apart by their first bytes.
-std::optional<Picture> DecodePictureFile(std::span<const std::uint8_t> bytes);
-
 // Gives the box its picture (replacing any earlier one) and repaints it.
 // False when the picture could not be turned into a bitmap.
 bool SetBoxPicture(HWND box, const Picture& picture);

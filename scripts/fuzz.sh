@@ -11,8 +11,31 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(fuzz_text_between fuzz_text_before fuzz_merge_cookies fuzz_join_distinct fuzz_url_decode fuzz_base64)
+  targets=(fuzz_text_between fuzz_text_before fuzz_merge_cookies fuzz_join_distinct fuzz_url_decode fuzz_base64
+           fuzz_ocr_replies fuzz_upload_body fuzz_pictures)
 fi
+
+# Small pictures of every kind the decoders read, as the first corpus of the
+# picture fuzzer (made with ImageMagick; a corpus that has files is left alone).
+seed_pictures() { # folder
+  local d=$1
+  [ -n "$(ls -A "$d" 2>/dev/null)" ] && return 0
+  command -v convert >/dev/null || return 0
+  convert -size 7x5 gradient:red-blue "$d/rgb.png"
+  convert -size 6x4 gradient:red-blue -alpha set -channel A -evaluate set 50% +channel "$d/rgba.png"
+  convert -size 9x3 gradient:red-blue -colors 4 "PNG8:$d/palette.png"
+  convert -size 8x8 gradient:white-black -colorspace gray "$d/gray.png"
+  convert -size 16x9 gradient:red-blue -quality 80 "$d/baseline.jpg"
+  convert -size 16x9 gradient:red-blue -interlace Plane "$d/progressive.jpg"
+  convert -size 9x9 gradient:white-black -colorspace gray "$d/gray.jpg"
+  convert -size 5x3 gradient:red-blue "BMP3:$d/rgb24.bmp"
+  convert -size 5x3 gradient:red-blue -colors 8 -type palette "BMP3:$d/palette.bmp"
+  convert -size 12x6 gradient:red-blue -colors 8 -type palette -compress RLE "BMP3:$d/rle8.bmp"
+  convert -size 5x3 gradient:red-blue -alpha set "BMP:$d/bitfields32.bmp"
+  convert -size 5x3 gradient:red-blue -define bmp:subtype=RGB565 "BMP:$d/rgb565.bmp"
+  convert -size 9x4 gradient:white-black -monochrome "BMP3:$d/mono.bmp"
+  convert -size 5x3 gradient:red-blue "BMP2:$d/core.bmp"
+}
 
 cmake --preset fuzz >/dev/null || exit 1
 cmake --build build/fuzz -j2 --target "${targets[@]}" || exit 1
@@ -23,11 +46,12 @@ for t in "${targets[@]}"; do
   corpus=build/fuzz/corpus/$t
   findings=build/fuzz/findings/$t
   mkdir -p "$corpus" "$findings"
+  [ "$t" = fuzz_pictures ] && seed_pictures "$corpus"
   log=build/fuzz/$t.log
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-    build/fuzz/fuzz/$t "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
-      -print_final_stats=1 -artifact_prefix="$findings/" >"$log" 2>&1
+    build/fuzz/fuzz/$t "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+      -max_len=4096 -print_final_stats=1 -artifact_prefix="$findings/" >"$log" 2>&1
   rc=$?
   runs=$(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}')
   secs=$(grep -oE 'Done [0-9]+ runs in [0-9]+ second' "$log" | awk '{print $5}')

@@ -6,13 +6,15 @@
 # path of a screenshot and stops everything it started.
 #   usage: scripts/run.sh [picture]     (default: resources/sample/sample.png)
 # On $DISPLAY when it is set, otherwise on a private Xvfb display.
-# ORNIVEX_BUILD_DIR chooses another build folder (default build/local).
+# It builds in a folder of its own (default build/run; ORNIVEX_BUILD_DIR chooses
+# another), whose stand-in ports differ from the test build's, so it can run
+# while bash scripts/test.sh does.
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 picture=${1:-$here/resources/sample/sample.png}
 case "$picture" in /*) ;; *) picture=$PWD/$picture ;; esac
 cd "$here"
-build=${ORNIVEX_BUILD_DIR:-build/local}
+build=${ORNIVEX_BUILD_DIR:-build/run}
 if [ ! -f "$picture" ]; then echo "run: no picture at $picture" >&2; exit 1; fi
 
 bash scripts/setup.sh || exit 1

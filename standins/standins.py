@@ -15,6 +15,7 @@ Control endpoints on either port (not recorded):
 """
 
 import argparse
+import errno
 import os
 import signal
 import sys
@@ -63,19 +64,26 @@ def main(argv=None):
     quiet = not args.verbose
 
     servers = {}
+    port = None
     try:
         if args.only in (None, "ocr"):
+            port = ("OCR service", args.ocr_port)
             ocr = Server((args.host, args.ocr_port), OcrHandler, settings, recorder, quiet)
             attach_tokens(ocr)
             servers["ocr"] = ocr
         if args.only in (None, "image"):
+            port = ("image host", args.image_port)
             image = Server((args.host, args.image_port), ImageHostHandler, settings, recorder, quiet)
             image.store = PictureStore(args.store)
             servers["image"] = image
     except OSError as e:
         for s in servers.values():
             s.server_close()
-        print("standins: cannot listen: %s" % e, file=sys.stderr)
+        if e.errno == errno.EADDRINUSE:
+            print("standins: port %d (%s) on %s is already in use by another program; stop it or build "
+                  "with other ports" % (port[1], port[0], args.host), file=sys.stderr)
+        else:
+            print("standins: cannot listen on port %d (%s): %s" % (port[1], port[0], e), file=sys.stderr)
         return 1
 
     stop = threading.Event()

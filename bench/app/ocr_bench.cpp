@@ -1,6 +1,8 @@
 // Timings of the OCR workflow in the real shell against the loopback
 // stand-ins, which must be running on the ports this build was configured
-// with, e.g.  python3 standins/standins.py --ocr-port 18451 --image-port 18452
+// with (its standins.env), e.g.
+//   . build/local/standins.env
+//   python3 standins/standins.py --ocr-port $OCR_PORT --image-port $IMAGE_PORT
 //   - the program's own time per chain: from the click on 选择图片 to the filled
 //     result box, less the time the open-file dialog was up and the stand-in's
 //     own recognition time (its X-Ocr-Seconds, read from its request record);
@@ -187,7 +189,7 @@ int wmain() {
   ResetStandins();
   if (!StartApplication()) return 2;
   PumpFor(500);
-  App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(WideToGbk(UnixPath(ORNIVEX_E2E_PICTURE)));
+  App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(UnixPath(ORNIVEX_E2E_PICTURE));
 
   if (!std::getenv("ORNIVEX_BENCH_FILL_ONLY")) {
     Series("Chain with real recognition of the sample picture");

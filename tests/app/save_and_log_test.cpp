@@ -64,7 +64,7 @@ class ShellFilesTest : public ::testing::Test {
 };
 
 TEST_F(ShellFilesTest, EmptyResultAsksAndWritesNothing) {
-  App().state.pictureNumber = 770001;
+  App().state.resultNumber = 770001;
   DeleteFileW(ResultPath(770001).c_str());
   MessageBoxCatcher catcher(main_);
   OnSaveResult();
@@ -81,7 +81,7 @@ TEST_F(ShellFilesTest, GbkTextIsSavedByteForByteAndReplacedOnTheNextSave) {
   // 第一行。 CR LF four spaces, second line, 淺 (trail byte 5C).
   const std::string text = "\xB5\xDA\xD2\xBB\xD0\xD0\xA1\xA3\r\n    second line \x9C\x5C";
   SetControlText(MainControl(texts::kResultBox), text);
-  App().state.pictureNumber = 770002;
+  App().state.resultNumber = 770002;
   const std::wstring path = ResultPath(770002);
   DeleteFileW(path.c_str());
   {
@@ -109,7 +109,7 @@ TEST_F(ShellFilesTest, GbkTextIsSavedByteForByteAndReplacedOnTheNextSave) {
 
 TEST_F(ShellFilesTest, FailedWriteShowsTheErrorBox) {
   SetControlText(MainControl(texts::kResultBox), "text");
-  App().state.pictureNumber = 770003;
+  App().state.resultNumber = 770003;
   // A folder of that name: the file cannot be created.
   const std::wstring path = ResultPath(770003);
   ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
@@ -156,7 +156,7 @@ TEST_F(ShellFilesTest, ReadOnlyLogLosesTheRecordSilently) {
   EXPECT_EQ(FilesBesideLog(), 1);
   // The program goes on: saving still works, and a writable log is written again.
   SetControlText(MainControl(texts::kResultBox), "r");
-  App().state.pictureNumber = 770004;
+  App().state.resultNumber = 770004;
   OnSaveResult();
   ASSERT_EQ(catcher.Boxes().size(), 1u);
   EXPECT_EQ(catcher.Boxes()[0].caption, kNotice);

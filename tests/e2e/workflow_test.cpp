@@ -15,6 +15,10 @@
 #include "harness.h"
 #include "runtime/controls.h"
 #include "runtime/files.h"
+#include "runtime/threads.h"
+#include "tests/app/message_box_catcher.h"
+#include "tests/http/support/loopback_server.h"
+#include "tests/support/failing_allocations.h"
 
 namespace ornivex {
 namespace {
@@ -47,7 +51,7 @@ class WorkflowTest : public ::testing::Test {
   }
   // The dialog starts with `path`, as after an earlier choice; Cancel keeps it.
   void Preset(const std::wstring& path) {
-    App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(WideToGbk(path));
+    App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(path);
   }
   // One click on 选择图片 with the dialog cancelled; waits until the chain has
   // replaced the stale text in the result box.
@@ -117,7 +121,7 @@ TEST_F(WorkflowTest, PictureChosenDuringTheTokenFetchGetsTheToken) {
     KillTimer(nullptr, id);
     if (clicked || !ApplicationRunning() || App().state.accessToken != "") return;
     clicked = true;
-    App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(WideToGbk(picture));
+    App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(picture);
     SetControlText(MainControl(texts::kResultBox), kStale);
     DialogAnswerer answerer(GetCurrentThreadId());
     OnChoosePicture();
@@ -135,6 +139,10 @@ TEST_F(WorkflowTest, PictureChosenDuringTheTokenFetchGetsTheToken) {
   headPath.replace(headPath.size() - 5, 5, L".head");
   const std::string head = ReadWholeFile(headPath).value_or(std::string());
   EXPECT_NE(head.find("access_token=" + App().state.accessToken), std::string::npos) << head;
+  // Logged with the start time, which is there before the fetch begins.
+  const std::string log = ReadWholeFile(log_).value_or("");
+  EXPECT_TRUE(log.starts_with(App().state.startTime + "|sample.png-->")) << log;
+  EXPECT_FALSE(App().state.startTime.empty());
 }
 
 TEST_F(WorkflowTest, RefusedTokenAndErrorRepliesLeaveTheBoxEmpty) {
@@ -161,6 +169,70 @@ TEST_F(WorkflowTest, RefusedTokenAndErrorRepliesLeaveTheBoxEmpty) {
   ASSERT_TRUE(ConfigureStandins("{\"ocr_error\": 0}"));
   ASSERT_TRUE(ChooseAndWait());
   EXPECT_EQ(BoxText(), kTwoLinesBox);
+}
+
+TEST_F(WorkflowTest, SaveNamesTheFileAfterThePictureTheBoxShows) {
+  Start();
+  Preset(sample_);
+  ASSERT_TRUE(ChooseAndWait());
+  const std::int32_t shown = App().state.pictureNumber;
+  // The next picture is chosen; its recognition is held at the service while
+  // the box still shows the first picture's text.
+  ASSERT_TRUE(ConfigureStandins("{\"ocr_delay\": 3.0}"));
+  Sleep(50);  // a later tick count: another number
+  {
+    DialogAnswerer answerer(GetCurrentThreadId());
+    OnChoosePicture();
+  }
+  ASSERT_NE(App().state.pictureNumber, shown);
+  const std::wstring desktop = DesktopDirectory();
+  const std::wstring right = desktop + L"\\" + std::to_wstring(shown) + L".txt";
+  const std::wstring wrong = desktop + L"\\" + std::to_wstring(App().state.pictureNumber) + L".txt";
+  {
+    testing::MessageBoxCatcher catcher(App().mainWindow->Handle());
+    OnSaveResult();
+    EXPECT_EQ(catcher.Boxes().size(), 1u);
+  }
+  EXPECT_EQ(ReadWholeFile(right), kTwoLinesBox);
+  EXPECT_FALSE(FileExists(wrong));
+  DeleteFileW(right.c_str());
+  DeleteFileW(wrong.c_str());
+  EXPECT_TRUE(PumpUntil([] { return RunningWorkers() == 0; }, 30000));
+}
+
+TEST_F(WorkflowTest, WorkerOutOfMemoryEndsOnlyItsChain) {
+  Start();
+  Preset(sample_);
+  SetControlText(box_, "");
+  {
+    // Every allocation off the UI thread fails: the chain's first step cannot go on.
+    testing::FailingAllocations failing(1, true);
+    DialogAnswerer answerer(GetCurrentThreadId());
+    OnChoosePicture();
+    ASSERT_TRUE(PumpUntil([] { return RunningWorkers() == 0; }, 30000));
+    EXPECT_GT(failing.Failed(), 0);
+  }
+  PumpFor(200);
+  EXPECT_EQ(BoxText(), "");
+  // The program is still there and the next choice gives its text.
+  ASSERT_TRUE(ChooseAndWait());
+  EXPECT_EQ(BoxText(), kTwoLinesBox);
+}
+
+TEST_F(WorkflowTest, PictureInAFolderGbkCannotNameIsRead) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring folder = std::wstring(temp) + L"R\u00e9sum\u00e9 \u00f1 \ud55c\uad6d";
+  const std::wstring picture = folder + L"\\sample.png";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(sample_.c_str(), picture.c_str(), FALSE));
+  Start();
+  Preset(picture);
+  ASSERT_TRUE(ChooseAndWait());
+  EXPECT_EQ(BoxText(), kTwoLinesBox);
+  EXPECT_EQ(App().state.pictureFileName, "sample.png");
+  DeleteFileW(picture.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(WorkflowTest, MissingPictureIsUploadedAsAnEmptyPart) {
@@ -292,7 +364,7 @@ TEST(StandinsDown, StartUpAndAChoiceEndQuietlyWithAnEmptyBox) {
   EXPECT_EQ(App().state.accessToken, "");
   EXPECT_LT(gaps.LongestMs(), 500.0);
   HWND box = MainControl(texts::kResultBox);
-  App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(WideToGbk(UnixPath(ORNIVEX_E2E_PICTURE)));
+  App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(UnixPath(ORNIVEX_E2E_PICTURE));
   SetControlText(box, kStale);
   {
     DialogAnswerer answerer(GetCurrentThreadId());
@@ -303,6 +375,43 @@ TEST(StandinsDown, StartUpAndAChoiceEndQuietlyWithAnEmptyBox) {
   EXPECT_LT(gaps.LongestMs(), 500.0);
   EXPECT_EQ(App().state.ocrReplyText, "");
   EXPECT_TRUE(IsWindowEnabled(App().mainWindow->Handle()));
+  StopApplication();
+  DeleteFileW((ExecutableDirectory() + L"\\ZezAziz.log").c_str());
+}
+
+// Run on its own too: the services are out of reach at start-up and answer
+// later (servers of this test on their ports); the first choice fetches the
+// token itself and gets its text.
+TEST(StandinsDown, TokenIsFetchedByTheFirstChoiceOnceTheServiceAnswers) {
+  std::string status;
+  SendHttpRequest(OcrBase() + "/__config", {.statusText = &status});
+  if (status.rfind("200", 0) == 0) GTEST_SKIP() << "something answers on " << OcrBase();
+  ASSERT_TRUE(StartApplication());
+  EXPECT_EQ(App().state.accessToken, "");
+
+  using testing::RecordedRequest;
+  using testing::Reply;
+  testing::LoopbackServer ocr(
+      [](const RecordedRequest& r) {
+        if (r.requestLine.starts_with("GET /oauth/2.0/token"))
+          return Reply("200 OK", "", "{\"access_token\":\"24.back\",\"expires_in\":2592000}");
+        if (r.requestLine.find("access_token=24.back ") == std::string::npos)
+          return Reply("200 OK", "", "{\"error_code\": 110}");
+        return Reply("200 OK", "", "{\"log_id\": 1, \"words_result\": [{\"words\": \"back again\"}]}");
+      },
+      ORNIVEX_E2E_OCR_PORT);
+  testing::LoopbackServer images([](const RecordedRequest&) { return Reply("200 OK", "", "{\"code\": 0}"); },
+                                 ORNIVEX_E2E_IMAGE_PORT);
+  HWND box = MainControl(texts::kResultBox);
+  App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(UnixPath(ORNIVEX_E2E_PICTURE));
+  SetControlText(box, kStale);
+  {
+    DialogAnswerer answerer(GetCurrentThreadId());
+    OnChoosePicture();
+  }
+  EXPECT_TRUE(PumpUntil([&] { return GetControlText(box) != kStale; }, 60000));
+  EXPECT_EQ(GetControlText(box), "back again");
+  EXPECT_EQ(App().state.accessToken, "24.back");
   StopApplication();
   DeleteFileW((ExecutableDirectory() + L"\\ZezAziz.log").c_str());
 }

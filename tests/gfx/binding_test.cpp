@@ -7,6 +7,8 @@
 #include <set>
 #include <string>
 
+#include "gfx/pen.h"
+
 namespace ornivex::gfx {
 namespace {
 
@@ -69,6 +71,24 @@ TEST(Startup, TokenIsKeptAndStopClearsIt) {
   // Version 0 means version 1.
   GdiplusStartup(0);
   EXPECT_EQ(LastStatus, Gdiplus::Ok);
+  GdiplusShutdown();
+}
+
+TEST(Startup, ObjectsOfAnEndedSessionAreNeverReleasedIntoTheNextOne) {
+  GdiplusStartup();
+  ASSERT_EQ(LastStatus, Gdiplus::Ok);
+  const std::uint32_t first = GdiplusSession();
+  Pen pen;
+  ASSERT_TRUE(pen.CreatePen1(0xFFFF0000, 1.0f, 0));
+  EXPECT_TRUE(pen.OwnsNative());
+  GdiplusShutdown();
+  GdiplusStartup();
+  ASSERT_EQ(LastStatus, Gdiplus::Ok);
+  EXPECT_NE(GdiplusSession(), first);
+  EXPECT_FALSE(pen.OwnsNative());
+  EXPECT_FALSE(pen.DeletePen());  // no call with the dead handle
+  EXPECT_EQ(LastStatus, Gdiplus::GdiplusNotInitialized);
+  EXPECT_TRUE(pen.Empty());
   GdiplusShutdown();
 }
 

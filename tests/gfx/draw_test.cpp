@@ -470,6 +470,10 @@ TEST(MemoryStreams, HoldCopyAndAttach) {
   ASSERT_EQ(empty.GetStream()->Write("abc", 3, &written), S_OK);
   EXPECT_EQ(empty.ReadAllBytes(), (std::vector<BYTE>{'a', 'b', 'c'}));
 
+  // Its own stream: nothing changes.
+  ASSERT_TRUE(stream.Attach(stream.GetStream()));
+  EXPECT_EQ(stream.ReadAllBytes(), (std::vector<BYTE>{1, 2, 3, 0, 0, 0, 9, 8}));
+
   MemoryStream other;
   ASSERT_TRUE(other.Attach(stream.GetStream()));
   EXPECT_EQ(other.GetHandle(), stream.GetHandle());

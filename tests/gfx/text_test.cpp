@@ -280,10 +280,14 @@ TEST(ToolTips, CreatedWithToolsOfItsOwner) {
 
   tip.DelTool(8);
   EXPECT_EQ(SendMessageW(window, TTM_GETTOOLCOUNT, 0, 0), 1);
-  // The tooltip goes with its owner.
-  EXPECT_EQ(GetWindow(window, GW_OWNER), owner);
-  DestroyWindow(owner);
+  // Created again, it replaces its first window.
+  HWND second = tip.Create(owner);
+  ASSERT_NE(second, nullptr);
   EXPECT_FALSE(IsWindow(window));
+  // The tooltip goes with its owner.
+  EXPECT_EQ(GetWindow(second, GW_OWNER), owner);
+  DestroyWindow(owner);
+  EXPECT_FALSE(IsWindow(second));
 }
 
 }  // namespace

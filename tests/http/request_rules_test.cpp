@@ -102,5 +102,13 @@ TEST(RequestRulesTest, LocationAndStatusLine) {
   EXPECT_EQ(StatusTextFromHeaders(""), "");
 }
 
+TEST(RequestRulesTest, ComProxyAuthorizationNeedsProxyUserAndBasicMode) {
+  EXPECT_EQ(ComProxyAuthorization("127.0.0.1:8080", "user", "", 1), "Basic dXNlcjo=");  // "user:"
+  EXPECT_EQ(ComProxyAuthorization("p:1", "\xD6\xD0", "pw", 1), "Basic 1tA6cHc=");      // GBK bytes of 中:pw
+  EXPECT_EQ(ComProxyAuthorization("", "u", "p", 1), "");
+  EXPECT_EQ(ComProxyAuthorization("p:1", "", "p", 1), "");
+  EXPECT_EQ(ComProxyAuthorization("p:1", "u", "p", 2), "");
+}
+
 }  // namespace
 }  // namespace ornivex

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/http/support/loopback_server.h"
+#include "tests/support/failing_allocations.h"
 #include "tests/http/support/tls_trust.h"
 
 namespace ornivex {
@@ -330,6 +331,41 @@ TEST(RequestFailureTest, ConnectionDroppedMidBodyIsReported) {
   SendHttpRequest(server.Url("/chunked"), {.statusText = &status, .responseBytes = &bytes});
   EXPECT_LT(bytes.size(), 30000u);
   EXPECT_TRUE(status == "200 OK" || status == http_status::kReadFailed) << status;
+}
+
+TEST(RequestFailureTest, RunningOutOfMemoryIsAFailedRead) {
+  LoopbackServer server([](const RecordedRequest& r) {
+    ScriptedReply reply;
+    if (r.requestLine.starts_with("GET /claims")) {
+      // Claims 4 GB, sends 1 KB.
+      reply.head = "HTTP/1.1 200 OK\r\nContent-Length: 4294967296\r\n\r\n";
+      reply.body = std::string(1024, 'c');
+      reply.close = true;
+    } else {
+      reply.head = "HTTP/1.1 200 OK\r\nContent-Length: 4194304\r\n\r\n";
+      reply.patternBytes = 4 << 20;  // generated as it goes out: the server needs no such block
+    }
+    return reply;
+  });
+  std::string status;
+  ByteBuffer bytes;
+  {
+    // Nothing the size of the claim may be set aside.
+    testing::FailingAllocations failing(64 << 20);
+    EXPECT_EQ(SendHttpRequest(server.Url("/claims"), {.statusText = &status, .responseBytes = &bytes}),
+              std::string(1024, 'c'));
+    EXPECT_EQ(failing.Failed(), 0);
+  }
+  EXPECT_EQ(status, http_status::kReadFailed);
+  EXPECT_EQ(bytes.size(), 1024u);
+
+  // Memory that runs out while an honest body arrives.
+  {
+    testing::FailingAllocations failing(2 << 20);
+    SendHttpRequest(server.Url("/honest"), {.statusText = &status});
+    EXPECT_GT(failing.Failed(), 0);
+  }
+  EXPECT_EQ(status, http_status::kReadFailed);
 }
 
 TEST(RequestTlsTest, HttpsWithATrustedTestCertificate) {

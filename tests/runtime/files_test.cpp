@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+
+#include "tests/support/debug_output.h"
 
 namespace ornivex {
 namespace {
@@ -59,7 +62,14 @@ TEST_F(FilesTest, WholeFileRoundTripKeepsEveryByte) {
 }
 
 TEST_F(FilesTest, MissingFilesAndFoldersAreReported) {
-  EXPECT_EQ(ReadWholeFile(Path(L"missing.bin")), std::nullopt);
+  {
+    // To developers too: one line on the debugger's output with the error.
+    testing::DebugOutput output;
+    EXPECT_EQ(ReadWholeFile(Path(L"missing.bin")), std::nullopt);
+    const auto lines = output.Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_TRUE(lines[0].starts_with("Ornivex: Opening a file to read failed: error 2 ")) << lines[0];
+  }
   EXPECT_FALSE(FileExists(Path(L"missing.bin")));
   EXPECT_FALSE(WriteWholeFile(Path(L"no-such-folder\\x.bin"), "x"));
   CreateDirectoryW(Path(L"dir").c_str(), nullptr);
@@ -67,20 +77,42 @@ TEST_F(FilesTest, MissingFilesAndFoldersAreReported) {
   EXPECT_FALSE(WriteWholeFile(Path(L"dir"), "x"));
 }
 
+TEST_F(FilesTest, WriteThatFailsPartWayLeavesTheOldFileWhole) {
+  // The bytes to write end in a page that cannot be read, so the write stops
+  // after the first page.
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  const std::size_t page = system.dwPageSize;
+  auto* memory = static_cast<char*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  ASSERT_NE(memory, nullptr);
+  std::memset(memory, 'n', page);
+  DWORD old = 0;
+  ASSERT_TRUE(VirtualProtect(memory + page, page, PAGE_NOACCESS, &old));
+  const std::string_view unreadable(memory, 2 * page);
+
+  ASSERT_TRUE(WriteWholeFile(Path(L"3.txt"), "old text"));
+  EXPECT_FALSE(WriteWholeFile(Path(L"3.txt"), unreadable));
+  EXPECT_EQ(ReadWholeFile(Path(L"3.txt")), "old text");
+  EXPECT_FALSE(WriteWholeFile(Path(L"4.txt"), unreadable));
+  EXPECT_FALSE(FileExists(Path(L"4.txt")));
+  EXPECT_EQ(FilesInFolder(), 1);
+  VirtualFree(memory, 0, MEM_RELEASE);
+}
+
 TEST_F(FilesTest, ReplacingContentLeavesNoTemporaryFile) {
   ASSERT_TRUE(WriteWholeFile(Path(L"log"), std::string(1000, 'o')));
-  ASSERT_TRUE(ReplaceFileContent(Path(L"log"), "new"));
+  ASSERT_TRUE(WriteWholeFile(Path(L"log"), "new"));
   EXPECT_EQ(ReadWholeFile(Path(L"log")), "new");
   EXPECT_EQ(FilesInFolder(), 1);
   // A file that does not exist yet is created.
-  ASSERT_TRUE(ReplaceFileContent(Path(L"fresh"), "first"));
+  ASSERT_TRUE(WriteWholeFile(Path(L"fresh"), "first"));
   EXPECT_EQ(ReadWholeFile(Path(L"fresh")), "first");
 }
 
 TEST_F(FilesTest, ReadOnlyFileIsNotReplaced) {
   ASSERT_TRUE(WriteWholeFile(Path(L"log"), "old"));
   SetFileAttributesW(Path(L"log").c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_FALSE(ReplaceFileContent(Path(L"log"), "new"));
+  EXPECT_FALSE(WriteWholeFile(Path(L"log"), "new"));
   EXPECT_EQ(ReadWholeFile(Path(L"log")), "old");
   EXPECT_EQ(FilesInFolder(), 1);
 }
@@ -90,13 +122,13 @@ TEST_F(FilesTest, FailedTemporaryWriteKeepsTheOldContent) {
   // The temporary file cannot be created: a folder stands in its place.
   const std::wstring temp = Path(L"log") + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
   ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
-  EXPECT_FALSE(ReplaceFileContent(Path(L"log"), "new"));
+  EXPECT_FALSE(WriteWholeFile(Path(L"log"), "new"));
   EXPECT_EQ(ReadWholeFile(Path(L"log")), "old");
   RemoveDirectoryW(temp.c_str());
   // A stale temporary file of the same name, longer than the new content, is
   // overwritten and consumed, not mixed into the result.
   ASSERT_TRUE(WriteWholeFile(temp, std::string(5000, 'z')));
-  ASSERT_TRUE(ReplaceFileContent(Path(L"log"), "new"));
+  ASSERT_TRUE(WriteWholeFile(Path(L"log"), "new"));
   EXPECT_EQ(ReadWholeFile(Path(L"log")), "new");
   EXPECT_FALSE(FileExists(temp));
 }

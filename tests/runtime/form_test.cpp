@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
@@ -70,7 +71,7 @@ TEST(Form, BuildsControlsInsideTheirContainers) {
   EXPECT_EQ(font.lfCharSet, GB2312_CHARSET);
 
   ASSERT_NE(form->Dialog("dialog"), nullptr);
-  EXPECT_EQ(form->Dialog("dialog")->FileName(), "");
+  EXPECT_EQ(form->Dialog("dialog")->FileName(), L"");
 }
 
 TEST(Form, ClicksAndFocusLossReachTheirHandlersThroughContainers) {
@@ -172,16 +173,38 @@ TEST(Threads, WorkersChangeControlsOnlyThroughTheWindowThread) {
   EXPECT_EQ(GetControlText(edit), "abc\xD6\xD0");
 }
 
-TEST(Threads, WorkPostedToAGoneWindowIsDropped) {
+TEST(Threads, WorkPostedToAGoneWindowIsDroppedAndFreed) {
   auto form = Form::Create(kForm);
   HWND window = form->Handle();
   bool ran = false;
-  EXPECT_TRUE(PostToWindowThread(window, [&] { ran = true; }));
+  auto held = std::make_shared<int>(0);  // each closure holds a reference
+  EXPECT_TRUE(PostToWindowThread(window, [&, held] { ran = true; }));
   form.reset();  // destroyed with the work still queued
-  EXPECT_FALSE(PostToWindowThread(window, [&] { ran = true; }));
+  EXPECT_FALSE(PostToWindowThread(window, [&, held] { ran = true; }));
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   EXPECT_FALSE(ran);
+  EXPECT_EQ(held.use_count(), 1);
+
+  // Work posted while a window is being destroyed, after its queue was emptied,
+  // is refused and freed rather than left in a message nobody will read.
+  form = Form::Create(kForm);
+  window = form->Handle();
+  DiscardPostedWork(window);
+  EXPECT_FALSE(PostToWindowThread(window, [&, held] { ran = true; }));
+  EXPECT_EQ(held.use_count(), 1);
+}
+
+TEST(Threads, RunningWorkersAreCountedAndWaitedFor) {
+  std::atomic<bool> release{false};
+  ASSERT_TRUE(StartWorker([&] {
+    while (!release) Sleep(5);
+  }));
+  EXPECT_EQ(RunningWorkers(), 1);
+  EXPECT_FALSE(WaitForWorkers(50));
+  release = true;
+  EXPECT_TRUE(WaitForWorkers(5000));
+  EXPECT_EQ(RunningWorkers(), 0);
 }
 
 TEST(Threads, PumpingStopsAtQuitAndLeavesItForTheOuterLoop) {
@@ -227,14 +250,14 @@ TEST(Dialogs, OpenFileDialogStartsWithAndKeepsItsNameOnCancel) {
   form->Show();
   OpenFileDialog* dialog = form->Dialog("dialog");
   ASSERT_NE(dialog, nullptr);
-  dialog->SetFileName("\xC9\xA8\xC3\xE8.png");  // 扫描.png
+  dialog->SetFileName(L"\u626B\u63CF.png");  // 扫描.png
   UniqueHook hook(SetWindowsHookExW(WH_CBT, DialogCanceller::Hook, nullptr, GetCurrentThreadId()));
   const bool chosen = dialog->Show(form->Handle());
   hook.Reset();
   EXPECT_FALSE(chosen);
   ASSERT_NE(DialogCanceller::dialog, nullptr);
   EXPECT_EQ(DialogCanceller::startName, L"\u626b\u63cf.png");
-  EXPECT_EQ(dialog->FileName(), "\xC9\xA8\xC3\xE8.png");
+  EXPECT_EQ(dialog->FileName(), L"\u626B\u63CF.png");
 }
 
 TEST(Controls, TextRoundTripsInGbk) {

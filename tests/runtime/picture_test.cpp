@@ -1,8 +1,8 @@
-#include <windows.h>
-
+// Picture decoding, natively and under Wine.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,7 +10,6 @@
 #include <png.h>
 #include <jpeglib.h>
 
-#include "runtime/picture_box.h"
 #include "runtime/picture_decode.h"
 
 namespace ornivex {
@@ -59,30 +58,39 @@ Bytes EncodeJpeg(int width, int height, const Bytes& rgb) {
   return out;
 }
 
-// A BMP file: 24-bit rows, or 8-bit with a palette; bottom-up unless topDown.
-Bytes MakeBmp(int width, int height, int bits, bool topDown, const std::vector<RGBQUAD>& palette,
-              const std::vector<Bytes>& rowsTopFirst) {
+// Little-endian fields, appended.
+void Put(Bytes& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// A BMP file with a 40-byte header: the rows given top first (stored bottom-up
+// unless topDown), after a palette of 0x00RRGGBB entries or, with masks, the
+// three bit-field masks.
+Bytes MakeBmp(int width, int height, int bits, bool topDown, const std::vector<std::uint32_t>& palette,
+              const std::vector<Bytes>& rowsTopFirst, const std::vector<std::uint32_t>& masks = {}) {
   const int stride = ((width * bits + 31) / 32) * 4;
-  BITMAPFILEHEADER file = {};
-  BITMAPINFOHEADER header = {};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = topDown ? -height : height;
-  header.biPlanes = 1;
-  header.biBitCount = static_cast<WORD>(bits);
-  header.biCompression = BI_RGB;
-  header.biClrUsed = static_cast<DWORD>(palette.size());
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof header + static_cast<DWORD>(palette.size() * sizeof(RGBQUAD));
-  file.bfSize = file.bfOffBits + stride * height;
-  Bytes out(file.bfSize, 0);
-  std::memcpy(out.data(), &file, sizeof file);
-  std::memcpy(out.data() + sizeof file, &header, sizeof header);
-  if (!palette.empty())
-    std::memcpy(out.data() + sizeof file + sizeof header, palette.data(), palette.size() * sizeof(RGBQUAD));
+  const std::uint32_t offBits = 14 + 40 + static_cast<std::uint32_t>(masks.size() * 4 + palette.size() * 4);
+  Bytes out;
+  out.push_back('B');
+  out.push_back('M');
+  Put(out, offBits + stride * height, 4);
+  Put(out, 0, 4);
+  Put(out, offBits, 4);
+  Put(out, 40, 4);
+  Put(out, width, 4);
+  Put(out, static_cast<std::uint32_t>(topDown ? -height : height), 4);
+  Put(out, 1, 2);
+  Put(out, bits, 2);
+  Put(out, masks.empty() ? 0 : 3, 4);  // BI_RGB or BI_BITFIELDS
+  Put(out, 0, 4 * 3);
+  Put(out, static_cast<std::uint32_t>(palette.size()), 4);
+  Put(out, 0, 4);
+  for (std::uint32_t mask : masks) Put(out, mask, 4);
+  for (std::uint32_t colour : palette) Put(out, colour, 4);
+  out.resize(offBits + stride * height, 0);
   for (int y = 0; y < height; ++y) {
     const int stored = topDown ? y : height - 1 - y;
-    std::memcpy(out.data() + file.bfOffBits + stored * stride, rowsTopFirst[y].data(), rowsTopFirst[y].size());
+    std::memcpy(out.data() + offBits + stored * stride, rowsTopFirst[y].data(), rowsTopFirst[y].size());
   }
   return out;
 }
@@ -124,7 +132,7 @@ TEST(PictureDecoding, JpegComesOutOpaqueWithItsColours) {
   EXPECT_LT((right >> 16) & 0xFF, 50u);
 }
 
-TEST(PictureDecoding, BmpVariantsGoThroughGdi) {
+TEST(PictureDecoding, BmpVariants) {
   // 24-bit, bottom-up, rows padded to four bytes: 3 x 2.
   const std::vector<Bytes> rows24 = {{0, 0, 255, 0, 255, 0, 255, 0, 0}, {255, 255, 255, 0, 0, 0, 10, 20, 30}};
   auto picture = DecodePictureFile(MakeBmp(3, 2, 24, false, {}, rows24));
@@ -134,13 +142,33 @@ TEST(PictureDecoding, BmpVariantsGoThroughGdi) {
   EXPECT_EQ(PixelAt(*picture, 2, 0), 0xFF0000FFu);
   EXPECT_EQ(PixelAt(*picture, 2, 1), 0xFF1E140Au);
 
-  // 8-bit with a palette, top-down.
-  const std::vector<RGBQUAD> palette = {{0, 0, 0, 0}, {0x30, 0x20, 0x10, 0}};
-  picture = DecodePictureFile(MakeBmp(2, 2, 8, true, palette, {{1, 0}, {0, 1}}));
+  // 8-bit with a palette, top-down; an index past the palette is black.
+  picture = DecodePictureFile(MakeBmp(2, 2, 8, true, {0, 0x102030}, {{1, 0}, {7, 1}}));
   ASSERT_TRUE(picture);
   EXPECT_EQ(PixelAt(*picture, 0, 0), 0xFF102030u);
-  EXPECT_EQ(PixelAt(*picture, 1, 0), 0xFF000000u);
+  EXPECT_EQ(PixelAt(*picture, 0, 1), 0xFF000000u);
   EXPECT_EQ(PixelAt(*picture, 1, 1), 0xFF102030u);
+
+  // 16-bit 5-6-5 bit fields: full red, full green, half blue.
+  picture = DecodePictureFile(MakeBmp(3, 1, 16, false, {}, {{0x00, 0xF8, 0xE0, 0x07, 0x10, 0x00}},
+                                      {0xF800, 0x07E0, 0x001F}));
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(PixelAt(*picture, 0, 0), 0xFFFF0000u);
+  EXPECT_EQ(PixelAt(*picture, 1, 0), 0xFF00FF00u);
+  EXPECT_EQ(PixelAt(*picture, 2, 0), 0xFF000084u);
+
+  // RLE8 (bottom-up): a run of two, an absolute run of three, end of line, a
+  // delta, end of picture. What it skips is black.
+  Bytes rle = MakeBmp(4, 2, 8, false, {0, 0x0000FF, 0x00FF00, 0xFF0000}, {Bytes(4), Bytes(4)});
+  rle[30] = 1;  // BI_RLE8
+  rle.resize(rle.size() - 8);
+  for (int b : {2, 1, 0, 3, 2, 3, 2, 0, 0, 0, 0, 2, 1, 0, 0, 1}) rle.push_back(static_cast<std::uint8_t>(b));
+  picture = DecodePictureFile(rle);
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(PixelAt(*picture, 0, 1), 0xFF0000FFu);  // bottom row: 1 1 2 3, the last 2 falls outside
+  EXPECT_EQ(PixelAt(*picture, 2, 1), 0xFF00FF00u);
+  EXPECT_EQ(PixelAt(*picture, 3, 1), 0xFFFF0000u);
+  EXPECT_EQ(PixelAt(*picture, 0, 0), 0xFF000000u);  // top row never written
 }
 
 TEST(PictureDecoding, DamagedFilesAreRefusedNotRead) {
@@ -154,13 +182,21 @@ TEST(PictureDecoding, DamagedFilesAreRefusedNotRead) {
   Bytes bmp = MakeBmp(3, 2, 24, false, {}, {Bytes(9, 1), Bytes(9, 2)});
   EXPECT_FALSE(DecodePictureFile(Bytes(bmp.begin(), bmp.end() - 4)));  // last row cut short
   Bytes farOffset = bmp;
-  const DWORD beyond = static_cast<DWORD>(bmp.size() + 100);
+  const std::uint32_t beyond = static_cast<std::uint32_t>(bmp.size() + 100);
   std::memcpy(farOffset.data() + 10, &beyond, 4);  // pixels said to lie past the end
   EXPECT_FALSE(DecodePictureFile(farOffset));
   Bytes huge = bmp;
-  const LONG width = 1 << 20;
+  const std::int32_t width = 1 << 20;
   std::memcpy(huge.data() + 18, &width, 4);
   EXPECT_FALSE(DecodePictureFile(huge));
+
+  // Bit fields after a 40-byte header, in a file that ends inside the masks
+  // while its pixel offset points right after the header.
+  Bytes masks = MakeBmp(1, 1, 32, false, {}, {Bytes(4, 9)}, {0xFF0000, 0xFF00, 0xFF});
+  masks.resize(14 + 40 + 6);
+  masks[10] = 14 + 40;
+  EXPECT_FALSE(DecodePictureFile(masks));
+  EXPECT_FALSE(DecodePictureFile(Bytes(masks.begin(), masks.begin() + 20)));
 
   EXPECT_FALSE(DecodePictureFile(Bytes{}));
   EXPECT_FALSE(DecodePictureFile(Bytes{'G', 'I', 'F', '8', '9', 'a'}));

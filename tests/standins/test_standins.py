@@ -400,7 +400,7 @@ class LifecycleTest(unittest.TestCase):
                                    "--ocr-port", str(port), "--image-port", "0"],
                                   capture_output=True, text=True, timeout=10)
         self.assertEqual(done.returncode, 1)
-        self.assertIn("cannot listen", done.stderr)
+        self.assertIn("port %d (OCR service)" % port, done.stderr)
 
     def test_pictures_kept_in_a_folder_outlive_the_process(self):
         with tempfile.TemporaryDirectory() as d:

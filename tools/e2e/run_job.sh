@@ -8,8 +8,9 @@
 # reports the character accuracy against its known lines; a picture made by
 # render_sample.sh is checked against the .txt written beside it.
 # Settings (environment): ORNIVEX_BUILD (build folder of the local preset,
-# default build/local), ORNIVEX_EXE, ORNIVEX_RESULTS (where the screenshot and
-# the stand-ins' request record go, default $ORNIVEX_BUILD/e2e), ORNIVEX_STANDINS_ARGS
+# default build/local; its standins.env names the stand-ins' ports),
+# ORNIVEX_EXE, ORNIVEX_RESULTS (where the screenshot and the stand-ins' request
+# record go, default $ORNIVEX_BUILD/e2e), ORNIVEX_STANDINS_ARGS
 # (more options for standins/standins.py), LANG (default zh_CN.UTF-8). Uses
 # $DISPLAY when set, otherwise a private Xvfb display.
 set -uo pipefail
@@ -54,11 +55,17 @@ if [ -z "${DISPLAY:-}" ]; then
   ornivex_start_display || exit 1
 fi
 
-# The stand-ins on the ports the local build was configured with.
-# ORNIVEX_STANDINS_ARGS adds options, e.g. "--compact" or "--token-delay 5".
+# The stand-ins on the ports the local build was configured with (the build
+# folder's standins.env). ORNIVEX_STANDINS_ARGS adds options, e.g. "--compact"
+# or "--token-delay 5".
+if [ ! -f "$build/standins.env" ]; then
+  echo "run_job: $build/standins.env missing: configure the build with the local preset" >&2
+  exit 1
+fi
+. "$build/standins.env"
 # shellcheck disable=SC2086
-python3 "$here/standins/standins.py" --record-dir "$results/requests" ${ORNIVEX_STANDINS_ARGS:-} \
-  >"$results/standins.log" 2>&1 &
+python3 "$here/standins/standins.py" --ocr-port "$OCR_PORT" --image-port "$IMAGE_PORT" \
+  --record-dir "$results/requests" ${ORNIVEX_STANDINS_ARGS:-} >"$results/standins.log" 2>&1 &
 standins_pid=$!
 for _ in $(seq 1 50); do
   grep -q '^standins: ready' "$results/standins.log" 2>/dev/null && break
@@ -76,7 +83,8 @@ fi
 "$here/scripts/wine-run.sh" "$prefix" "$exe" >"$results/program.log" 2>&1 &
 program_pid=$!
 
-args=("$picture" --prefix "$prefix" --screenshot "$results/screenshot.png" --record-dir "$results/requests")
+args=("$picture" --prefix "$prefix" --screenshot "$results/screenshot.png" --record-dir "$results/requests"
+      --image-host "http://127.0.0.1:$IMAGE_PORT")
 [ -n "$expected" ] && args+=(--expected "$expected")
 WINEPREFIX=$prefix python3 "$here/tools/e2e/drive.py" "${args[@]}"
 rc=$?

@@ -245,14 +245,14 @@ struct LoopbackServer::State {
   }
 };
 
-LoopbackServer::LoopbackServer(Handler handler) : state_(std::make_shared<State>()) {
+LoopbackServer::LoopbackServer(Handler handler, std::uint16_t port) : state_(std::make_shared<State>()) {
   State& st = *state_;
   st.handler = std::move(handler);
   st.listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
+  address.sin_port = htons(port);
   bind(st.listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
   listen(st.listener, SOMAXCONN);
   int size = sizeof address;

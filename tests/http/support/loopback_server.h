@@ -56,7 +56,8 @@ using Handler = std::function<ScriptedReply(const RecordedRequest&)>;
 
 class LoopbackServer {
  public:
-  explicit LoopbackServer(Handler handler);
+  // On a free port, or on `port` when it is given.
+  explicit LoopbackServer(Handler handler, std::uint16_t port = 0);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;

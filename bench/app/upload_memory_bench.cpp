@@ -1,0 +1,103 @@
+// Memory of one chain for a large picture, in the real shell against the loopback
+// stand-ins (running on the ports this build was configured with, its
+// standins.env): a 200 MB file is chosen and the chain runs to its end, while
+// a thread samples the process's committed private memory and working set every
+// 2 ms. Prints the peaks above the level before the choice, as megabytes and as
+// multiples of the file's size, beside the goal of 1.5 times the file plus 20 MB.
+//   app_upload_memory_bench [megabytes]
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "app/application.h"
+#include "app/texts.h"
+#include "runtime/files.h"
+#include "runtime/threads.h"
+#include "tests/e2e/harness.h"
+
+namespace {
+
+using namespace ornivex;
+using namespace ornivex::e2e;
+
+struct Memory {
+  double committed = 0;  // MB
+  double workingSet = 0;
+};
+
+Memory Now() {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+  // Windows counts committed private memory in PrivateUsage; Wine leaves it 0
+  // and counts it in PagefileUsage.
+  const SIZE_T committed = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+  return {committed / 1048576.0, counters.WorkingSetSize / 1048576.0};
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  const std::size_t megabytes = argc > 1 ? std::wcstoul(argv[1], nullptr, 10) : 200;
+  std::string status;
+  SendHttpRequest(OcrBase() + "/__config", {.statusText = &status});
+  if (status.rfind("200", 0) != 0) {
+    std::printf("the stand-ins are not running: python3 standins/standins.py --ocr-port %d --image-port %d\n",
+                ORNIVEX_E2E_OCR_PORT, ORNIVEX_E2E_IMAGE_PORT);
+    return 1;
+  }
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring picture = std::wstring(temp) + L"ornivex-memory-bench.png";
+  {
+    std::string bytes(megabytes << 20, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 >> 7);
+    if (!WriteWholeFile(picture, bytes)) return 2;
+  }
+
+  SkinStartup();
+  ResetStandins();
+  if (!StartApplication()) return 3;
+  App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(picture);
+  PumpFor(500);
+
+  const Memory before = Now();
+  std::atomic<bool> sampling{true};
+  Memory peak = before;
+  std::thread sampler([&] {
+    while (sampling) {
+      const Memory m = Now();
+      peak.committed = std::max(peak.committed, m.committed);
+      peak.workingSet = std::max(peak.workingSet, m.workingSet);
+      Sleep(2);
+    }
+  });
+  {
+    DialogAnswerer answerer(GetCurrentThreadId());
+    OnChoosePicture();
+  }
+  PumpUntil([] { return RunningWorkers() == 0; }, 180000);
+  sampling = false;
+  sampler.join();
+
+  const double size = static_cast<double>(megabytes);
+  const double committed = peak.committed - before.committed, workingSet = peak.workingSet - before.workingSet;
+  std::printf("picture %zu MB; before the choice: committed %.1f MB, working set %.1f MB\n", megabytes,
+              before.committed, before.workingSet);
+  std::printf("peak above it: committed %.1f MB (%.2f x the file), working set %.1f MB (%.2f x the file)\n",
+              committed, committed / size, workingSet, workingSet / size);
+  std::printf("goal: at most %.1f MB (1.5 x the file + 20 MB)\n", 1.5 * size + 20);
+
+  StopApplication();
+  SkinExit();
+  DeleteFileW(picture.c_str());
+  DeleteFileW((ExecutableDirectory() + L"\\ZezAziz.log").c_str());
+  return 0;
+}
