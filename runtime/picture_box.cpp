@@ -1,6 +1,7 @@
 #include "runtime/picture_box.h"
 
 #include <cstring>
+#include <memory>
 
 #include "runtime/handles.h"
 #include "runtime/layout.h"
