@@ -239,6 +239,12 @@ struct LoopbackServer::State {
         closesocket(s);
         return;
       }
+      // A client may stop reading without closing (WinHttp can keep a connection
+      // it gave up on), and this Wine does not wake a blocked send when the socket
+      // is shut down: a send that makes no progress for a while gives up, so the
+      // server can always be stopped.
+      const DWORD sendTimeoutMs = 3000;
+      setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeoutMs), sizeof sendTimeoutMs);
       open.push_back(s);
       threads.emplace_back([this, s] { Serve(s); });
     }
