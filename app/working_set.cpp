@@ -98,7 +98,12 @@ void TrimWorkingSet() {
 }
 
 DWORD WINAPI TrimWorkingSetThread(void*) {
-  TrimWorkingSet();
+  // A thread of its own: nothing may escape it and end the program.
+  try {
+    TrimWorkingSet();
+  } catch (...) {
+    TraceNote(L"Trimming the working set ended early");
+  }
   return 0;
 }
 
