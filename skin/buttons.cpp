@@ -367,8 +367,12 @@ void DrawOwnerDrawnItem(SkinEngine& engine, const DRAWITEMSTRUCT& item) {
 void RepaintOnNotification(HWND sender, unsigned code) {
   wchar_t name[32] = {};
   GetClassNameW(sender, name, 31);
-  const bool repaint = (lstrcmpiW(name, L"Edit") == 0 && (code == EN_VSCROLL || code == EN_HSCROLL ||
-                                                          code == EN_CHANGE || code == EN_UPDATE)) ||
+  // An edit with scroll bars redraws the lines it changes itself, over its erased
+  // background: only its scrolling needs the whole of it drawn again.
+  const bool scrollBars = (GetWindowLongPtrW(sender, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL)) != 0;
+  const bool repaint = (lstrcmpiW(name, L"Edit") == 0 &&
+                        (code == EN_VSCROLL || code == EN_HSCROLL ||
+                         (!scrollBars && (code == EN_CHANGE || code == EN_UPDATE)))) ||
                        (lstrcmpiW(name, L"ListBox") == 0 && (code == LBN_SELCHANGE || code == LBN_SELCANCEL)) ||
                        (lstrcmpiW(name, L"ComboBox") == 0 && (code == CBN_KILLFOCUS || code == CBN_SELCHANGE));
   if (repaint) InvalidateRect(sender, nullptr, TRUE);

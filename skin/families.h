@@ -39,7 +39,8 @@ void EnrolCheckAndRadioButtons(SkinEngine& engine, SkinWindowRecord& record, int
 void DrawOwnerDrawnItem(SkinEngine& engine, const DRAWITEMSTRUCT& item);
 
 // The repaint a control needs after a notification its parent received in
-// WM_COMMAND: edit boxes after a change, an update or a scroll; list boxes after a
+// WM_COMMAND: edit boxes after a scroll, and after a change or an update unless
+// they have scroll bars (those redraw what they change); list boxes after a
 // selection change or cancel; combo boxes after a selection change or losing focus.
 void RepaintOnNotification(HWND sender, unsigned code);
 
