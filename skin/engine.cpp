@@ -227,6 +227,12 @@ void SkinEngine::EnrolChildren(int number, HWND parent) {
   if (!record) return;
   EnrolPushButtons(*this, *record, number, parent);
   EnrolCheckAndRadioButtons(*this, *record, number, parent);
+  EnrolEditsAndCombos(*this, *record, number, parent);
+  EnrolTrackbars(*this, *record, number, parent);
+  EnrolProgressBars(*this, *record, number, parent);
+  EnrolLists(*this, *record, number, parent);
+  SubclassUpDowns(*this, *record, number, parent);
+  SubclassHeaders(*this, *record, number, parent);
 }
 
 void SkinEngine::DestroyRecord(HWND window) {
