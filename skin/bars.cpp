@@ -41,12 +41,8 @@ void PaintOnBackground(HWND control, Paint paint) {
   if (size.cx <= 0 || size.cy <= 0) return;
   DibCanvas canvas = Engine().BackgroundUnder(control, false, false);
   if (!canvas) return;
-  {
-    Canvas drawing(canvas.Dc());
-    if (!drawing) return;
-    paint(drawing.graphics, static_cast<int>(size.cx), static_cast<int>(size.cy));
-    drawing.graphics.Flush(Gdiplus::FlushIntentionSync);
-  }
+  if (!DrawInto(canvas, [&](gfx::Graphics& g) { paint(g, static_cast<int>(size.cx), static_cast<int>(size.cy)); }))
+    return;
   WindowDc dc = WindowDc::Whole(control);
   if (dc) BitBlt(dc.Get(), 0, 0, size.cx, size.cy, canvas.Dc(), 0, 0, SRCCOPY);
 }
@@ -138,8 +134,14 @@ void PaintTrackbar(const TrackbarRecord& trackbar) {
     PaintTicks(g, control, style, vertical, channel, thumb, minimum, maximum, m);
     if (!(style & TBS_NOTHUMB) && !thumb.Empty()) {
       gfx::GraphicsPath thumbPath = BoxPath(thumb, static_cast<float>(m.Scale(2)));
-      FillAcross(g, thumbPath, thumb, vertical, Argb(kWhite, hot ? 240 : 210), Argb(Accent(), hot ? 170 : 110));
-      Outline(g, thumbPath, Argb(Accent(), 200));
+      FillSolid(g, thumbPath, Argb(kWhite, 235));  // the channel does not show through
+      if (hot) {
+        FillAcross(g, thumbPath, thumb, vertical, Argb(kWhite, 230), Argb(Accent(), 220));
+        Outline(g, thumbPath, Argb(Accent(), 255));
+      } else {
+        FillAcross(g, thumbPath, thumb, vertical, Argb(kWhite, 210), Argb(Accent(), 110));
+        Outline(g, thumbPath, Argb(Accent(), 200));
+      }
     }
   });
 }
@@ -163,7 +165,7 @@ struct Trackbars {
     return 1;
   }
   static Result OnNcPaint(TrackbarRecord& t) {
-    PaintTrackbar(t);
+    if (HasNonClientArea(t.window)) PaintTrackbar(t);  // else WM_PAINT paints it all
     return 1;
   }
   static Result OnMouseMove(TrackbarRecord& t) {
@@ -245,9 +247,9 @@ struct ProgressBars {
       case WM_SETFOCUS:
       case WM_KILLFOCUS:
       case WM_SETTEXT:
-      case WM_NCPAINT:
       case WM_MOUSEMOVE:
       case WM_MOUSELEAVE: return PassOnThenPaint(msg);
+      case WM_NCPAINT: return HasNonClientArea(p.window) ? PassOnThenPaint(msg) : Result{};
       case WM_PAINT: return OnPaint(p, msg);
       case WM_ERASEBKGND: return OnEraseBackground(msg);
     }

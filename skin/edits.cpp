@@ -11,7 +11,6 @@
 
 #include "gfx/gfx.h"
 #include "resources/skin_pictures.h"
-#include "runtime/codepage.h"
 #include "skin/control_pixels.h"
 #include "skin/draw.h"
 #include "skin/families.h"
@@ -43,7 +42,7 @@ bool Veiled() { return Engine().Settings().veilAlpha > 0; }
 // --- combo painting ------------------------------------------------------------
 
 // The text a drop-down-list combo shows: its selected item's.
-std::string SelectedText(HWND combo) {
+std::wstring SelectedText(HWND combo) {
   const auto selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
   if (selected == CB_ERR) return {};
   const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, selected, 0);
@@ -51,7 +50,21 @@ std::string SelectedText(HWND combo) {
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   const auto copied = SendMessageW(combo, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text.data()));
   text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return WideToGbk(text);
+  return text;
+}
+
+// The selected item of a drop-down list in the combo's own font, as the system
+// would write it, over the canvas.
+void PaintComboText(DibCanvas& canvas, HWND combo, RECT area) {
+  const std::wstring text = SelectedText(combo);
+  if (text.empty() || IsRectEmpty(&area)) return;
+  HDC dc = canvas.Dc();
+  auto* font = reinterpret_cast<HFONT>(SendMessageW(combo, WM_GETFONT, 0, 0));
+  SelectGuard selected(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, IsWindowEnabled(combo) ? TextColourOf(combo) : GetSysColor(COLOR_GRAYTEXT));
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
+            DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
 // The drop-down button: outlined like the combo, lit inside while hot, its arrow
@@ -73,22 +86,6 @@ void PaintComboButton(gfx::Graphics& g, const Box& button, bool outlineLit, bool
   }
 }
 
-// The selected item of a drop-down list, in its font, with a soft accent mark
-// while the combo has the focus.
-void PaintComboText(gfx::Graphics& g, HWND combo, const Box& area, bool focused) {
-  if (area.Empty()) return;
-  const std::string text = SelectedText(combo);
-  const auto x = static_cast<float>(area.x), y = static_cast<float>(area.y);
-  const auto w = static_cast<float>(area.width), h = static_cast<float>(area.height);
-  if (focused) FillSolid(g, RoundRect(x, y, w - 1, h - 1, 2), Argb(Accent(), 60));
-  if (text.empty()) return;
-  const FontSpec spec = FontOfWindow(combo);
-  gfx::Font font;
-  const COLORREF colour = IsWindowEnabled(combo) ? TextColourOf(combo) : GetSysColor(COLOR_GRAYTEXT);
-  if (MakeFont(font, spec.face, spec.size, spec.style))
-    DrawText(g, text, font, gfx::RectF(x + 2, y, w - 4, h), Argb(colour, 255), 0, 1);
-}
-
 void PaintCombo(ComboRecord& combo, bool hot, bool focused) {
   SkinWindowRecord* window = WindowOf(combo.window);
   if (!window) return;
@@ -100,18 +97,22 @@ void PaintCombo(ComboRecord& combo, bool hot, bool focused) {
   const FamilyMetrics m = MetricsOf(combo.window);
   const DWORD style = StyleOf(combo.window);
   const bool lit = hot || focused;
-  {
-    Canvas drawing(canvas.Dc());
-    if (!drawing) return;
-    gfx::Graphics& g = drawing.graphics;
-    const Box button = ComboButton(w, h, style, m);
-    if ((style & 3) == CBS_DROPDOWNLIST) {
-      const int inset = m.comboTextInset;
-      PaintComboText(g, combo.window, Box{inset, inset, button.x - 2 * inset, h - 2 * inset}, focused);
-    }
+  const Box button = ComboButton(w, h, style, m);
+  const bool dropList = (style & 3) == CBS_DROPDOWNLIST;
+  const int inset = m.comboTextInset;
+  const Box textArea{inset, inset, button.x - 2 * inset, h - 2 * inset};
+  DrawInto(canvas, [&](gfx::Graphics& g) {
+    // A drop-down list with the focus marks its text softly in the accent colour.
+    if (dropList && focused && !textArea.Empty())
+      FillSolid(g,
+                RoundRect(static_cast<float>(textArea.x), static_cast<float>(textArea.y),
+                          static_cast<float>(textArea.width - 1), static_cast<float>(textArea.height - 1), 2),
+                Argb(Accent(), 60));
     if (ComboHasButton(style)) PaintComboButton(g, button, lit, hot, m, *window);
-    g.Flush(Gdiplus::FlushIntentionSync);
-  }
+  });
+  if (dropList)
+    PaintComboText(canvas, combo.window,
+                   RECT{textArea.x + 2, textArea.y, textArea.Right() - 2, textArea.Bottom()});
   GdiFlush();
   BlendFrame({canvas.Bits(), static_cast<std::size_t>(w) * h}, w, h, 1, lit ? Argb(Accent(), 200) : Argb(kBlack, 80));
   // The combo's own edit and embedded list paint themselves: their places carry
@@ -315,7 +316,7 @@ struct Combos {
     return 1;
   }
   static Result OnNcPaint(ComboRecord& c) {
-    PaintComboNow(c);
+    if (HasNonClientArea(c.window)) PaintComboNow(c);  // else WM_PAINT paints it all
     return 0;
   }
   static Result OnCommand(const WindowMessage& msg) {

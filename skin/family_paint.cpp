@@ -82,6 +82,13 @@ RECT SystemAreaOnScreen(HWND control) {
 
 }  // namespace
 
+bool HasNonClientArea(HWND control) {
+  RECT client;
+  GetClientRect(control, &client);
+  const SIZE size = WindowSize(control);
+  return client.right != size.cx || client.bottom != size.cy;
+}
+
 RECT SystemArea(HWND control) {
   RECT area = SystemAreaOnScreen(control);
   RECT window;
@@ -126,6 +133,18 @@ LRESULT PaintSystemScrollBars(const WindowMessage& msg) {
   UniqueRegion bars = ScrollBarRegion(msg.window);
   if (!bars) return 0;
   return DefWindowProcW(msg.window, WM_NCPAINT, reinterpret_cast<WPARAM>(bars.Get()), 0);
+}
+
+PixelGraphics::PixelGraphics(DibCanvas& canvas) {
+  if (!canvas) return;
+  GdiFlush();  // what GDI drew is in the pixels before GDI+ reads them
+  if (!bitmap_.CreateBitmapFromScan0(canvas.Width(), canvas.Height(), canvas.Width() * 4, PixelFormat32bppRGB,
+                                     reinterpret_cast<BYTE*>(canvas.Bits())) ||
+      !graphics_.GetImageGraphicsContext(bitmap_))
+    return;
+  graphics_.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  graphics_.SetCompositingQuality(Gdiplus::CompositingQualityHighQuality);
+  graphics_.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
 }
 
 void ExcludeChildren(HDC dc, HWND window) {

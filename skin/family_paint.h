@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "gfx/gfx.h"
 #include "runtime/handles.h"
 #include "runtime/subclass.h"
 #include "skin/engine.h"
@@ -42,6 +43,10 @@ void TrackMouseLeave(HWND control);
 // Whether the cursor is over `window`'s rectangle now.
 bool CursorInside(HWND window);
 
+// Whether the control's window is larger than its client area (a border, an
+// edge, scroll bars): only then has WM_NCPAINT anything to paint.
+bool HasNonClientArea(HWND control);
+
 // The part of a control's window rectangle the system paints (window
 // coordinates): the client area with the scroll bars beside it and the corner
 // between them.
@@ -57,8 +62,37 @@ void PaintNonClientFrame(HWND control, const std::optional<FrameLook>& look, boo
 // scroll bars only; nothing at all when it has none.
 LRESULT PaintSystemScrollBars(const WindowMessage& msg);
 
+// Draws with GDI+ straight into a canvas's pixels (the system's GDI+ draws far
+// faster into memory it owns than through a DC). Anti-aliased, high-quality
+// compositing. False when GDI+ could not wrap the canvas.
+template <class Draw>
+bool DrawInto(DibCanvas& canvas, Draw draw);
+
 // Clips the visible children of `window` out of `dc` (client coordinates), so a
 // copy over the whole client area leaves them as they are.
 void ExcludeChildren(HDC dc, HWND window);
+
+// A GDI+ graphics over a canvas's pixels; what it draws is in the pixels once it
+// is gone.
+class PixelGraphics {
+ public:
+  explicit PixelGraphics(DibCanvas& canvas);
+  PixelGraphics(const PixelGraphics&) = delete;
+  PixelGraphics& operator=(const PixelGraphics&) = delete;
+  explicit operator bool() const { return !graphics_.Empty(); }
+  gfx::Graphics& Get() { return graphics_; }
+
+ private:
+  gfx::Bitmap bitmap_;
+  gfx::Graphics graphics_;  // after the bitmap: it goes first
+};
+
+template <class Draw>
+bool DrawInto(DibCanvas& canvas, Draw draw) {
+  PixelGraphics graphics(canvas);
+  if (!graphics) return false;
+  draw(graphics.Get());
+  return true;
+}
 
 }  // namespace ornivex::skin

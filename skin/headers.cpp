@@ -106,9 +106,9 @@ void PaintHeader(HeaderRecord& header, HDC target) {
   const std::optional<int> listRight = ListRightEdge(control);
   const int count = ItemCount(control);
   {
-    Canvas drawing(canvas.Dc());
+    PixelGraphics drawing(canvas);
     if (!drawing) return;
-    gfx::Graphics& g = drawing.graphics;
+    gfx::Graphics& g = drawing.Get();
     gfx::Font font;
     const bool haveFont = MakeFont(font, header.fontFace, header.fontSize, header.fontStyle);
     for (int i = 1; i <= count; ++i) {
@@ -134,7 +134,6 @@ void PaintHeader(HeaderRecord& header, HDC target) {
       DrawText(g, WideToGbk(text), font, gfx::RectF(left, area.Y, area.X + area.Width - margin - left, area.Height),
                Argb(kBlack, 255), align, 1);
     }
-    g.Flush(Gdiplus::FlushIntentionSync);
   }
   if (target) {
     BitBlt(target, 0, 0, canvas.Width(), canvas.Height(), canvas.Dc(), 0, 0, SRCCOPY);

@@ -38,9 +38,9 @@ void PaintUpDown(const UpDownRecord& upDown, std::optional<int> hotHalf) {
   const bool horizontal = upDown.horizontal != 0;
   const auto corner = static_cast<float>(m.upDownCorner);
   {
-    Canvas drawing(canvas.Dc());
+    PixelGraphics drawing(canvas);
     if (!drawing) return;
-    gfx::Graphics& g = drawing.graphics;
+    gfx::Graphics& g = drawing.Get();
     FillSolid(g, RoundRect(0, 0, static_cast<float>(w - 1), static_cast<float>(h - 1), corner), Argb(kWhite, 160));
     const UpDownHalves halves = UpDownHalfBoxes(w, h, horizontal);
     for (int half = 0; half < 2; ++half) {
@@ -69,7 +69,6 @@ void PaintUpDown(const UpDownRecord& upDown, std::optional<int> hotHalf) {
                     static_cast<float>(box.y + (box.height - ah) / 2));
       }
     }
-    g.Flush(Gdiplus::FlushIntentionSync);
   }
   WindowDc dc = WindowDc::Whole(control);
   if (dc) BitBlt(dc.Get(), 0, 0, w, h, canvas.Dc(), 0, 0, SRCCOPY);
