@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
+#include <winternl.h>
 
 #include <gtest/gtest.h>
 
@@ -327,6 +328,15 @@ TEST_F(Families, LastListViewColumnReachesTheListsEdge) {
   EXPECT_FALSE(Near(Pixel(header, client.right - 10, y), Under(header, client.right - 10, y), 2));
 }
 
+TEST_F(Families, TrackbarPanelFollowsTheStyleFlag) {
+  HWND trackbar = g_["trackbar"];
+  const int y = SizeOf(trackbar).cy / 2;
+  EXPECT_NE(Pixel(trackbar, 1, y), Under(trackbar, 1, y));
+  gEngine->SetControlSkinning(1, 0, 0);
+  RepaintNow(trackbar);
+  EXPECT_EQ(Pixel(trackbar, 1, y), Under(trackbar, 1, y));
+}
+
 // --- the controls-enabled switch ------------------------------------------------
 
 TEST(FamiliesSwitch, WithControlsDisabledHeadersAndUpDownsKeepTheSystemLook) {
@@ -355,8 +365,11 @@ int GdiObjects() {
     std::uint8_t type, flags;
     std::uint64_t user;
   };
-  const auto* peb = *reinterpret_cast<const std::uint8_t* const*>(reinterpret_cast<const std::uint8_t*>(NtCurrentTeb()) + 0x60);
-  const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
+  PROCESS_BASIC_INFORMATION process{};
+  if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process, sizeof process, nullptr) != 0)
+    return -1;
+  const auto* peb = reinterpret_cast<const std::uint8_t*>(process.PebBaseAddress);
+  const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);  // GdiSharedHandleTable
   if (!table) return -1;
   int count = 0;
   for (int i = 0; i < 0x10000; ++i) {
@@ -401,26 +414,30 @@ int SystemLeakPerGallery() {
 
 TEST(FamiliesLeaks, RepaintsAndCreateDestroyCyclesLeaveNoGdiObject) {
   ASSERT_GT(GdiObjects(), 0);
+  const int systemLeak = SystemLeakPerGallery();
   gallery::Gallery g = gallery::CreateControls(*gEngine);
-  for (int i = 0; i < 10; ++i) Exercise(g);  // caches filled
+  for (int i = 0; i < 5; ++i) Exercise(g);  // the system's caches filled
   const int objects = GdiObjects();
   const SIZE_T bytes = PrivateBytes();
   for (int i = 0; i < 1000; ++i) {
     RepaintNow(g.window);
-    if (i % 10 == 0) Exercise(g);
+    if (i % 100 == 0) Exercise(g);
   }
   EXPECT_EQ(GdiObjects(), objects) << "after 1000 repaints";
   EXPECT_LT(PrivateBytes(), bytes + 8u * 1024 * 1024);
   DestroyWindow(g.window);
 
-  const int before = GdiObjects();
-  for (int i = 0; i < 100; ++i) {
+  auto cycle = [&g](int i) {
     g = gallery::CreateControls(*gEngine);
-    Exercise(g);
+    if (i % 10 == 0) Exercise(g);
     DestroyWindow(g.window);
-  }
+  };
+  for (int i = 0; i < 5; ++i) cycle(i);
   gallery::Pump(50);
-  EXPECT_EQ(GdiObjects(), before + 100 * SystemLeakPerGallery()) << "after 100 windows";
+  const int before = GdiObjects();
+  for (int i = 0; i < 100; ++i) cycle(i);
+  gallery::Pump(50);
+  EXPECT_EQ(GdiObjects(), before + 100 * systemLeak) << "after 100 windows";
 }
 
 }  // namespace
