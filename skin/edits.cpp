@@ -37,8 +37,6 @@ bool HasFocusWithin(HWND window) {
   return focus && (focus == window || IsChild(window, focus));
 }
 
-bool Veiled() { return Engine().Settings().veilAlpha > 0; }
-
 // --- combo painting ------------------------------------------------------------
 
 // The text a drop-down-list combo shows: its selected item's.
@@ -92,7 +90,7 @@ void PaintCombo(ComboRecord& combo, bool hot, bool focused) {
   const SIZE size = WindowSize(combo.window);
   const int w = size.cx, h = size.cy;
   if (w <= 0 || h <= 0) return;
-  DibCanvas canvas = Engine().BackgroundUnder(combo.window, false, Veiled());
+  DibCanvas canvas = Engine().BackgroundUnder(combo.window, false, true);
   if (!canvas) return;
   const FamilyMetrics m = MetricsOf(combo.window);
   const DWORD style = StyleOf(combo.window);

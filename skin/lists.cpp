@@ -13,11 +13,11 @@
 
 #include <optional>
 
+#include "skin/control_pixels.h"
 #include "skin/draw.h"
 #include "skin/families.h"
 #include "skin/family.h"
 #include "skin/family_paint.h"
-#include "skin/control_pixels.h"
 
 namespace ornivex::skin {
 
