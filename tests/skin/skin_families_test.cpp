@@ -412,6 +412,8 @@ int SystemLeakPerGallery() {
   return (GdiObjects() - before + 5) / 10;
 }
 
+constexpr int kCacheSlack = 3;
+
 TEST(FamiliesLeaks, RepaintsAndCreateDestroyCyclesLeaveNoGdiObject) {
   ASSERT_GT(GdiObjects(), 0);
   const int systemLeak = SystemLeakPerGallery();
@@ -423,7 +425,9 @@ TEST(FamiliesLeaks, RepaintsAndCreateDestroyCyclesLeaveNoGdiObject) {
     RepaintNow(g.window);
     if (i % 100 == 0) Exercise(g);
   }
-  EXPECT_EQ(GdiObjects(), objects) << "after 1000 repaints";
+  // A leak would show a thousandfold; a late entry in one of the system's caches
+  // may show once.
+  EXPECT_NEAR(GdiObjects(), objects, kCacheSlack) << "after 1000 repaints";
   EXPECT_LT(PrivateBytes(), bytes + 8u * 1024 * 1024);
   DestroyWindow(g.window);
 
@@ -437,7 +441,7 @@ TEST(FamiliesLeaks, RepaintsAndCreateDestroyCyclesLeaveNoGdiObject) {
   const int before = GdiObjects();
   for (int i = 0; i < 100; ++i) cycle(i);
   gallery::Pump(50);
-  EXPECT_EQ(GdiObjects(), before + 100 * systemLeak) << "after 100 windows";
+  EXPECT_NEAR(GdiObjects(), before + 100 * systemLeak, kCacheSlack) << "after 100 windows";
 }
 
 }  // namespace
