@@ -357,5 +357,4 @@ void DrawOwnerDrawnItem(SkinEngine& engine, const DRAWITEMSTRUCT& item) {
 }
 
 
-
 }  // namespace ornivex::skin

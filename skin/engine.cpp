@@ -228,6 +228,12 @@ void SkinEngine::EnrolChildren(int number, HWND parent) {
   if (!record) return;
   EnrolPushButtons(*this, *record, number, parent);
   EnrolCheckAndRadioButtons(*this, *record, number, parent);
+  EnrolEditsAndCombos(*this, *record, number, parent);
+  EnrolTrackbars(*this, *record, number, parent);
+  EnrolProgressBars(*this, *record, number, parent);
+  EnrolLists(*this, *record, number, parent);
+  SubclassUpDowns(*this, *record, number, parent);
+  SubclassHeaders(*this, *record, number, parent);
 }
 
 void SkinEngine::DestroyRecord(HWND window) {
@@ -355,8 +361,12 @@ const gfx::Font* SkinEngine::CachedFont(std::string_view face, float pixelSize, 
 }
 
 void RepaintOnNotification(HWND sender, unsigned code) {
+  // An edit with scroll bars redraws the lines it changes itself, over its erased
+  // background: only its scrolling needs the whole of it drawn again.
+  const bool scrollBars = (GetWindowLongPtrW(sender, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL)) != 0;
   const bool repaint =
-      (IsClass(sender, L"Edit") && (code == EN_VSCROLL || code == EN_HSCROLL || code == EN_CHANGE || code == EN_UPDATE)) ||
+      (IsClass(sender, L"Edit") &&
+       (code == EN_VSCROLL || code == EN_HSCROLL || (!scrollBars && (code == EN_CHANGE || code == EN_UPDATE)))) ||
       (IsClass(sender, L"ListBox") && (code == LBN_SELCHANGE || code == LBN_SELCANCEL)) ||
       (IsClass(sender, L"ComboBox") && (code == CBN_KILLFOCUS || code == CBN_SELCHANGE));
   if (repaint) InvalidateRect(sender, nullptr, TRUE);

@@ -43,8 +43,29 @@ void EnrolCheckAndRadioButtons(SkinEngine& engine, SkinWindowRecord& record, int
 // Paints an owner-drawn item the skin knows (a push button of a buttons list).
 void DrawOwnerDrawnItem(SkinEngine& engine, const DRAWITEMSTRUCT& item);
 
+// Edit boxes (the edit of a combo box too) get the window's background behind their
+// text and the engine's frame; combo boxes are painted by the engine.
+void EnrolEditsAndCombos(SkinEngine& engine, SkinWindowRecord& record, int number, HWND parent);
+// Trackbars and progress bars are painted over the background in the accent colour.
+void EnrolTrackbars(SkinEngine& engine, SkinWindowRecord& record, int number, HWND parent);
+void EnrolProgressBars(SkinEngine& engine, SkinWindowRecord& record, int number, HWND parent);
+
+// The list-like classes, in the order they are enrolled; a list record's kind.
+enum class ListKind : int { ListBox, ComboList, ListView, TreeView, IpAddress, DateTime };
+// List boxes, the embedded lists of combo boxes, list views, tree views, IP-address
+// fields and date-time pickers show the background and wear the engine's frame.
+void EnrolLists(SkinEngine& engine, SkinWindowRecord& record, int number, HWND parent);
+// Posted to (or sent to) an enrolled list-like control: it repaints itself.
+inline constexpr UINT kRepaintListMessage = 0x8002;
+
+// Up-down controls and column headers (stand-alone ones and those of list views),
+// painted by the engine; only while controls enabled is on.
+void SubclassUpDowns(SkinEngine& engine, SkinWindowRecord& record, int number, HWND parent);
+void SubclassHeaders(SkinEngine& engine, SkinWindowRecord& record, int number, HWND parent);
+
 // The repaint a control needs after a notification its parent received in
-// WM_COMMAND: edit boxes after a change, an update or a scroll; list boxes after a
+// WM_COMMAND: edit boxes after a scroll, and after a change or an update unless
+// they have scroll bars (those redraw what they change); list boxes after a
 // selection change or cancel; combo boxes after a selection change or losing focus.
 void RepaintOnNotification(HWND sender, unsigned code);
 

@@ -50,7 +50,8 @@ inline constexpr wchar_t kContainerFlag[] = L"Wxk_Zpf";   // 1 on a sub-window o
 
 // Families of controls, as the window record's hotKind names them.
 enum class HotKind : int {
-  Button = 0, Edit = 1, Trackbar = 2, Combo = 3, List = 4, SubWindowControl = 8, Header = 9
+  Button = 0, Edit = 1, Trackbar = 2, Combo = 3, List = 4, SubWindowControl = 8, Header = 9,
+  UpDown = SubWindowControl,
 };
 
 struct TitleButton {
@@ -103,6 +104,7 @@ struct ListRecord {
   int focused = 0;
   int hot = 0;
   int tracking = 0;  // an arrow key is held: mouse moves repaint the control
+  int kind = 0;      // ListKind (skin/families.h): which of the list-like classes it is
 };
 
 struct TrackbarRecord {

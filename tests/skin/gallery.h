@@ -11,6 +11,7 @@
 namespace ornivex::skin::gallery {
 
 inline constexpr wchar_t kTitle[] = L"Ornivex skin gallery";
+inline constexpr wchar_t kControlsTitle[] = L"Ornivex controls gallery";
 
 struct Gallery {
   HWND window = nullptr;
@@ -33,6 +34,15 @@ void ApplyProgramTheme(SkinEngine& engine);
 // the skin (help, main-menu, minimize, maximize (unless told not to) and close title
 // buttons, sizable).
 Gallery Create(SkinEngine& engine, int x = 40, int y = 40, bool maximizeBox = true);
+
+// Creates the controls gallery at (x, y): every family of child controls the skin
+// paints, directly on the skinned window and again inside a registered sub-window
+// ("panel", with a soft frame and a light fill). Named children: "edit",
+// "multiEdit", "dropDown", "dropList", "simple", "list", "ownerList", "listView",
+// "tree", "ip", "date", "trackbar", "vTrackbar", "progressLow", "progressMid",
+// "progressHigh", "vProgress", "spinEdit", "upDown", "hUpDown", "buttonsHeader",
+// "flatHeader"; inside the panel the same names after "sub.".
+Gallery CreateControls(SkinEngine& engine, int x = 40, int y = 40);
 
 // Dispatches messages for `milliseconds`.
 void Pump(int milliseconds);

@@ -1,14 +1,18 @@
 // The skin gallery as a program of its own, for screenshots and for driving it
-// with the mouse from outside.
+// with the mouse from outside. With the argument "controls" it shows the controls
+// gallery instead.
 #include <windows.h>
+
+#include <cwchar>
 
 #include "gallery.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   using namespace ornivex::skin;
   SkinEngine engine(StartSkinModule());
   gallery::ApplyProgramTheme(engine);
-  const gallery::Gallery g = gallery::Create(engine);
+  const bool controls = commandLine && std::wcsstr(commandLine, L"controls");
+  const gallery::Gallery g = controls ? gallery::CreateControls(engine) : gallery::Create(engine);
   if (!g.window) return 1;
   MSG msg;
   while (IsWindow(g.window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -1,0 +1,140 @@
+// The control families' decisions that need no window: combo buttons, frames,
+// hover, header hit tests and states, up-down halves, bar geometry, and the pixel
+// work on their canvases.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "skin/control_pixels.h"
+#include "skin/family_rules.h"
+
+namespace ornivex::skin {
+namespace {
+
+const FamilyMetrics k96;
+
+TEST(Combo, ButtonIsNarrowerForDropDownListsAndAbsentForSimpleOnes) {
+  EXPECT_EQ(ComboButton(120, 24, 0x2, k96), (Box{100, 2, 18, 20}));  // drop-down
+  EXPECT_EQ(ComboButton(120, 24, 0x3, k96), (Box{101, 2, 17, 20}));  // drop-down list
+  EXPECT_FALSE(ComboHasButton(0x1));
+  EXPECT_EQ(FamilyMetrics::ForDpi(192).comboListButton, 34);
+}
+
+TEST(Frame, HotOutranksFocusAndComboListsGoBare) {
+  EXPECT_EQ(NonClientFrame(true, true, 200, 90, k96).penWidth, 2);
+  EXPECT_TRUE(NonClientFrame(false, true, 200, 90, k96).accent);
+  EXPECT_FALSE(NonClientFrame(false, false, 200, 90, k96).accent);
+  EXPECT_TRUE(ListHasBorder(0x00800000, 0, false));
+  EXPECT_TRUE(ListHasBorder(0, 0x204, false));  // client edge among other bits
+  EXPECT_FALSE(ListHasBorder(0, 0x4, false));
+  EXPECT_FALSE(ListHasBorder(0x00800000, 0x200, true));
+}
+
+struct Window {
+  int hotButton = 0, lastHotButton = 0, hotKind = 0;
+};
+
+TEST(Hover, OnceForEachControlAndANeighbourKeepsIt) {
+  Window w;
+  EXPECT_TRUE(TakeHover(w, 1, 2));
+  EXPECT_FALSE(TakeHover(w, 1, 2));
+  EXPECT_TRUE(TakeHover(w, 4, 2));  // same place, another family
+  DropHover(w, 1, 2);               // the edit's leave arrives late
+  EXPECT_TRUE(IsHovered(w, 4, 2));
+  DropHover(w, 4, 2);
+  EXPECT_TRUE(TakeHover(w, 4, 2));
+}
+
+struct Header {
+  int tracking = 0, hotItem = 0, lastPaintedItem = 0, buttons = 1, pressedItem = 0, buttonDown = 0;
+};
+
+TEST(Header, DeadZoneAroundEveryDivider) {
+  const std::vector<ItemSpan> items{{0, 100}, {100, 160}};
+  EXPECT_EQ(HeaderItemAt(4, items, 5), 0);
+  EXPECT_EQ(HeaderItemAt(5, items, 5), 1);
+  EXPECT_EQ(HeaderItemAt(95, items, 5), 1);
+  EXPECT_EQ(HeaderItemAt(96, items, 5), 0);
+  EXPECT_EQ(HeaderItemAt(105, items, 5), 2);
+  EXPECT_EQ(HeaderItemAt(170, items, 5), 0);
+}
+
+TEST(Header, RepaintsOncePerItemAndOnceWhenNoItemIsHot) {
+  Header h;
+  EXPECT_TRUE(HeaderMouseMove(h, 1));
+  EXPECT_FALSE(HeaderMouseMove(h, 1));
+  EXPECT_TRUE(HeaderMouseMove(h, 2));
+  EXPECT_TRUE(HeaderMouseMove(h, 0));  // into a dead zone
+  EXPECT_FALSE(HeaderMouseMove(h, 0));
+  EXPECT_TRUE(HeaderMouseMove(h, 2));
+  EXPECT_TRUE(HeaderItemTint(h, 2).hot);
+
+  EXPECT_TRUE(HeaderButtonDown(h));
+  EXPECT_TRUE(HeaderItemTint(h, 2).pressed);
+  EXPECT_FALSE(HeaderMouseMove(h, 1));  // dragging: no hot repaint
+  EXPECT_TRUE(HeaderButtonUp(h));
+  EXPECT_FALSE(HeaderItemTint(h, 2).pressed);
+
+  Header flat;
+  flat.buttons = 0;
+  HeaderMouseMove(flat, 1);
+  EXPECT_FALSE(HeaderButtonDown(flat));
+  EXPECT_FALSE(HeaderItemTint(flat, 1).hot);
+  EXPECT_FALSE(HeaderItemTint(flat, 1).pressed);
+}
+
+TEST(UpDown, TheMiddleBelongsToTheFirstHalf) {
+  EXPECT_EQ(UpDownHalfAt(17, 22, false, 3, 11), 0);
+  EXPECT_EQ(UpDownHalfAt(17, 22, false, 3, 12), 1);
+  EXPECT_EQ(UpDownHalfAt(41, 20, true, 20, 3), 0);  // 41 / 2 truncates to 20
+  EXPECT_EQ(UpDownHalfAt(41, 20, true, 21, 3), 1);
+  const UpDownHalves halves = UpDownHalfBoxes(17, 23, false);
+  EXPECT_EQ(halves.first, (Box{0, 0, 16, 10}));
+  EXPECT_EQ(halves.second, (Box{0, 11, 16, 11}));
+}
+
+TEST(Trackbar, ChannelIsUprightAndFillReachesTheThumbOrSpansTheSelection) {
+  // A vertical trackbar's channel reported lying down, and two pixels thin.
+  const Box channel = TrackbarChannel(Box{8, 10, 90, 2}, true, k96);
+  EXPECT_EQ(channel, (Box{9, 8, 4, 90}));
+  const Box thumb{4, 40, 20, 10};
+  EXPECT_EQ(TrackbarFill(channel, thumb, true, false, 0, 100, 0, 0), (Box{9, 8, 4, 37}));
+  EXPECT_EQ(TrackbarFill(channel, thumb, true, true, 0, 100, 50, 100), (Box{9, 53, 4, 45}));
+  EXPECT_EQ(TrackbarPositionAt(channel, thumb, true, 0, 100, 0), 13);
+  EXPECT_EQ(TrackbarPositionAt(channel, thumb, true, 0, 100, 100), 93);
+  EXPECT_EQ(TrackbarPositionAt(channel, thumb, true, -50, 50, 0), 53);
+}
+
+TEST(Progress, FillFollowsThePositionFromTheLowEnd) {
+  EXPECT_TRUE(ProgressFill(100, 12, false, 0, 0, 100, k96).Empty());
+  EXPECT_EQ(ProgressFill(100, 12, false, 100, 0, 100, k96), ProgressTrack(100, 12, k96));
+  EXPECT_EQ(ProgressFill(100, 12, false, 500, 0, 100, k96), ProgressTrack(100, 12, k96));
+  EXPECT_EQ(ProgressFill(100, 12, false, 60, 10, 110, k96), (Box{1, 1, 49, 10}));
+  EXPECT_EQ(ProgressFill(12, 102, true, 50, 0, 100, k96), (Box{1, 51, 10, 50}));  // from the bottom
+  EXPECT_TRUE(ProgressFill(100, 12, false, 5, 5, 5, k96).Empty());                // no range
+}
+
+TEST(Pixels, KeyGoesAndTheSoftEdgesOfTextAreLaidOverTheBackground) {
+  const std::uint32_t key = 0xFFFF00FF, text = 0xFF000000, background = 0xFF2040C0;
+  // key; text over the key at half; a colour of the control's own; text itself
+  const std::vector<std::uint32_t> painted{key, 0xFF800080, 0xFF00FF00, text};
+  std::vector<std::uint32_t> out(4, background);
+  LayOverBackground(painted, out, key, text);
+  EXPECT_EQ(out[0], background);
+  EXPECT_EQ(out[1], 0xFF102060u);
+  EXPECT_EQ(out[2], 0xFF00FF00u);
+  EXPECT_EQ(out[3], text);
+}
+
+TEST(Pixels, FrameCoversOnlyTheOuterRing) {
+  std::vector<std::uint32_t> canvas(5 * 4, 0xFFFFFFFF);
+  BlendFrame(canvas, 5, 4, 1, 0xFF000000);
+  EXPECT_EQ(canvas[0], 0xFF000000u);
+  EXPECT_EQ(canvas[4], 0xFF000000u);
+  EXPECT_EQ(canvas[5 * 3 + 2], 0xFF000000u);
+  EXPECT_EQ(canvas[5 * 1 + 1], 0xFFFFFFFFu);
+  EXPECT_EQ(canvas[5 * 2 + 3], 0xFFFFFFFFu);
+}
+
+}  // namespace
+}  // namespace ornivex::skin
