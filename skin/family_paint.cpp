@@ -26,12 +26,6 @@ COLORREF Accent() { return Engine().Settings().accent; }
 bool ControlsEnabled() { return Engine().Settings().controlsEnabled != 0; }
 bool ControlsSkinned() { return ControlsEnabled() && Engine().Settings().skinChildControls; }
 
-bool IsClass(HWND window, const wchar_t* name) {
-  wchar_t buffer[64] = {};
-  GetClassNameW(window, buffer, 63);
-  return lstrcmpiW(buffer, name) == 0;
-}
-
 DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)); }
 DWORD ExStyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)); }
 bool HasScrollBars(HWND control) { return (StyleOf(control) & (WS_VSCROLL | WS_HSCROLL)) != 0; }

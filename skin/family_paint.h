@@ -11,6 +11,7 @@
 #include "runtime/handles.h"
 #include "runtime/subclass.h"
 #include "skin/engine.h"
+#include "skin/families.h"
 #include "skin/family_rules.h"
 
 namespace ornivex::skin {
@@ -26,7 +27,6 @@ COLORREF Accent();
 bool ControlsEnabled();
 bool ControlsSkinned();  // controls enabled and child controls skinned
 
-bool IsClass(HWND window, const wchar_t* name);
 DWORD StyleOf(HWND window);
 DWORD ExStyleOf(HWND window);
 bool HasScrollBars(HWND control);
