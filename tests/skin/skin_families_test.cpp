@@ -14,6 +14,7 @@
 #include <string>
 
 #include "gallery.h"
+#include "gdi_objects.h"
 #include "runtime/handles.h"
 #include "runtime/subclass.h"
 #include "skin/engine.h"
@@ -355,39 +356,6 @@ TEST(FamiliesSwitch, WithControlsDisabledHeadersAndUpDownsKeepTheSystemLook) {
 
 // --- no GDI object left behind -------------------------------------------------
 
-// The live GDI objects of this process, counted in the system's table of GDI
-// handles (GetGuiResources answers 0 under Wine).
-int GdiObjects() {
-  struct Entry {
-    std::uint64_t object;
-    std::uint32_t owner;
-    std::uint16_t unique;
-    std::uint8_t type, flags;
-    std::uint64_t user;
-  };
-  PROCESS_BASIC_INFORMATION process{};
-  if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process, sizeof process, nullptr) != 0)
-    return -1;
-  const auto* peb = reinterpret_cast<const std::uint8_t*>(process.PebBaseAddress);
-  const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);  // GdiSharedHandleTable
-  if (!table) return -1;
-  int count = 0;
-  for (int i = 0; i < 0x10000; ++i) {
-    if ((i * sizeof(Entry)) % 4096 < sizeof(Entry)) {
-      MEMORY_BASIC_INFORMATION info;
-      if (!VirtualQuery(&table[i], &info, sizeof info) || info.State != MEM_COMMIT) break;
-    }
-    if (table[i].type) ++count;
-  }
-  return count;
-}
-
-SIZE_T PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-  return counters.PrivateUsage;
-}
-
 // Everything a gallery does: a full repaint, and hovering each control.
 void Exercise(const gallery::Gallery& g) {
   RepaintNow(g.window);
@@ -421,8 +389,12 @@ TEST(FamiliesLeaks, RepaintsAndCreateDestroyCyclesLeaveNoGdiObject) {
   for (int i = 0; i < 5; ++i) Exercise(g);  // the system's caches filled
   const int objects = GdiObjects();
   const SIZE_T bytes = PrivateBytes();
+  // A thousand repaints, control after control round the gallery (every painter
+  // many times over), the window itself every fiftieth, hovering every hundredth.
+  std::vector<HWND> controls;
+  for (const auto& [name, control] : g.controls) controls.push_back(control);
   for (int i = 0; i < 1000; ++i) {
-    RepaintNow(g.window);
+    RepaintNow(i % 50 == 0 ? g.window : controls[static_cast<std::size_t>(i) % controls.size()]);
     if (i % 100 == 0) Exercise(g);
   }
   // A leak would show a thousandfold; a late entry in one of the system's caches
