@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Takes the skin gallery's screenshots on a private Xvfb display: the window as it
-# opens (docs/skin-gallery.png) and with the mouse resting on the close button
-# (docs/skin-gallery-hot.png).
+# Takes the skin galleries' screenshots on a private Xvfb display:
+#  - docs/skin-gallery.png, and docs/skin-gallery-hot.png with the mouse resting on
+#    the close button (the window and button skins);
+#  - docs/skin-gallery-controls.png, and docs/skin-gallery-controls-hover.png, a
+#    sheet of controls under the mouse (the control families).
 #   usage: docs/make-gallery-screenshots.sh [build-folder]     (default: build/local)
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,30 +13,57 @@ unset DISPLAY
 . scripts/xvfb.sh
 ornivex_start_display || exit 1
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-scripts/wine-run.sh "$build/wineprefix" "$build/tests/skin/skin_gallery.exe" 2>/dev/null &
-program=$!
-trap 'kill $program 2>/dev/null; wait $program 2>/dev/null; ornivex_stop_display' EXIT
+work=$(mktemp -d)
+program=
+trap '[ -n "$program" ] && { kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; }; ornivex_stop_display; rm -rf "$work"' EXIT
 
-window=
-for _ in $(seq 1 240); do
-  window=$(xdotool search --onlyvisible --name '^Ornivex skin gallery$' 2>/dev/null | head -n 1)
-  [ -n "$window" ] && break
-  sleep 0.5
-done
-[ -n "$window" ] || { echo "no gallery window" >&2; exit 1; }
-sleep 1
-shoot() { # output
-  local X Y WIDTH HEIGHT WINDOW SCREEN raw
+open_gallery() { # title [argument]
+  if [ -n "$program" ]; then kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; fi
+  scripts/wine-run.sh "$build/wineprefix" "$build/tests/skin/skin_gallery.exe" ${2:-} 2>/dev/null &
+  program=$!
+  window=
+  for _ in $(seq 1 240); do
+    window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$window" ] && break
+    sleep 0.5
+  done
+  [ -n "$window" ] || { echo "no window '$1'" >&2; exit 1; }
+  sleep 2
   eval "$(xdotool getwindowgeometry --shell "$window")"
-  raw=$(mktemp --suffix=.png)
-  import -window root "$raw" && convert "$raw" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -strip "$1"
-  rm -f "$raw"
-  echo "$1: ${WIDTH}x${HEIGHT}"
 }
-eval "$(xdotool getwindowgeometry --shell "$window")"
+shoot() { # output [width height x y] (default: the whole window)
+  import -window root "$work/full.png"
+  convert "$work/full.png" -crop "${2:-$WIDTH}x${3:-$HEIGHT}+$((X + ${4:-0}))+$((Y + ${5:-0}))" +repage -strip "$1"
+}
+
+open_gallery 'Ornivex skin gallery'
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT + 40))
 sleep 0.5
-shoot docs/skin-gallery.png
+shoot docs/skin-gallery.png && echo "docs/skin-gallery.png: ${WIDTH}x${HEIGHT}"
 xdotool mousemove $((X + WIDTH - 15)) $((Y + 10))
 sleep 0.8
-shoot docs/skin-gallery-hot.png
+shoot docs/skin-gallery-hot.png && echo "docs/skin-gallery-hot.png"
+
+open_gallery 'Ornivex controls gallery' controls
+xdotool mousemove 0 0
+sleep 0.5
+shoot docs/skin-gallery-controls.png && echo "docs/skin-gallery-controls.png: ${WIDTH}x${HEIGHT}"
+# The mouse over one control after another (gallery coordinates at 96 DPI), each
+# shown at 1:1 with some of its surroundings.
+hover() { # name  mouse-x mouse-y  crop-w crop-h crop-x crop-y
+  xdotool mousemove 0 0
+  sleep 0.4
+  xdotool mousemove $((X + $2)) $((Y + $3))
+  sleep 0.3
+  xdotool mousemove_relative 1 0
+  sleep 0.5
+  shoot "$work/$1.png" "$4" "$5" "$6" "$7"
+}
+hover 1-edit 86 52 170 40 6 30
+hover 2-combo 446 50 170 40 306 30
+hover 3-list 76 210 170 110 6 156
+hover 4-trackbar 73 400 170 50 6 370
+hover 5-updown 433 148 150 44 306 125
+hover 6-header 151 462 310 44 6 440
+montage "$work"/[1-6]-*.png -tile 3x2 -geometry +8+8 -background '#d0d8e0' -strip docs/skin-gallery-controls-hover.png
+echo "docs/skin-gallery-controls-hover.png"
