@@ -2,14 +2,22 @@
 #include <memory>
 
 #include "app/application.h"
+#include "app/forms.h"
 #include "app/skin_setup.h"
+#include "app/texts.h"
 #include "app/working_set.h"
+#include "resources/skin_pictures.h"
+#include "runtime/dpi.h"
+#include "skin/pixels.h"
 
 namespace ornivex {
 
 namespace {
 
 std::unique_ptr<skin::SkinEngine> gSkin;
+
+// The program's colour: base and accent of the skin, 0x00BBGGRR.
+constexpr COLORREF kSkinColour = 0xFF8800;
 
 }  // namespace
 
@@ -23,9 +31,29 @@ void SkinStartup() {
 }
 
 void ApplyMainWindowSkin(HWND mainWindow) {
-  // From OnMainWindowCreated, after the window became layered: theme, control
-  // skinning, SkinWindow for the main window and a sub-window for the group box.
-  (void)mainWindow;
+  skin::SkinEngine* engine = Skin();
+  if (!engine || !mainWindow) return;
+  // The skin picture stretched over the window, child controls skinned with no
+  // veil, the caption with its title buttons, and the group box as a container
+  // that lets the picture show through.
+  const int scaleStep = skin::PictureScaleStep(WindowDpi(mainWindow));
+  engine->SetTheme({}, pictures::SkinBackground(scaleStep), kSkinColour, kSkinColour, 3);
+  engine->SetControlSkinning(1, 0);
+  engine->SkinWindow(mainWindow, {.captionHeight = 20,
+                                  .titleButtonsActive = 1,
+                                  .sizable = 1,
+                                  .helpButton = 0,
+                                  .menuButton = 0,
+                                  .captionText = 1,
+                                  .captionGloss = 0});
+  engine->AddSubWindow(MainControl(texts::kGroupBox), 1, GetSysColor(COLOR_BTNFACE), 0);
+
+  // The skin answers the controls' colour messages with their "Kj_Ztys", which
+  // starts black: the colours the definitions give (the result box's red text)
+  // are handed over, or the recognised text would turn black.
+  for (const ControlDef& control : MainWindowDefinition().controls)
+    if (control.textColour != kNoColour)
+      engine->SetControlTextColour(MainControl(control.name), static_cast<COLORREF>(control.textColour));
 }
 
 void SkinExit() {
