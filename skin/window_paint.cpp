@@ -22,6 +22,12 @@ std::string WindowTextGbk(HWND window) {
   return WideToGbk(text);
 }
 
+// The window's rounded shape: its region, and the area its background fills.
+UniqueRegion WindowShape(int width, int height, const TitleMetrics& metrics) {
+  const int corner = metrics.Scale(5);
+  return UniqueRegion(CreateRoundRectRgn(0, 0, width + 1, height + 1, corner, corner));
+}
+
 // Where a picture of w x h goes in a W x H window for a background mode.
 gfx::RectF Placement(int mode, float W, float H, float w, float h) {
   switch (mode) {
@@ -42,8 +48,7 @@ void SkinEngine::ShapeWindow(SkinWindowRecord& record, int width, int height) {
   SetWindowPos(record.window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
   RECT client;
   GetClientRect(record.window, &client);
-  const int corner = record.metrics.Scale(5);
-  UniqueRegion region(CreateRoundRectRgn(0, 0, client.right + 1, client.bottom + 1, corner, corner));
+  UniqueRegion region = WindowShape(client.right, client.bottom, record.metrics);
   if (!region || !SetWindowRegion(record.window, region, true)) {
     TraceFailure(L"Giving a skinned window its rounded region");
     return;
@@ -107,13 +112,18 @@ void SkinEngine::FullPaint(int number, HDC target, bool copyToScreen) {
 void SkinEngine::PaintBackground(gfx::Graphics& graphics, SkinWindowRecord& record, int width, int height) {
   const auto W = static_cast<float>(width), H = static_cast<float>(height);
   graphics.GraphicsClear(Argb(kMagenta, 255));
+  // Clipped to the window's own region: every pixel it shows is painted, and only
+  // the corners it leaves out stay magenta (a rounded path of its own, rasterised
+  // otherwise, left stray magenta pixels inside the region).
+  UniqueRegion shape = WindowShape(width, height, record.metrics);
   gfx::GraphicsPath clip = RoundRect(0, 0, W, H, static_cast<float>(record.metrics.Scale(4)));
-  graphics.SetClipPath(clip, Gdiplus::CombineModeReplace);
+  if (shape) graphics.SetClipHrgn(shape.Get(), Gdiplus::CombineModeReplace);
+  else graphics.SetClipPath(clip, Gdiplus::CombineModeReplace);
 
   gfx::Bitmap* own = OwnBackgroundBitmap(record);
   const std::uint32_t fill = own ? record.backgroundKey : Argb(settings_.themeColour, 255);
   gfx::SolidBrush brush;
-  if (brush.CreateSolidFill(fill)) graphics.FillPath(brush, clip);
+  if (brush.CreateSolidFill(fill)) graphics.FillRectangle(brush, 0.0f, 0.0f, W, H);
 
   gfx::Bitmap* picture = own ? own : ThemeBitmap();
   const int mode = own ? record.backgroundMode : settings_.defaultBackgroundMode;
