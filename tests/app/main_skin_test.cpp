@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "app/application.h"
 #include "app/skin_setup.h"
 #include "app/texts.h"
+#include "runtime/files.h"
 #include "runtime/handles.h"
 
 namespace ornivex {
@@ -104,6 +106,37 @@ TEST_F(MainSkinTest, RecognisedTextStaysRed) {
       red += GetRValue(c) > 180 && GetGValue(c) < 90 && GetBValue(c) < 90;
     }
   EXPECT_GT(red, 50);
+}
+
+// Switching to another program runs the working-set tool; the window closing (it is
+// hidden first) does not. The tool's place holds a recording stand-in.
+TEST_F(MainSkinTest, DeactivationTrimsOnlyWhileTheWindowIsShown) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"ornivex-main-windir-" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(folder.c_str(), nullptr);
+  std::string recorder = "Z:" RECORD_COMMAND_LINE;
+  for (char& c : recorder)
+    if (c == '/') c = '\\';
+  const std::wstring tool = folder + L"\\empty.exe";
+  ASSERT_TRUE(CopyFileW(std::wstring(recorder.begin(), recorder.end()).c_str(), tool.c_str(), FALSE));
+  const std::wstring record = tool + L".args";
+  DeleteFileW(record.c_str());
+  wchar_t saved[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"windir", saved, MAX_PATH);
+  SetEnvironmentVariableW(L"windir", folder.c_str());
+  auto recorded = [&] {
+    for (int i = 0; i < 40 && !FileExists(record); ++i) Pump(50);
+    return FileExists(record);
+  };
+
+  ShowWindow(main_, SW_HIDE);
+  SendMessageW(main_, WM_ACTIVATEAPP, 0, 0);
+  EXPECT_FALSE(recorded());
+  ShowWindow(main_, SW_SHOWNOACTIVATE);
+  SendMessageW(main_, WM_ACTIVATEAPP, 0, 0);
+  EXPECT_TRUE(recorded());
+  SetEnvironmentVariableW(L"windir", saved);
 }
 
 }  // namespace
