@@ -374,6 +374,8 @@ def main(argv=None):
     if args.json:
         print(json.dumps(report, ensure_ascii=False, indent=1))
     else:
+        for check, outcome in report.get("window_checks", {}).items():
+            print("-- %s: %s" % (check, outcome))
         if "text" in report:
             print(report["text"].replace("\r\n", "\n"))
             print("-- saved: %s" % report["saved_file"])
