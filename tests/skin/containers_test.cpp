@@ -146,7 +146,8 @@ TEST_F(Containers, ChildColourMessagesFollowTheSwitchesAndTheControlKind) {
   EXPECT_EQ(GetObjectType(picture), 0u) << "the previous brush is deleted";
 
   // Enabled without a veil: edit boxes, list boxes and static texts keep their own colours.
-  gEngine->SetControlSkinning(1);
+  EXPECT_EQ(gEngine->SetControlSkinning(1, 0, 0), 0);  // the trackbar style flag
+  EXPECT_EQ(gEngine->SetControlSkinning(1), 1);
   auto unskinned = [&](HWND parent, UINT message, HWND control) {
     return reinterpret_cast<HGDIOBJ>(
         DefWindowProcW(parent, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
