@@ -4,6 +4,7 @@
 
 #include "app/forms.h"
 #include "app/shell_logic.h"
+#include "app/startup_clock.h"
 #include "app/texts.h"
 #include "runtime/controls.h"
 #include "runtime/diagnostics.h"
@@ -51,6 +52,7 @@ bool StartApplication() {
     gApplication.reset();
     return false;
   }
+  MarkStartup("main window created");
   window->OnCreated(OnMainWindowCreated);
   window->OnSizeChanged(OnMainWindowSizeChanged);
   window->OnClicked(texts::kChoosePictureButton, OnChoosePicture);
@@ -96,10 +98,12 @@ void SetWindowAlpha(HWND window, int mode, int value) {
 
 void OnMainWindowCreated() {
   HWND window = App().mainWindow->Handle();
+  MarkStartup("shown (plain first paint)");
   SetWindowAlpha(window, 2, 220);
 
   // Skin stage: caption bar, frame, title buttons and control skins.
   ApplyMainWindowSkin(window);
+  MarkStartup("skinned window painted");
 
   // Before the token fetch, which keeps the window live: a picture chosen while
   // it waits is logged with the start time.
@@ -107,6 +111,7 @@ void OnMainWindowCreated() {
 
   // Token stage: the OCR service's access token, into AppState::accessToken.
   FetchAccessToken();
+  MarkStartup("token fetched");
 }
 
 void OnMainWindowSizeChanged() {

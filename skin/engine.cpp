@@ -211,7 +211,9 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   SetWindowProperty(window, prop::kNumber, number);
   // Composed now, so that a child painting before its window finds its background;
   // then the window, drawn without its skin so far, is drawn anew with its children.
+  // The picture is fresh: the window's next WM_PAINT only copies it.
   FullPaint(number, nullptr, false);
+  record.repaintAll = 0;
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 

@@ -116,6 +116,14 @@ class SkinEngine {
   void SetSubWindowAlpha(HWND window, int alpha);
   // The text colour of a control's colour messages; a combo box's goes to its edit.
   void SetControlTextColour(HWND window, COLORREF colour);
+  // Registers a control of any class as transparent: its own painting is laid over
+  // the skin's background (under the veil), `keyColour` (the button face when not
+  // given) letting the background through. A control with children is also made a
+  // sub-window, with `colour` at `alpha` and no background of its own, so that its
+  // children's colour messages are answered. Returns its 1-based entry (the existing
+  // one when registered before), 0 when it lies in no skinned window.
+  int AddTransparentControl(HWND window, std::optional<COLORREF> keyColour = std::nullopt, COLORREF colour = 0,
+                            std::optional<int> alpha = std::nullopt);
 
   // Title bar (layout, hit tests, moving and sizing, painting).
   void LayoutTitleButtons(int number);

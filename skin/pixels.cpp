@@ -1,7 +1,6 @@
 #include "skin/pixels.h"
 
 #include <cstdlib>
-#include <utility>
 #include <random>
 
 namespace ornivex::skin {
@@ -53,25 +52,6 @@ void FadeEdgeIntoColour(std::span<std::uint32_t> pixels, int width, int height, 
     for (int y = 0; y < height; ++y) {
       std::uint32_t& p = pixels[static_cast<std::size_t>(y) * width + x];
       p = Mix(p, key, weight);
-    }
-  }
-}
-
-void PaintOutsideRoundedCorners(std::span<std::uint32_t> pixels, int width, int height, int corner,
-                                std::uint32_t colour) {
-  if (width <= 0 || height <= 0 || corner <= 0 ||
-      pixels.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
-    return;
-  const double r = corner / 2.0;
-  const int span = (corner + 1) / 2;
-  for (int dy = 0; dy < span && dy < height; ++dy) {
-    for (int dx = 0; dx < span && dx < width; ++dx) {
-      // Distance of the pixel's centre from the top-left arc's centre.
-      const double cx = r - (dx + 0.5), cy = r - (dy + 0.5);
-      if (cx <= 0 || cy <= 0 || cx * cx + cy * cy <= r * r) continue;
-      for (const auto& [x, y] : {std::pair{dx, dy}, std::pair{width - 1 - dx, dy}, std::pair{dx, height - 1 - dy},
-                                 std::pair{width - 1 - dx, height - 1 - dy}})
-        pixels[static_cast<std::size_t>(y) * width + x] = colour;
     }
   }
 }

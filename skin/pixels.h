@@ -18,12 +18,6 @@ std::uint32_t AverageColourOfSamples(std::span<const std::uint32_t> pixels, int 
 void FadeEdgeIntoColour(std::span<std::uint32_t> pixels, int width, int height, int bandWidth, std::uint32_t key,
                         bool leftEdge);
 
-// Paints `colour` over the pixels of a w x h picture that lie outside a rounded
-// rectangle whose corner arcs have a bounding square of side `corner` (a pixel is
-// outside when its centre is).
-void PaintOutsideRoundedCorners(std::span<std::uint32_t> pixels, int width, int height, int corner,
-                                std::uint32_t colour);
-
 // Covers opaque pixels with white at `alpha` (0 leaves them as they are).
 void VeilPixels(std::span<std::uint32_t> pixels, int alpha);
 

@@ -11,13 +11,27 @@
 #include "skin/background.h"
 #include "skin/draw.h"
 #include "skin/engine.h"
-#include "skin/pixels.h"
 
 namespace ornivex::skin {
 
 namespace {
 
 // The window's text in GBK.
+// The window's rounded shape: its region, and the area its background fills.
+UniqueRegion WindowShape(int width, int height, const TitleMetrics& metrics) {
+  const int corner = metrics.Scale(5);
+  return UniqueRegion(CreateRoundRectRgn(0, 0, width + 1, height + 1, corner, corner));
+}
+
+// Paints magenta over what lies outside the window's shape.
+void PaintOutsideShape(HDC dc, int width, int height, const TitleMetrics& metrics) {
+  UniqueRegion outside(CreateRectRgn(0, 0, width, height));
+  UniqueRegion shape = WindowShape(width, height, metrics);
+  UniqueBrush magenta(CreateSolidBrush(kMagenta));
+  if (outside && shape && magenta && CombineRgn(outside.Get(), outside.Get(), shape.Get(), RGN_DIFF) != ERROR)
+    FillRgn(dc, outside.Get(), magenta.Get());
+}
+
 // Where a picture of w x h goes in a W x H window for a background mode.
 gfx::RectF Placement(int mode, float W, float H, float w, float h) {
   switch (mode) {
@@ -38,8 +52,7 @@ void SkinEngine::ShapeWindow(SkinWindowRecord& record, int width, int height) {
   SetWindowPos(record.window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
   RECT client;
   GetClientRect(record.window, &client);
-  const int corner = record.metrics.Scale(5);
-  UniqueRegion region(CreateRoundRectRgn(0, 0, client.right + 1, client.bottom + 1, corner, corner));
+  UniqueRegion region = WindowShape(client.right, client.bottom, record.metrics);
   if (!region || !SetWindowRegion(record.window, region, true)) {
     TraceFailure(L"Giving a skinned window its rounded region");
     return;
@@ -77,11 +90,9 @@ void SkinEngine::FullPaint(int number, HDC target, bool copyToScreen) {
     if (record->titleButtonsActive) PaintFrame(*record, canvas.graphics, width, height);
     canvas.graphics.Flush(Gdiplus::FlushIntentionSync);
   }
-  // Outside the rounded outline (corners of 4) the picture is magenta, the key
-  // colour, cut hard-edged as a clip would.
-  GdiFlush();
-  PaintOutsideRoundedCorners({record->mainDc.Bits(), static_cast<std::size_t>(width) * height}, width, height,
-                             record->metrics.Scale(4), Argb(kMagenta, 255));
+  // Outside the window's own rounded shape the picture is magenta, the key colour:
+  // exactly the pixels the region leaves out, so none shows inside it.
+  PaintOutsideShape(main, width, height, record->metrics);
   // The background and frame without caption and buttons, for partial repaints.
   if (record->dc2.Width() != width || record->dc2.Height() != height) record->dc2.Resize(width, height);
   BitBlt(record->dc2.Dc(), 0, 0, width, height, main, 0, 0, SRCCOPY);

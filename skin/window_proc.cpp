@@ -55,6 +55,11 @@ struct WindowMessages {
     } else {
       record.repaintAll = 1;
     }
+    // A window that shrank (or whose class lacks CS_HREDRAW | CS_VREDRAW) gets no
+    // WM_PAINT of its own: its frame and title buttons would stay where they were.
+    const int width = LOWORD(msg.lparam), height = HIWORD(msg.lparam);
+    if (record.mainDc && (record.mainDc.Width() != width || record.mainDc.Height() != height))
+      InvalidateRect(msg.window, nullptr, FALSE);
     engine.AfterSize(msg.window);
     return {};
   }

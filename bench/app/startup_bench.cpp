@@ -1,42 +1,57 @@
-// Measures the start-up of the shell the way the program starts: each run is a
-// fresh process (this program started again with --child) that goes through the
-// same start-up as Ornivex.exe and reports, from its own clock:
-//   - the time from process entry to the end of the main window's first paint,
-//     controls included: from the process's creation time (loader included) and
-//     from the entry of the program's own code;
-//   - its working set once the window is up.
-// The parent prints the median of ten runs.
+// Measures the start-up of the program the way it starts, side by side with the
+// platform's floor (bare_window.exe: the same window and controls, no skin, no
+// GDI+). Each run is a fresh process; runs of the two alternate, so both see the
+// same machine. Ornivex runs as this program started again with --child, going
+// through the same start-up as Ornivex.exe, and reports from its own clock:
+//   - the time from process creation (loader included) and from the entry of its
+//     own code to the window complete (skinned, every control painted) and to the
+//     end of start-up (access token fetched, message queue empty);
+//   - the time of every start-up stage (the marks of app/startup_clock.h);
+//   - its working set at the end of start-up, and again after empty.exe ran on it.
+// The parent prints every run, the medians of ten, the ratios to the bare window
+// and the stages.
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/application.h"
+#include "app/startup_clock.h"
+#include "app/working_set.h"
 #include "runtime/handles.h"
 
 namespace {
 
 constexpr int kRuns = 10;
+constexpr char kWindowComplete[] = "skinned window painted";
 
 std::uint64_t FileTimeTicks(const FILETIME& time) {
   return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-double MillisecondsSince(const LARGE_INTEGER& start) {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
+double Milliseconds(std::int64_t ticks) {
+  LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
-  return (now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+  return static_cast<double>(ticks) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+SIZE_T WorkingSet() {
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.WorkingSetSize : 0;
 }
 
 int RunChild(const LARGE_INTEGER& entry) {
+  ornivex::MarkStartup("entry (imported DLLs loaded)");
   ornivex::SkinStartup();
   if (!ornivex::StartApplication()) return 2;
-  // Show() painted the main window itself; let every control paint as well.
   MSG msg;
   while (GetQueueStatus(QS_PAINT | QS_POSTMESSAGE | QS_SENDMESSAGE) != 0 &&
          PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -44,16 +59,21 @@ int RunChild(const LARGE_INTEGER& entry) {
     DispatchMessageW(&msg);
   }
   GdiFlush();
-  const double sinceEntryMs = MillisecondsSince(entry);
+  LARGE_INTEGER done;
+  QueryPerformanceCounter(&done);
   FILETIME now, created, exited, kernel, user;
   GetSystemTimePreciseAsFileTime(&now);
   GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  const double paintedMs = (FileTimeTicks(now) - FileTimeTicks(created)) / 10000.0;
-
-  PROCESS_MEMORY_COUNTERS_EX memory = {};
-  memory.cb = sizeof memory;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-  std::printf("%.3f %.3f %llu\n", paintedMs, sinceEntryMs, static_cast<unsigned long long>(memory.WorkingSetSize));
+  const double sinceEntryMs = Milliseconds(done.QuadPart - entry.QuadPart);
+  const double fromCreationMs = static_cast<double>(FileTimeTicks(now) - FileTimeTicks(created)) / 10000.0;
+  const SIZE_T workingSet = WorkingSet();
+  ornivex::TrimWorkingSet();
+  const SIZE_T trimmed = WorkingSet();
+  std::printf("%.3f %.3f %llu %llu\n", fromCreationMs, sinceEntryMs, static_cast<unsigned long long>(workingSet),
+              static_cast<unsigned long long>(trimmed));
+  for (const ornivex::StartupMark& mark : ornivex::StartupMarks())
+    std::printf("%s\t%.3f\t%llu\n", mark.stage, Milliseconds(mark.ticks - entry.QuadPart),
+                static_cast<unsigned long long>(mark.workingSet));
   std::fflush(stdout);
   ornivex::StopApplication();
   ornivex::SkinExit();
@@ -61,12 +81,33 @@ int RunChild(const LARGE_INTEGER& entry) {
 }
 
 struct Sample {
-  double paintedMs = 0;
+  double fromCreationMs = 0;  // to the end of the first paint (bare) or of start-up (Ornivex)
   double sinceEntryMs = 0;
   unsigned long long workingSet = 0;
+  unsigned long long trimmed = 0;
+  struct Stage {
+    std::string name;
+    double ms;  // since entry
+    double workingSet;
+  };
+  std::vector<Stage> stages;  // Ornivex's marks
+
+  double LoaderMs() const { return fromCreationMs - sinceEntryMs; }
+  double StageMs(const std::string& name) const {
+    for (const Stage& stage : stages)
+      if (stage.name == name) return stage.ms;
+    return sinceEntryMs;
+  }
 };
 
-bool RunOnce(const std::wstring& self, Sample* sample) {
+std::wstring WinePath(const char* path) {
+  std::wstring wide(path, path + std::strlen(path));
+  for (wchar_t& c : wide)
+    if (c == L'/') c = L'\\';
+  return wide[0] == L'\\' ? L"Z:" + wide : wide;
+}
+
+bool Run(std::wstring command, Sample* sample) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
@@ -76,7 +117,6 @@ bool RunOnce(const std::wstring& self, Sample* sample) {
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = writePipe.Get();
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  std::wstring command = L"\"" + self + L"\" --child";
   PROCESS_INFORMATION info = {};
   const bool started =
       CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
@@ -84,20 +124,38 @@ bool RunOnce(const std::wstring& self, Sample* sample) {
   if (!started) return false;
   ornivex::UniqueHandle process(info.hProcess), thread(info.hThread);
   std::string output;
-  char buffer[256];
+  char buffer[512];
   DWORD got = 0;
   while (ReadFile(readPipe.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
-  WaitForSingleObject(process.Get(), 30000);
-  return std::sscanf(output.c_str(), "%lf %lf %llu", &sample->paintedMs, &sample->sinceEntryMs,
-                     &sample->workingSet) == 3;
+  WaitForSingleObject(process.Get(), 60000);
+  std::istringstream lines(output);
+  std::string line;
+  if (!std::getline(lines, line) || std::sscanf(line.c_str(), "%lf %lf %llu %llu", &sample->fromCreationMs,
+                                                &sample->sinceEntryMs, &sample->workingSet, &sample->trimmed) != 4)
+    return false;
+  while (std::getline(lines, line)) {
+    const std::size_t tab = line.find('\t');
+    double ms = 0, bytes = 0;
+    if (tab != std::string::npos && std::sscanf(line.c_str() + tab + 1, "%lf %lf", &ms, &bytes) == 2)
+      sample->stages.push_back({line.substr(0, tab), ms, bytes});
+  }
+  return true;
 }
 
-template <typename T>
-T Median(std::vector<T> values) {
+double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const size_t n = values.size();
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
+
+template <class F>
+double MedianOf(const std::vector<Sample>& samples, F value) {
+  std::vector<double> values;
+  for (const Sample& s : samples) values.push_back(value(s));
+  return Median(values);
+}
+
+double Mb(double bytes) { return bytes / (1024.0 * 1024.0); }
 
 }  // namespace
 
@@ -108,26 +166,65 @@ int wmain(int argc, wchar_t** argv) {
 
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::vector<double> painted, sinceEntry;
-  std::vector<unsigned long long> workingSet;
+  const std::wstring bare = L"\"" + WinePath(BARE_WINDOW) + L"\" \"" + WinePath(EMPTY_TOOL) + L"\"";
+  const std::wstring ours = L"\"" + std::wstring(self) + L"\" --child";
+  std::vector<Sample> bares, ourses;
   for (int i = 0; i < kRuns; ++i) {
-    Sample sample;
-    if (!RunOnce(self, &sample)) {
+    Sample b, o;
+    if (!Run(bare, &b) || !Run(ours, &o)) {
       std::fprintf(stderr, "run %d failed\n", i + 1);
       return 1;
     }
-    painted.push_back(sample.paintedMs);
-    workingSet.push_back(sample.workingSet);
-    sinceEntry.push_back(sample.sinceEntryMs);
-    std::printf("run %2d: first paint done %.1f ms after process creation (%.1f ms after entry of wmain), "
-                "working set %.0f KiB\n",
-                i + 1, sample.paintedMs, sample.sinceEntryMs, sample.workingSet / 1024.0);
+    std::printf("run %2d: bare window painted %.1f ms, %.1f MB | Ornivex window complete %.1f ms, "
+                "start-up done %.1f ms, %.1f MB\n",
+                i + 1, b.fromCreationMs, Mb(b.workingSet), o.LoaderMs() + o.StageMs(kWindowComplete), o.fromCreationMs,
+                Mb(o.workingSet));
+    bares.push_back(b);
+    ourses.push_back(o);
   }
-  std::printf("median of %d runs: process creation to end of first paint %.1f ms (min %.1f, max %.1f)\n", kRuns,
-              Median(painted), *std::min_element(painted.begin(), painted.end()),
-              *std::max_element(painted.begin(), painted.end()));
-  std::printf("median of %d runs: entry of the program's code to end of first paint %.1f ms\n", kRuns,
-              Median(sinceEntry));
-  std::printf("median working set after start-up: %.0f KiB\n", Median(workingSet) / 1024.0);
+
+  const double bareMs = MedianOf(bares, [](const Sample& s) { return s.fromCreationMs; });
+  const double completeMs = MedianOf(ourses, [](const Sample& s) { return s.LoaderMs() + s.StageMs(kWindowComplete); });
+  const double doneMs = MedianOf(ourses, [](const Sample& s) { return s.fromCreationMs; });
+  std::printf("\nmedians of %d runs each, from process creation:\n", kRuns);
+  const double bareEntryMs = MedianOf(bares, [](const Sample& s) { return s.sinceEntryMs; });
+  const double completeEntryMs = MedianOf(ourses, [](const Sample& s) { return s.StageMs(kWindowComplete); });
+  const double doneEntryMs = MedianOf(ourses, [](const Sample& s) { return s.sinceEntryMs; });
+  std::printf("  %-40s %7.1f ms               from entry %7.1f ms\n", "bare window, first paint done", bareMs,
+              bareEntryMs);
+  std::printf("  %-40s %7.1f ms  ratio %.2f   from entry %7.1f ms  ratio %.2f\n", "Ornivex, skinned window complete",
+              completeMs, completeMs / bareMs, completeEntryMs, completeEntryMs / bareEntryMs);
+  std::printf("  %-40s %7.1f ms  ratio %.2f   from entry %7.1f ms  ratio %.2f\n",
+              "Ornivex, start-up done (token fetched)", doneMs, doneMs / bareMs, doneEntryMs,
+              doneEntryMs / bareEntryMs);
+
+  const double bareWs = MedianOf(bares, [](const Sample& s) { return static_cast<double>(s.workingSet); });
+  const double oursWs = MedianOf(ourses, [](const Sample& s) { return static_cast<double>(s.workingSet); });
+  std::printf("working set, median:\n");
+  std::printf("  bare window after its first paint        %7.1f MB\n", Mb(bareWs));
+  std::printf("  Ornivex at the end of start-up           %7.1f MB  (%+.1f MB)\n", Mb(oursWs), Mb(oursWs - bareWs));
+  std::printf("  after empty.exe ran on it: bare %.1f MB, Ornivex %.1f MB\n",
+              Mb(MedianOf(bares, [](const Sample& s) { return static_cast<double>(s.trimmed); })),
+              Mb(MedianOf(ourses, [](const Sample& s) { return static_cast<double>(s.trimmed); })));
+
+  std::printf("Ornivex by stage, medians of each stage's time and of the working set it adds:\n");
+  std::printf("  %-36s %7.1f ms\n", "loader (process creation to entry)",
+              MedianOf(ourses, [](const Sample& s) { return s.LoaderMs(); }));
+  const std::vector<Sample::Stage>& names = ourses.front().stages;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    auto at = [i](const Sample& s) { return i < s.stages.size() ? s.stages[i] : Sample::Stage{}; };
+    const double ms = MedianOf(ourses, [&](const Sample& s) { return at(s).ms - (i ? s.stages[i - 1].ms : 0); });
+    const double added = MedianOf(ourses, [&](const Sample& s) {
+      return i ? at(s).workingSet - s.stages[i - 1].workingSet : 0;
+    });
+    if (i == 0)
+      std::printf("  %-36s %7.1f ms  working set then %.1f MB\n", names[i].name.c_str(), ms,
+                  Mb(MedianOf(ourses, [&](const Sample& s) { return at(s).workingSet; })));
+    else
+      std::printf("  %-36s %7.1f ms  %+6.1f MB\n", names[i].name.c_str(), ms, Mb(added));
+  }
+  std::printf("  %-36s %7.1f ms\n", "rest (queue emptied)", MedianOf(ourses, [](const Sample& s) {
+                return s.sinceEntryMs - (s.stages.empty() ? 0 : s.stages.back().ms);
+              }));
   return 0;
 }

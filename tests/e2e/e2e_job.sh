@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # The program's whole job as a person does it, checked from outside: renders a
 # picture of known Chinese and English lines, starts Ornivex.exe under Wine on
-# $DISPLAY, and has tools/e2e/drive.py click "选择图片", type the path into the
-# open-file dialog, wait for the result and click "保存结果". Then checks:
+# $DISPLAY, and has tools/e2e/drive.py drag the window by its caption (it
+# moves) and by its edges and a corner (it keeps its size), click "选择图片",
+# type the path into the open-file dialog, wait for the result, click
+# "保存结果" and then the minimize title button (the window leaves). Then checks:
 #  - the saved <number>.txt (the result box's text) against the rendered lines,
 #    at least 95 % of the characters right;
 #  - the stand-ins received exactly the upload body and the recognition form
 #    body the program must send for that number;
-#  - the activity log beside the executable starts with this choice.
+#  - the activity log beside the executable starts with this choice;
+#  - started again, the program ends by itself, with exit code 0, when its
+#    close title button is clicked.
 # The stand-ins are the shared test fixture (tests/e2e/standins_fixture.sh).
 #   e2e_job.sh EXE WINEPREFIX OCR_PORT IMAGE_PORT STANDINS_FOLDER WORK_FOLDER
 set -uo pipefail
@@ -52,7 +56,7 @@ program=$!
 WINEPREFIX=$prefix python3 "$here/tools/e2e/drive.py" "$picture" --prefix "$prefix" --json \
   --expected "${picture%.png}.txt" --record-dir "$standins/requests" \
   --image-host "http://127.0.0.1:$image_port" --screenshot "$work/screenshot.png" --timeout 120 \
-  >"$work/report.json"
+  --window-checks --minimize >"$work/report.json"
 rc=$?
 cat "$work/report.json"
 saved=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1])).get("saved_file",""))' "$work/report.json" 2>/dev/null)
@@ -75,4 +79,21 @@ if not first.endswith(want):
     sys.exit("e2e_job: the log's newest record is %r, not one ending in %r" % (first, want))
 print("e2e_job: log record %r" % first)
 PY
+
+# The close title button ends the program.
+kill "$program" 2>/dev/null
+wait "$program" 2>/dev/null
+"$here/scripts/wine-run.sh" "$prefix" "$exe" >"$work/program-close.log" 2>&1 &
+program=$!
+WINEPREFIX=$prefix python3 "$here/tools/e2e/drive.py" --close --start-delay 1 || fail "the close button did not close the window"
+for _ in $(seq 1 100); do
+  kill -0 "$program" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$program" 2>/dev/null && fail "the window closed but the program is still running"
+wait "$program"
+code=$?
+program=
+[ "$code" -eq 0 ] || fail "the program ended with exit code $code after its close button"
+echo "e2e_job: the close button ended the program (exit code 0)"
 echo "e2e_job: passed"

@@ -18,7 +18,10 @@ struct Gallery {
   int number = 0;  // the window's number in the engine
   // The gallery's children by name: "push", "default", "disabled", "checked",
   // "unchecked", "radio1", "radio2", "threeState", "plainRadio", "groupBox",
-  // "ownerDrawn".
+  // "ownerDrawn"; the sub-windows "panel" (holding "panelPush", "panelCheck",
+  // "panelText" and "status"), "framedPanel" (holding "toolbar" and "triState")
+  // and "groupPanel" (holding "groupCheck"); and the transparent controls
+  // "calendar", "tabs", "toolbar", "status", "triState" and "trackbar".
   std::map<std::string, HWND> controls;
   HWND operator[](const std::string& name) const {
     auto found = controls.find(name);
@@ -32,7 +35,7 @@ void ApplyProgramTheme(SkinEngine& engine);
 
 // Creates the gallery window at (x, y) with all its children, shows it and gives it
 // the skin (help, main-menu, minimize, maximize (unless told not to) and close title
-// buttons, sizable).
+// buttons, sizable), then registers its sub-windows and transparent controls.
 Gallery Create(SkinEngine& engine, int x = 40, int y = 40, bool maximizeBox = true);
 
 // Creates the controls gallery at (x, y): every family of child controls the skin

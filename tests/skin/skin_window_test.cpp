@@ -171,6 +171,8 @@ TEST_F(SkinnedWindow, DestroyingTheFirstWindowRenumbersTheOthers) {
   EXPECT_EQ(WindowProperty(second.window, L"Hw_lbID"), g_.number);
   EXPECT_EQ(WindowProperty(second["push"], L"Hw_FuID"), g_.number);
   EXPECT_EQ(WindowProperty(second["checked"], L"Hw_FuID"), g_.number);
+  EXPECT_EQ(WindowProperty(second["panel"], L"Hw_FuID"), g_.number);
+  EXPECT_EQ(WindowProperty(second["calendar"], L"Kj_FuID"), g_.number);
   EXPECT_NE(FindControlRecord(second["push"], &SkinWindowRecord::buttons), nullptr);
   DestroyWindow(second.window);
   EXPECT_EQ(gEngine->WindowCount(), 0);

@@ -7,12 +7,22 @@ screenshot, click "保存结果", dismiss the message box and read the saved
 
     python3 tools/e2e/drive.py PICTURE [--prefix $WINEPREFIX] [--expected LINES.txt]
                                [--screenshot OUT.png] [--timeout 90] [--json]
+                               [--window-checks] [--minimize]
+    python3 tools/e2e/drive.py --close
+
+With --window-checks it first drags the window by its caption (the window
+must follow the mouse) and by its right edge, bottom edge and bottom-right
+corner (the window must neither move nor change size); with --minimize it
+ends by clicking the minimize title button (the window must no longer show
+at its size). --close only clicks the close title button and waits for the
+window to go.
 
 Prints the recognised text, the saved file and the screenshot; with
 --expected also the character accuracy, with --record-dir whether the
 stand-ins received the exact upload and recognition bodies. Exit status: 0
-done, 1 a step failed (window, dialog, message box or result file not seen),
-2 accuracy below --min, 3 the requests differ.
+done, 1 a step failed (window, dialog, message box or result file not seen,
+or the window did not behave under the mouse), 2 accuracy below --min, 3 the
+requests differ.
 """
 
 import argparse
@@ -36,6 +46,10 @@ GROUP_BOX = (3, 29)                      # 分组框1, parent of the next three
 CHOOSE_BUTTON = (231, 21, 72, 24)        # 按钮1 "选择图片", in the group box
 RESULT_BOX = (6, 49, 297, 419)           # 编辑框2, in the group box
 SAVE_BUTTON = (67, 504, 80, 29)          # 按钮4 "保存结果", in the main window
+MINIMIZE_BUTTON = (252, 1, 26, 18)       # the skin's title buttons, at the caption's right end
+CLOSE_BUTTON = (279, 1, 38, 18)
+CAPTION_POINT = (120, 12)                # the caption band, clear of the title buttons
+MAIN_SIZE = (317, 537)
 OPEN_DIALOG_TITLES = ("打开", "Open")
 SAVED_TITLE = "提示"                      # caption of the "file saved" message box
 
@@ -88,6 +102,67 @@ def click(x, y):
     xdotool("mousemove", "--sync", str(x), str(y))
     time.sleep(0.05)
     xdotool("click", "1")
+
+
+def drag(start, end, steps=4):
+    """Presses the left button at `start`, moves to `end` in a few steps, releases."""
+    xdotool("mousemove", "--sync", str(start[0]), str(start[1]))
+    time.sleep(0.1)
+    xdotool("mousedown", "1")
+    time.sleep(0.2)
+    for i in range(1, steps + 1):
+        xdotool("mousemove", str(start[0] + (end[0] - start[0]) * i // steps),
+                str(start[1] + (end[1] - start[1]) * i // steps))
+        time.sleep(0.1)
+    time.sleep(0.2)
+    xdotool("mouseup", "1")
+    time.sleep(0.3)
+
+
+def check_window_mouse(main):
+    """The caption moves the window; its edges and corner start the system's
+    sizing, which the program answers by keeping its size. A press on the body
+    that started no sizing would move the window instead, so after an edge drag
+    the window must be exactly where and as large as it was."""
+    checks = {}
+    x, y, w, h = geometry(main)
+    if (w, h) != MAIN_SIZE:
+        raise DriveError("the window is %dx%d, not %dx%d" % ((w, h) + MAIN_SIZE))
+    start = (x + CAPTION_POINT[0], y + CAPTION_POINT[1])
+    drag(start, (start[0] + 40, start[1] + 30))
+    want = (x + 40, y + 30, w, h)
+    try:
+        wait_for("the window to follow the caption drag", lambda: geometry(main) == want, 3, 0.1)
+    except DriveError:
+        raise DriveError("after a caption drag by (40, 30) the window is at %s, not %s" % (geometry(main), want))
+    checks["caption drag"] = "moved by (40, 30)"
+    x, y = x + 40, y + 30
+    for name, at, by in (("right edge", (w - 2, h // 2), (80, 0)),
+                         ("bottom edge", (w // 2, h - 2), (0, 60)),
+                         ("bottom-right corner", (w - 3, h - 3), (70, 50))):
+        drag((x + at[0], y + at[1]), (x + at[0] + by[0], y + at[1] + by[1]))
+        now = geometry(main)
+        if now != (x, y, w, h):
+            raise DriveError("after a drag on the %s the window is %s, not %s" % (name, now, (x, y, w, h)))
+        checks[name + " drag"] = "size and place kept"
+    return checks
+
+
+def minimize(main):
+    x, y, _, _ = geometry(main)
+    click(*centre((x, y), MINIMIZE_BUTTON))
+    wait_for("the window to minimize",
+             lambda: main not in search("^Ornivex$") or geometry(main)[2:] != MAIN_SIZE, 5)
+    return "the window left the screen at its size"
+
+
+def close(args):
+    main = wait_for("the window titled %r" % args.title, lambda: search("^%s$" % args.title), args.window_timeout)[0]
+    time.sleep(args.start_delay)
+    x, y, _, _ = geometry(main)
+    click(*centre((x, y), CLOSE_BUTTON))
+    wait_for("the window to close", lambda: main not in search("^%s$" % args.title, visible=False), 10)
+    return {"closed": True}
 
 
 def grab(x, y, w, h):
@@ -163,6 +238,8 @@ def drive(args):
     # A person looks at the window before clicking; a click at the very first
     # moment would land while the program is still fetching its token.
     time.sleep(args.start_delay)
+    if args.window_checks:
+        report["window_checks"] = check_window_mouse(main)
     x, y, w, h = geometry(main)
     report["window"] = {"id": main, "x": x, "y": y, "width": w, "height": h}
     group = (x + GROUP_BOX[0], y + GROUP_BOX[1])
@@ -245,12 +322,14 @@ def drive(args):
                 picture = f.read()
             number = int(os.path.basename(saved)[:-4])
             report["request_problems"] = check_requests.check(args.record_dir, picture, number, args.image_host)
+    if args.minimize:
+        report["minimize"] = minimize(main)
     return report
 
 
 def parse_args(argv):
     p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    p.add_argument("picture", help="picture to choose in the open-file dialog")
+    p.add_argument("picture", nargs="?", help="picture to choose in the open-file dialog")
     p.add_argument("--prefix", default=os.environ.get("WINEPREFIX"),
                    help="the Wine prefix the program runs in (to find the desktop folder)")
     p.add_argument("--expected", help="UTF-8 file with the lines the picture holds")
@@ -268,8 +347,15 @@ def parse_args(argv):
     p.add_argument("--no-save", action="store_true", help="do not click 保存结果")
     p.add_argument("--record-dir", help="the stand-ins' --record-dir: check the upload and recognition bodies")
     p.add_argument("--image-host", default="http://127.0.0.1:18452", help="image host the program was built for")
+    p.add_argument("--window-checks", action="store_true",
+                   help="first drag the window by its caption, edges and corner")
+    p.add_argument("--minimize", action="store_true", help="end by clicking the minimize title button")
+    p.add_argument("--close", action="store_true", help="only click the close title button")
     p.add_argument("--json", action="store_true", help="print the report as JSON")
-    return p.parse_args(argv)
+    args = p.parse_args(argv)
+    if not args.picture and not args.close:
+        p.error("a picture is needed unless --close is given")
+    return args
 
 
 def main(argv=None):
@@ -278,7 +364,7 @@ def main(argv=None):
         print("drive: no $DISPLAY", file=sys.stderr)
         return 1
     try:
-        report = drive(args)
+        report = close(args) if args.close else drive(args)
     except DriveError as e:
         print("drive: %s" % e, file=sys.stderr)
         return 1
@@ -288,6 +374,8 @@ def main(argv=None):
     if args.json:
         print(json.dumps(report, ensure_ascii=False, indent=1))
     else:
+        for check, outcome in report.get("window_checks", {}).items():
+            print("-- %s: %s" % (check, outcome))
         if "text" in report:
             print(report["text"].replace("\r\n", "\n"))
             print("-- saved: %s" % report["saved_file"])

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The program's whole job, end to end: starts the loopback stand-ins, opens the
-# local build of Ornivex.exe under Wine, has tools/e2e/drive.py choose the
-# picture, wait for the result and save it, prints the recognised text and the
-# screenshot's path, and stops everything it started.
+# local build of Ornivex.exe under Wine, has tools/e2e/drive.py drag the
+# window by its caption, edges and corner (it moves, and keeps its size), choose
+# the picture, wait for the result and save it, prints the recognised text and
+# the screenshot's path, and stops everything it started.
 #   usage: tools/e2e/run_job.sh [PICTURE]
 # Without a picture it uses the bundled sample (resources/sample/sample.png) and
 # reports the character accuracy against its known lines; a picture made by
@@ -84,7 +85,7 @@ fi
 program_pid=$!
 
 args=("$picture" --prefix "$prefix" --screenshot "$results/screenshot.png" --record-dir "$results/requests"
-      --image-host "http://127.0.0.1:$IMAGE_PORT")
+      --image-host "http://127.0.0.1:$IMAGE_PORT" --window-checks)
 [ -n "$expected" ] && args+=(--expected "$expected")
 WINEPREFIX=$prefix python3 "$here/tools/e2e/drive.py" "${args[@]}"
 rc=$?

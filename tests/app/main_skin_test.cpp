@@ -1,0 +1,143 @@
+// The main window as the program starts it: with its skin.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/skin_setup.h"
+#include "app/texts.h"
+#include "runtime/files.h"
+#include "runtime/handles.h"
+
+namespace ornivex {
+namespace {
+
+using skin::TitleButtonKind;
+
+void Pump(int milliseconds) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+  MSG msg;
+  do {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+class MainSkinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SkinStartup();
+    ASSERT_TRUE(StartApplication());
+    main_ = App().mainWindow->Handle();
+    Pump(200);
+  }
+  void TearDown() override {
+    StopApplication();
+    SkinExit();
+  }
+  skin::SkinWindowRecord& Record() { return *Skin()->Record(Skin()->WindowNumberOf(main_)); }
+  // A pixel of a control on screen, and the skin's composed picture at the same place.
+  COLORREF OnScreen(HWND control, int x, int y) {
+    WindowDc dc = WindowDc::Client(control);
+    return GetPixel(dc.Get(), x, y) & 0xFFFFFF;
+  }
+  COLORREF Composed(HWND control, int x, int y) {
+    POINT at{x, y};
+    MapWindowPoints(control, main_, &at, 1);
+    return GetPixel(Record().mainDc.Dc(), at.x, at.y) & 0xFFFFFF;
+  }
+
+  HWND main_ = nullptr;
+};
+
+TEST_F(MainSkinTest, CaptionIs25PixelsWithOnlyMinimizeAndClose) {
+  ASSERT_GE(Skin()->WindowNumberOf(main_), 1);
+  EXPECT_EQ(Record().captionHeight, 25);
+  ASSERT_EQ(Record().TitleKinds(), (std::vector{TitleButtonKind::Minimize, TitleButtonKind::Close}));
+  // The strip, 26 + 38 + 1 + 3 wide, ends at the client's right edge.
+  EXPECT_EQ(Record().stripWidth, 68);
+  const skin::BoundsF& minimize = Record().titleButtons[0].bounds;
+  const skin::BoundsF& close = Record().titleButtons[1].bounds;
+  EXPECT_EQ(minimize.x, 317 - 68 + 1 + 2);
+  EXPECT_EQ(minimize.width, 26);
+  EXPECT_EQ(close.x, minimize.x + 27);
+  EXPECT_EQ(close.width, 40);
+  EXPECT_EQ(close.y, 1);
+  EXPECT_EQ(close.height, 18);
+  EXPECT_EQ(Record().sizable, 1);
+}
+
+TEST_F(MainSkinTest, StaysLayeredWithAlpha220) {
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(main_, nullptr, &alpha, &flags));
+  EXPECT_EQ(alpha, 220);
+  EXPECT_EQ(flags, static_cast<DWORD>(LWA_ALPHA));
+}
+
+TEST_F(MainSkinTest, ControlsInTheGroupBoxShowThePictureWithoutAVeil) {
+  HWND result = MainControl(texts::kResultBox), path = MainControl(texts::kPathBox);
+  HWND choose = MainControl(texts::kChoosePictureButton), group = MainControl(texts::kGroupBox);
+  ASSERT_EQ(Record().subWindows[0]->window, group);
+  RECT r;
+  GetClientRect(result, &r);
+  for (POINT at : {POINT{20, 200}, POINT{r.right / 2, r.bottom - 10}})
+    EXPECT_EQ(OnScreen(result, at.x, at.y), Composed(result, at.x, at.y));
+  GetClientRect(path, &r);
+  EXPECT_EQ(OnScreen(path, r.right - 3, r.bottom / 2), Composed(path, r.right - 3, r.bottom / 2));
+  EXPECT_EQ(OnScreen(choose, 0, 0), Composed(choose, 0, 0));  // outside its rounded corner
+  EXPECT_EQ(OnScreen(group, 2, 200), Composed(group, 2, 200));
+}
+
+TEST_F(MainSkinTest, RecognisedTextStaysRed) {
+  HWND result = MainControl(texts::kResultBox);
+  SetWindowTextW(result, L"\u8bc6\u522b\u51fa\u6765\u7684\u6587\u5b57\r\nRecognised text");
+  UpdateWindow(result);
+  int red = 0;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 200; ++x) {
+      const COLORREF c = OnScreen(result, x, y);
+      red += GetRValue(c) > 180 && GetGValue(c) < 90 && GetBValue(c) < 90;
+    }
+  EXPECT_GT(red, 50);
+}
+
+// Switching to another program runs the working-set tool; the window closing (it is
+// hidden first) does not. The tool's place holds a recording stand-in.
+TEST_F(MainSkinTest, DeactivationTrimsOnlyWhileTheWindowIsShown) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"ornivex-main-windir-" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(folder.c_str(), nullptr);
+  std::string recorder = "Z:" RECORD_COMMAND_LINE;
+  for (char& c : recorder)
+    if (c == '/') c = '\\';
+  const std::wstring tool = folder + L"\\empty.exe";
+  ASSERT_TRUE(CopyFileW(std::wstring(recorder.begin(), recorder.end()).c_str(), tool.c_str(), FALSE));
+  const std::wstring record = tool + L".args";
+  DeleteFileW(record.c_str());
+  wchar_t saved[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"windir", saved, MAX_PATH);
+  SetEnvironmentVariableW(L"windir", folder.c_str());
+  auto recorded = [&] {
+    for (int i = 0; i < 40 && !FileExists(record); ++i) Pump(50);
+    return FileExists(record);
+  };
+
+  ShowWindow(main_, SW_HIDE);
+  SendMessageW(main_, WM_ACTIVATEAPP, 0, 0);
+  EXPECT_FALSE(recorded());
+  ShowWindow(main_, SW_SHOWNOACTIVATE);
+  SendMessageW(main_, WM_ACTIVATEAPP, 0, 0);
+  EXPECT_TRUE(recorded());
+  SetEnvironmentVariableW(L"windir", saved);
+}
+
+}  // namespace
+}  // namespace ornivex
