@@ -98,7 +98,7 @@ void SetWindowAlpha(HWND window, int mode, int value) {
 
 void OnMainWindowCreated() {
   HWND window = App().mainWindow->Handle();
-  MarkStartup("shown (plain first paint)");
+  MarkStartup("shown");
   SetWindowAlpha(window, 2, 220);
 
   // Skin stage: caption bar, frame, title buttons and control skins.

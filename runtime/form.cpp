@@ -225,11 +225,13 @@ void Form::OnLostFocus(std::string_view control, Handler handler) {
 void Form::Show(int showCommand) {
   if (!window_) return;
   ShowWindow(window_, showCommand);
-  UpdateWindow(window_);
+  // The created event comes before the first paint: what it changes in the look
+  // (a skin) is the first thing drawn, with no plain picture painted in vain.
   if (!createdRaised_) {
     createdRaised_ = true;
     if (created_) created_();
   }
+  if (window_) UpdateWindow(window_);
 }
 
 void Form::ShowModal() {

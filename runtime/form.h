@@ -43,7 +43,8 @@ class Form {
   // Closing this form ends the message loop.
   void QuitOnClose(bool quit) { quitOnClose_ = quit; }
 
-  // Shows the window, paints it, then raises the created event.
+  // Shows the window, raises the created event (the first time), then paints
+  // what is still unpainted.
   void Show(int showCommand = SW_SHOWNORMAL);
   // Shows the window modally: every other window of this thread is disabled
   // until it closes. Returns once it is closed.

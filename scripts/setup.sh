@@ -12,7 +12,7 @@ PACKAGES=(
   locales fonts-wqy-microhei
   tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
   clang libclang-rt-14-dev python3
-  libpng-dev libjpeg-dev zlib1g-dev
+  libpng-dev libjpeg-dev zlib1g-dev libstb-dev
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "gfx/gfx.h"
+#include "runtime/picture_decode.h"
 #include "skin/draw.h"
 #include "skin/pixels.h"
 
@@ -38,7 +39,40 @@ std::unique_ptr<gfx::Bitmap> LoadFile(std::span<const std::uint8_t> file) {
 
 }  // namespace
 
+std::unique_ptr<gfx::Bitmap> BitmapFromPixels(const Picture& picture) {
+  auto bitmap = std::make_unique<gfx::Bitmap>();
+  if (!bitmap->CreateBitmapFromScan0(picture.width, picture.height, 0, PixelFormat32bppPARGB, nullptr)) return nullptr;
+  gfx::Rect rect(0, 0, picture.width, picture.height);
+  gfx::BitmapData data{};
+  if (!bitmap->BitmapLockBits(rect, Gdiplus::ImageLockModeWrite, PixelFormat32bppPARGB, data)) return nullptr;
+  const std::size_t row = static_cast<std::size_t>(picture.width) * 4;
+  for (int y = 0; y < picture.height; ++y)
+    std::memcpy(static_cast<std::uint8_t*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride,
+                picture.bgra.data() + y * row, row);
+  bitmap->BitmapUnlockBits(data);
+  return bitmap;
+}
+
+bool ReadPremultipliedPixels(gfx::Bitmap& bitmap, std::vector<std::uint8_t>& pixels, int& width, int& height) {
+  width = static_cast<int>(bitmap.GetImageWidth());
+  height = static_cast<int>(bitmap.GetImageHeight());
+  if (width <= 0 || height <= 0) return false;
+  gfx::Rect rect(0, 0, width, height);
+  gfx::BitmapData data{};
+  if (!bitmap.BitmapLockBits(rect, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, data)) return false;
+  const std::size_t row = static_cast<std::size_t>(width) * 4;
+  pixels.resize(row * height);
+  for (int y = 0; y < height; ++y)
+    std::memcpy(pixels.data() + y * row,
+                static_cast<const std::uint8_t*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride, row);
+  bitmap.BitmapUnlockBits(data);
+  return true;
+}
+
 std::unique_ptr<gfx::Bitmap> DecodePicture(std::span<const std::uint8_t> file) {
+  // PNG, JPEG and BMP through the program's own decoders: fast, and no imaging
+  // component to load. Any other format through GDI+.
+  if (std::optional<Picture> picture = DecodePictureFile(file)) return BitmapFromPixels(*picture);
   std::unique_ptr<gfx::Bitmap> loaded = LoadFile(file);
   if (!loaded) return nullptr;
   const auto width = static_cast<INT>(loaded->GetImageWidth()), height = static_cast<INT>(loaded->GetImageHeight());
@@ -56,22 +90,34 @@ std::unique_ptr<gfx::Bitmap> DecodeHeaderedPicture(std::span<const std::uint8_t>
   return DecodePicture(bytes.subspan(8));
 }
 
-std::uint32_t AverageColour(std::span<const std::uint8_t> file) {
+// The pixels of a picture file as 0xAARRGGBB (premultiplied: opaque pictures, the
+// ones these serve, are the same either way); false when it cannot be decoded.
+bool FilePixels(std::span<const std::uint8_t> file, std::vector<std::uint32_t>& pixels, int& width, int& height) {
+  if (std::optional<Picture> picture = DecodePictureFile(file)) {
+    width = picture->width;
+    height = picture->height;
+    pixels.resize(static_cast<std::size_t>(width) * height);
+    std::memcpy(pixels.data(), picture->bgra.data(), pixels.size() * 4);
+    return true;
+  }
   std::unique_ptr<gfx::Bitmap> bitmap = LoadFile(file);
+  return bitmap && ReadPixels(*bitmap, pixels, width, height);
+}
+
+std::uint32_t AverageColour(std::span<const std::uint8_t> file) {
   std::vector<std::uint32_t> pixels;
   int width = 0, height = 0;
-  if (!bitmap || !ReadPixels(*bitmap, pixels, width, height)) return 0xFF000000u;
+  if (!FilePixels(file, pixels, width, height)) return 0xFF000000u;
   return AverageColourOfSamples(pixels, width, height, kAverageSamples, kSampleSeed);
 }
 
 Bytes PreparePicture(std::span<const std::uint8_t> file, std::uint32_t key, bool placedTopRight) {
-  std::unique_ptr<gfx::Bitmap> bitmap = LoadFile(file);
   std::vector<std::uint32_t> pixels;
   int width = 0, height = 0;
-  if (!bitmap || !ReadPixels(*bitmap, pixels, width, height)) return {};
+  if (!FilePixels(file, pixels, width, height)) return {};
   FadeEdgeIntoColour(pixels, width, height, width * 30 / 100, key, placedTopRight);
   gfx::Bitmap prepared;
-  if (!prepared.CreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+  if (!prepared.CreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB,
                                       reinterpret_cast<BYTE*>(pixels.data())))
     return {};
   std::vector<BYTE> png = prepared.SaveImageToStream(gfx::kPngFormat);

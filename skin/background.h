@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "gfx/image.h"
 #include "runtime/handles.h"
@@ -17,6 +18,9 @@ namespace ornivex::skin {
 // A picture file (any format GDI+ reads) as a 32-bit premultiplied bitmap, ready to
 // be drawn fast; null when it cannot be decoded.
 std::unique_ptr<gfx::Bitmap> DecodePicture(std::span<const std::uint8_t> file);
+// The pixels of a bitmap, premultiplied BGRA, rows packed.
+bool ReadPremultipliedPixels(gfx::Bitmap& bitmap, std::vector<std::uint8_t>& pixels, int& width, int& height);
+
 // The same for a picture the program carries behind its {1, length} header; null
 // when the header does not match the bytes.
 std::unique_ptr<gfx::Bitmap> DecodeHeaderedPicture(std::span<const std::uint8_t> bytes);

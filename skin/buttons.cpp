@@ -308,7 +308,7 @@ ButtonRecord* EnrolButton(SkinWindowRecord& record, int number, HWND child, Butt
   if (!button) return nullptr;
   button->kind = static_cast<int>(kind);
   button->caption = GetControlText(child);
-  const FontSpec font = FontOfWindow(child);
+  const WindowFont font = FontOfWindow(child);
   button->fontFace = font.face;
   button->fontSize = font.size;
   button->fontStyle = font.style;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "runtime/codepage.h"
 #include "runtime/handles.h"
 
 namespace ornivex::skin {
@@ -91,35 +92,44 @@ void DrawPicture(gfx::Graphics& graphics, gfx::Bitmap& bitmap, float x, float y,
 }
 
 bool MakeFont(gfx::Font& font, std::string_view face, float pixelSize, int style) {
-  if (!face.empty() && font.CreateFontByName(face, pixelSize, style, Gdiplus::UnitPixel)) return true;
-  // Not installed: the family of the system's GUI font at the size asked for.
-  gfx::Font gui;
-  gfx::FontFamily family;
-  if (gui.CreateDefaultGuiFont() && gui.GetFamily(family))
-    return font.CreateFont(family, pixelSize, style, Gdiplus::UnitPixel);
-  return false;
+  // Through the system's font mapper: a face that is not installed gets the one the
+  // system puts in its place (the same the controls get), with Chinese glyphs, and
+  // no lookup of GDI+ font families is needed.
+  LOGFONTW logfont = {};
+  logfont.lfHeight = -static_cast<LONG>(pixelSize + 0.5f);
+  logfont.lfWeight = (style & Gdiplus::FontStyleBold) ? FW_BOLD : FW_NORMAL;
+  logfont.lfItalic = (style & Gdiplus::FontStyleItalic) ? TRUE : FALSE;
+  logfont.lfUnderline = (style & Gdiplus::FontStyleUnderline) ? TRUE : FALSE;
+  logfont.lfStrikeOut = (style & Gdiplus::FontStyleStrikeout) ? TRUE : FALSE;
+  logfont.lfCharSet = GB2312_CHARSET;
+  logfont.lfQuality = ANTIALIASED_QUALITY;
+  GbkToWide(face).copy(logfont.lfFaceName, LF_FACESIZE - 1);
+  WindowDc screen = WindowDc::Client(nullptr);
+  return screen && font.CreateFontFromDCLogfontRecordW(screen.Get(), logfont);
 }
 
-FontSpec FontOfWindow(HWND window) {
-  FontSpec spec;
-  spec.face = std::string(kSongTi);
+WindowFont FontOfWindow(HWND window) {
+  WindowFont font;
+  font.face = std::string(kSongTi);
   HFONT handle = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
-  WindowDc dc = WindowDc::Client(window);
-  if (!dc) return spec;
-  gfx::Font font;
-  if (!font.CreateFontFromDCLogfontA(dc.Get(), handle)) return spec;
-  gfx::FontFamily family;
-  if (font.GetFamily(family)) {
-    std::string name = family.GetFamilyName();
-    if (!name.empty()) spec.face = std::move(name);
+  if (!handle) handle = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+  LOGFONTW logfont = {};
+  if (GetObjectW(handle, sizeof logfont, &logfont) != sizeof logfont) return font;
+  // Read through GDI alone: the face the font mapper actually chose and the em
+  // height in pixels, with no GDI+ font machinery to start for it.
+  if (WindowDc dc = WindowDc::Client(window)) {
+    SelectGuard select(dc.Get(), handle);
+    wchar_t face[LF_FACESIZE] = {};
+    if (GetTextFaceW(dc.Get(), LF_FACESIZE, face) > 0 && face[0]) font.face = WideToGbk(face);
+    TEXTMETRICW metrics = {};
+    if (GetTextMetricsW(dc.Get(), &metrics) && metrics.tmHeight - metrics.tmInternalLeading > 0)
+      font.size = static_cast<float>(metrics.tmHeight - metrics.tmInternalLeading);
   }
-  // Sizes are kept in pixels, whatever unit GDI+ reports the font in.
-  const Gdiplus::Unit unit = font.GetFontUnit();
-  float size = font.GetFontSize();
-  if (unit == Gdiplus::UnitPoint) size = size * static_cast<float>(GetDeviceCaps(dc.Get(), LOGPIXELSY)) / 72.0f;
-  if (size > 0) spec.size = size;
-  spec.style = font.GetFontStyle();
-  return spec;
+  font.style = (logfont.lfWeight >= FW_BOLD ? Gdiplus::FontStyleBold : 0) |
+               (logfont.lfItalic ? Gdiplus::FontStyleItalic : 0) |
+               (logfont.lfUnderline ? Gdiplus::FontStyleUnderline : 0) |
+               (logfont.lfStrikeOut ? Gdiplus::FontStyleStrikeout : 0);
+  return font;
 }
 
 void DrawText(gfx::Graphics& graphics, std::string_view text, const gfx::Font& font, const gfx::RectF& layout,

@@ -55,14 +55,15 @@ void DrawPicture(gfx::Graphics& graphics, gfx::Bitmap& bitmap, float x, float y,
 // family when the face is not installed.
 bool MakeFont(gfx::Font& font, std::string_view face, float pixelSize, int style);
 
-// The face name, size and style of a window's font (WM_GETFONT) as GDI+ sees it on
-// the window's DC: face "宋体" (GBK) when empty, size 12 when 0.
-struct FontSpec {
+// The face name (GBK), em size in pixels and GDI+ style of a window's font
+// (WM_GETFONT, else the system font) as the window's DC renders it: face "宋体"
+// and size 12 when nothing can be read.
+struct WindowFont {
   std::string face;
   float size = 12;
   int style = 0;
 };
-FontSpec FontOfWindow(HWND window);
+WindowFont FontOfWindow(HWND window);
 
 // Draws GBK text in `colour` inside `layout` with the given alignments (near,
 // centre, far: 0, 1, 2), trimmed on one line. With `hotkeys` an ampersand

@@ -186,14 +186,9 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   windows_.push_back(std::move(owned));
   const int number = WindowCount();
 
-  record.tooltip.Create(window, false);
-  for (std::size_t i = 0; i < record.titleButtons.size(); ++i) {
-    const BoundsF& b = record.titleButtons[i].bounds;
-    const RECT rect{static_cast<LONG>(b.x), static_cast<LONG>(b.y), static_cast<LONG>(b.x + b.width),
-                    static_cast<LONG>(b.y + b.height)};
-    record.tooltip.AddTool(rect, record.titleButtons[i].caption, i + 1);
-  }
-  record.toolCount = static_cast<int>(record.titleButtons.size());
+  // The title buttons' tooltips come with the first move of the mouse over the
+  // window (EnsureTooltips): nothing shows them before, and start-up is spared the
+  // window.
   LayoutTitleButtons(number);
   if (options.menuCount > 0) AttachMenu(record, options.menuItems);
   ExtraLayout(number);

@@ -127,6 +127,8 @@ class SkinEngine {
 
   // Title bar (layout, hit tests, moving and sizing, painting).
   void LayoutTitleButtons(int number);
+  // The tooltip window of the title buttons, one tool per button, made once.
+  void EnsureTooltips(SkinWindowRecord& record);
   int HitTestTitleButton(int number, int x, int y);
   int FindMaximizeButton(int number);
   void BodyMouseDown(int number, LPARAM lparam, const RECT& client);

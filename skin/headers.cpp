@@ -218,7 +218,7 @@ void EnrolHeader(SkinWindowRecord& record, int number, HWND control) {
   if (!header) return;
   header->buttons = (StyleOf(control) & HDS_BUTTONS) ? 1 : 0;
   // Every header draws its text in its own font (a stand-alone one too).
-  const FontSpec font = FontOfWindow(control);
+  const WindowFont font = FontOfWindow(control);
   header->fontFace = font.face;
   header->fontSize = font.size;
   header->fontStyle = font.style;

@@ -222,7 +222,7 @@ int SkinEngine::AddSubWindow(HWND window, int transparentBackground, COLORREF co
   sub->transparentBackground = transparentBackground;
   if (IsGroupBox(window)) {
     sub->groupBox = 1;
-    const FontSpec font = FontOfWindow(window);
+    const WindowFont font = FontOfWindow(window);
     sub->fontFace = font.face;
     sub->fontSize = font.size;
     sub->fontStyle = font.style;

@@ -41,9 +41,18 @@ void SkinEngine::LayoutTitleButtons(int number) {
   for (std::size_t i = 0; i < record->titleButtons.size(); ++i) {
     TitleButton& button = record->titleButtons[i];
     button.bounds = strip.buttons[i];
-    record->tooltip.NewToolRect(i + 1, ToRect(button.bounds));
-    record->tooltip.UpdateTipText(i + 1, button.caption);
+    if (record->tooltip.GetHandle()) {
+      record->tooltip.NewToolRect(i + 1, ToRect(button.bounds));
+      record->tooltip.UpdateTipText(i + 1, button.caption);
+    }
   }
+}
+
+void SkinEngine::EnsureTooltips(SkinWindowRecord& record) {
+  if (record.tooltip.GetHandle() || !record.tooltip.Create(record.window, false)) return;
+  for (std::size_t i = 0; i < record.titleButtons.size(); ++i)
+    record.tooltip.AddTool(ToRect(record.titleButtons[i].bounds), record.titleButtons[i].caption, i + 1);
+  record.toolCount = static_cast<int>(record.titleButtons.size());
 }
 
 int SkinEngine::HitTestTitleButton(int number, int x, int y) {

@@ -11,6 +11,7 @@
 #include "skin/background.h"
 #include "skin/draw.h"
 #include "skin/engine.h"
+#include "skin/resample.h"
 
 namespace ornivex::skin {
 
@@ -45,15 +46,12 @@ gfx::RectF Placement(int mode, float W, float H, float w, float h) {
 }  // namespace
 
 void SkinEngine::ShapeWindow(SkinWindowRecord& record, int width, int height) {
-  // An unchanged size keeps its region: giving the same one again only makes the
-  // system repaint the frame.
+  // An unchanged size keeps its region. A new one replaces the old in one step,
+  // without a redraw of its own: the full paint that asked for it shows the window
+  // anew anyway, and a borderless window has no frame to refresh first.
   if (record.regionSize.cx == width && record.regionSize.cy == height) return;
-  SetWindowRgn(record.window, nullptr, TRUE);
-  SetWindowPos(record.window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER);
-  RECT client;
-  GetClientRect(record.window, &client);
-  UniqueRegion region = WindowShape(client.right, client.bottom, record.metrics);
-  if (!region || !SetWindowRegion(record.window, region, true)) {
+  UniqueRegion region = WindowShape(width, height, record.metrics);
+  if (!region || !SetWindowRegion(record.window, region, false)) {
     TraceFailure(L"Giving a skinned window its rounded region");
     return;
   }
@@ -66,7 +64,6 @@ void SkinEngine::FullPaint(int number, HDC target, bool copyToScreen) {
   RECT client;
   GetClientRect(record->window, &client);
   ShapeWindow(*record, client.right, client.bottom);
-  GetClientRect(record->window, &client);
   const int width = std::max<int>(client.right, 1), height = std::max<int>(client.bottom, 1);
   record->clientRect = client;
 
@@ -125,22 +122,23 @@ bool SkinEngine::CopyScaledBackground(SkinWindowRecord& record, HDC target, int 
   const auto pw = static_cast<float>(picture->GetImageWidth()), ph = static_cast<float>(picture->GetImageHeight());
   const gfx::RectF place = Placement(mode, static_cast<float>(width), static_cast<float>(height), pw, ph);
   if (place.Width == pw && place.Height == ph) return false;  // drawn at its own size, no scaling
-  // Scaled once with care and kept until the size or the picture changes; full
-  // paints then only copy it.
+  // Scaled once with care (a cubic filter, prefiltered where it shrinks, edges kept)
+  // and kept until the size or the picture changes; full paints then only copy it.
   DibCanvas& scaled = record.scaledBackground;
   if (!scaled || record.scaledSource != picture || scaled.Width() != width || scaled.Height() != height) {
-    if (!scaled.Resize(width, height)) return false;
-    // On the fill colour, so the outermost pixels, which the filter blends with
-    // what lies beyond the picture, blend with the window's own colour.
-    FillWithColour(scaled, own ? RGB((record.backgroundKey >> 16) & 0xFF, (record.backgroundKey >> 8) & 0xFF,
-                                     record.backgroundKey & 0xFF)
-                               : settings_.themeColour);
-    Canvas canvas(scaled.Dc());
-    if (!canvas) return false;
-    canvas.graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-    canvas.graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-    canvas.graphics.DrawImageRectRect(*picture, place.X, place.Y, place.Width, place.Height);
-    canvas.graphics.Flush(Gdiplus::FlushIntentionSync);
+    std::vector<std::uint8_t> pixels;
+    int sw = 0, sh = 0;
+    if (!ReadPremultipliedPixels(*picture, pixels, sw, sh) || !scaled.Resize(width, height)) return false;
+    GdiFlush();
+    const std::span<std::uint8_t> target(reinterpret_cast<std::uint8_t*>(scaled.Bits()),
+                                         static_cast<std::size_t>(width) * height * 4);
+    if (!ResamplePremultiplied(pixels, sw, sh, target, width, height)) return false;
+    // What the picture leaves transparent shows the window's own colour.
+    const COLORREF fill = own ? RGB((record.backgroundKey >> 16) & 0xFF, (record.backgroundKey >> 8) & 0xFF,
+                                    record.backgroundKey & 0xFF)
+                              : settings_.themeColour;
+    CompositeOverColour(target, (static_cast<std::uint32_t>(GetRValue(fill)) << 16) |
+                                    (static_cast<std::uint32_t>(GetGValue(fill)) << 8) | GetBValue(fill));
     record.scaledSource = picture;
   }
   return BitBlt(target, 0, 0, width, height, scaled.Dc(), 0, 0, SRCCOPY) != 0;

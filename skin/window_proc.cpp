@@ -242,6 +242,7 @@ struct WindowMessages {
       if (!record.fade.mouseInside) Apply(FadeEffects{.trackMouse = true});
       return {};
     }
+    engine.EnsureTooltips(record);
     const int x = msg.X(), y = msg.Y();
     const int hot = engine.HitTestTitleButton(number, x, y);
     engine.hotButton_ = hot;
