@@ -2,11 +2,13 @@
 // title buttons' fade, which buttons are enrolled, and pixel arithmetic.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "skin/enrol_rules.h"
 #include "skin/fade.h"
 #include "skin/pixels.h"
+#include "skin/resample.h"
 #include "skin/title_geometry.h"
 
 namespace ornivex::skin {
@@ -170,6 +172,30 @@ TEST(Pixels, AverageFadeAndVeil) {
   EXPECT_EQ(veiled[0], 0xFF000000u);
   VeilPixels(veiled, 255);
   EXPECT_EQ(veiled[0], 0xFFFFFFFFu);
+}
+
+TEST(Pixels, ScalingKeepsEdgesAndTransparencyShowsTheColour) {
+  // A picture whose left half is blue and right half red, opaque, stretched and
+  // squeezed: the outermost columns keep their colour (nothing fades in from
+  // beyond the edge), the middle blends.
+  std::vector<std::uint8_t> source(8 * 4 * 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 8; ++x) {
+      std::uint8_t* p = &source[(y * 8 + x) * 4];
+      p[0] = x < 4 ? 255 : 0, p[1] = 0, p[2] = x < 4 ? 0 : 255, p[3] = 255;
+    }
+  for (const auto& [w, h] : {std::pair{5, 9}, std::pair{13, 2}}) {
+    std::vector<std::uint8_t> target(static_cast<std::size_t>(w) * h * 4);
+    ASSERT_TRUE(ResamplePremultiplied(source, 8, 4, target, w, h));
+    EXPECT_EQ(target[0], 255);                                       // blue at the left edge
+    EXPECT_EQ(target[(static_cast<std::size_t>(w) - 1) * 4 + 2], 255);  // red at the right edge
+    EXPECT_EQ(target[3], 255);                                       // opaque
+  }
+  EXPECT_FALSE(ResamplePremultiplied(source, 8, 4, std::span<std::uint8_t>(), 2, 2));
+
+  std::vector<std::uint8_t> clear = {0, 0, 0, 0, 10, 20, 30, 255};
+  CompositeOverColour(clear, 0x102030);
+  EXPECT_EQ(clear, (std::vector<std::uint8_t>{0x30, 0x20, 0x10, 255, 10, 20, 30, 255}));
 }
 
 TEST(Scale, MetricsFollowTheDpi) {
