@@ -4,10 +4,12 @@
 
 #include "app/forms.h"
 #include "app/shell_logic.h"
+#include "app/skin_setup.h"
 #include "app/startup_clock.h"
 #include "app/texts.h"
 #include "runtime/controls.h"
 #include "runtime/diagnostics.h"
+#include "runtime/layout.h"
 #include "runtime/threads.h"
 
 namespace ornivex {
@@ -55,6 +57,7 @@ bool StartApplication() {
   MarkStartup("main window created");
   window->OnCreated(OnMainWindowCreated);
   window->OnSizeChanged(OnMainWindowSizeChanged);
+  window->OnDpiChanged(OnMainWindowDpiChanged);
   window->OnClicked(texts::kChoosePictureButton, OnChoosePicture);
   window->OnClicked(texts::kSaveResultButton, OnSaveResult);
   window->OnClicked(texts::kAboutButton, OnAbout);
@@ -115,18 +118,24 @@ void OnMainWindowCreated() {
 }
 
 void OnMainWindowSizeChanged() {
-  // The window keeps its size whatever resized it: height first, then width.
-  HWND window = App().mainWindow->Handle();
+  // The window keeps its size whatever resized it: height first, then width, both
+  // at the window's scale.
+  const Form& form = *App().mainWindow;
+  HWND window = form.Handle();
+  const int width = ScaleForDpi(kMainWindowWidth, form.Dpi()), height = ScaleForDpi(kMainWindowHeight, form.Dpi());
   RECT r;
   if (!GetWindowRect(window, &r)) return;
-  if (r.bottom - r.top != kMainWindowHeight) {
-    SetWindowPos(window, nullptr, 0, 0, r.right - r.left, kMainWindowHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (r.bottom - r.top != height) {
+    SetWindowPos(window, nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (!GetWindowRect(window, &r)) return;
   }
-  if (r.right - r.left != kMainWindowWidth)
-    SetWindowPos(window, nullptr, 0, 0, kMainWindowWidth, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (r.right - r.left != width)
+    SetWindowPos(window, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OnMainWindowDpiChanged() {
+  // At another scale the skin picture drawn for it is the one stretched over the window.
+  SetMainWindowTheme(App().mainWindow->Dpi());
 }
 
 void OnAbout() {

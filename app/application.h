@@ -44,6 +44,7 @@ void SetWindowAlpha(HWND window, int mode, int value);
 // Event handlers of the main window.
 void OnMainWindowCreated();
 void OnMainWindowSizeChanged();
+void OnMainWindowDpiChanged();
 void OnChoosePicture();
 void OnSaveResult();
 void OnAbout();

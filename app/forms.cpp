@@ -4,6 +4,8 @@
 
 #include "app/texts.h"
 #include "resources/resource_ids.h"
+#include "resources/skin_pictures.h"
+#include "skin/pixels.h"
 
 namespace ornivex {
 
@@ -83,11 +85,14 @@ const FormDef kMainWindow{
     .controls = kMainControls,
 };
 
+// The logo drawn for the scale nearest the window's.
+std::span<const std::uint8_t> AboutLogoForDpi(int dpi) { return pictures::AboutLogo(skin::PictureScaleStep(dpi)); }
+
 const ControlDef kAboutControls[] = {
     {.name = kLogoBox,
      .kind = ControlKind::PictureBox,
      .bounds = {2, 1, 550, 166},
-     .pictureResource = ORNIVEX_IDR_ABOUT_LOGO},
+     .picture = AboutLogoForDpi},
     {.name = kChineseLabel,
      .kind = ControlKind::Label,
      .bounds = {8, 168, 270, 200},

@@ -42,6 +42,12 @@ void SkinStartup() {
   MarkStartup("skin module (GDI+, icon)");
 }
 
+void SetMainWindowTheme(int dpi) {
+  // The skin picture drawn for the scale nearest the window's, stretched over it.
+  if (skin::SkinEngine* engine = Skin())
+    engine->SetTheme({}, pictures::SkinBackground(skin::PictureScaleStep(dpi)), kSkinColour, kSkinColour, 3);
+}
+
 void ApplyMainWindowSkin(HWND mainWindow) {
   skin::SkinEngine* engine = Skin();
   if (!engine || !mainWindow) return;
@@ -49,8 +55,7 @@ void ApplyMainWindowSkin(HWND mainWindow) {
   // The skin picture stretched over the window, child controls skinned with no
   // veil, the caption with its title buttons, and the group box as a container
   // that lets the picture show through.
-  const int scaleStep = skin::PictureScaleStep(WindowDpi(mainWindow));
-  engine->SetTheme({}, pictures::SkinBackground(scaleStep), kSkinColour, kSkinColour, 3);
+  SetMainWindowTheme(WindowDpi(mainWindow));
   MarkStartup("theme");
   engine->SetControlSkinning(1, 0);
   engine->SkinWindow(mainWindow, {.captionHeight = 20,

@@ -36,3 +36,22 @@ function(ornivex_add_test name)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT})
 endfunction()
+
+# ornivex_scaled_tests(<target> DPIS <dpi> ... [TIMEOUT s])
+# Runs a Windows test program once more for each display scale, each in a Wine
+# prefix of its own whose LogPixels is that DPI (the prefix is made on first use),
+# as tests named <target>_<dpi>. GUI tests: they hold the display.
+function(ornivex_scaled_tests target)
+  cmake_parse_arguments(T "" "TIMEOUT" "DPIS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  foreach(dpi ${T_DPIS})
+    add_test(NAME ${target}_${dpi}
+             COMMAND ${CMAKE_COMMAND} -E env ORNIVEX_LOGPIXELS=${dpi}
+                     ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${ORNIVEX_WINEPREFIX}-${dpi} $<TARGET_FILE:${target}>
+                     --gtest_color=no)
+    set_tests_properties(${target}_${dpi} PROPERTIES LABELS "win;gui;dpi" RESOURCE_LOCK display
+                         TIMEOUT ${T_TIMEOUT})
+  endforeach()
+endfunction()

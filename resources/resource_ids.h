@@ -3,6 +3,5 @@
 #define ORNIVEX_RESOURCE_IDS_H
 
 #define ORNIVEX_IDI_APP 129        /* application icon, 512 px down to 16 px */
-#define ORNIVEX_IDR_ABOUT_LOGO 201 /* RCDATA: the about window's 550 x 166 RGBA PNG logo */
 
 #endif

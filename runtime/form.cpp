@@ -2,7 +2,12 @@
 
 #include <commctrl.h>
 
+#include <optional>
+#include <span>
+
 #include "runtime/codepage.h"
+#include "runtime/dpi.h"
+#include "runtime/layout.h"
 #include "runtime/picture_box.h"
 #include "runtime/picture_decode.h"
 #include "runtime/subclass.h"
@@ -67,17 +72,37 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM lparam) {
 
 }  // namespace
 
-HFONT DefaultControlFont() {
+HFONT DefaultControlFont(int dpi) {
   // The system's GUI font, asked for in the Chinese character set so that the
-  // font mapper picks a face with Chinese glyphs on any system locale.
-  static const UniqueFont font = [] {
+  // font mapper picks a face with Chinese glyphs on any system locale; its height,
+  // given at the system's DPI, scaled to the one asked for. One font per DPI.
+  static std::map<int, UniqueFont> fonts;
+  const int systemDpi = WindowDpi(nullptr);
+  if (dpi <= 0) dpi = systemDpi;
+  UniqueFont& font = fonts[dpi];
+  if (!font) {
     LOGFONTW logfont = {};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof logfont, &logfont);
+    logfont.lfHeight = MulDiv(logfont.lfHeight, dpi, systemDpi);
     logfont.lfCharSet = GB2312_CHARSET;
     logfont.lfFaceName[0] = L'\0';
-    return UniqueFont(CreateFontIndirectW(&logfont));
-  }();
+    font.Reset(CreateFontIndirectW(&logfont));
+  }
   return font ? font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+UniqueFont CreateScaledFont(const FontDef& font, int dpi) {
+  LOGFONTW logfont = {};
+  logfont.lfHeight = ScaleForDpi(font.height, dpi);
+  logfont.lfWeight = font.weight;
+  logfont.lfCharSet = font.charset;
+  logfont.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  logfont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  logfont.lfQuality = DEFAULT_QUALITY;
+  logfont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  const std::wstring face = GbkToWide(font.face);
+  face.copy(logfont.lfFaceName, LF_FACESIZE - 1);
+  return UniqueFont(CreateFontIndirectW(&logfont));
 }
 
 std::unique_ptr<Form> Form::Create(const FormDef& definition) {
@@ -90,7 +115,11 @@ std::unique_ptr<Form> Form::Create(const FormDef& definition) {
   if (!registered) return nullptr;
 
   std::unique_ptr<Form> form(new Form);
-  const Rect& r = definition.bounds;
+  form->definition_ = &definition;
+  // Laid out for the system's DPI; a window that opens on a monitor of another
+  // DPI is laid out again for that one once it exists.
+  form->dpi_ = WindowDpi(nullptr);
+  const Rect r = ScaleRect(definition.bounds, form->dpi_);
   const std::wstring caption = GbkToWide(definition.caption);
   HWND window = CreateWindowExW(definition.exStyle, kFormClass, caption.c_str(), definition.style & ~WS_VISIBLE,
                                 r.left, r.top, r.width, r.height, nullptr, nullptr, GetModuleHandleW(nullptr),
@@ -109,6 +138,7 @@ std::unique_ptr<Form> Form::Create(const FormDef& definition) {
       SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(form->smallIcon_.Get()));
   }
   if (!form->CreateControls(definition)) return nullptr;  // the destructor closes the window
+  if (const int dpi = WindowDpi(window); dpi != form->dpi_) form->Rescale(dpi, nullptr);
   return form;
 }
 
@@ -140,13 +170,13 @@ bool Form::CreateControls(const FormDef& definition) {
     }
     const KindTraits traits = TraitsOf(def);
     const std::wstring text = def.kind == ControlKind::PictureBox ? std::wstring() : GbkToWide(def.text);
+    const Rect r = ScaleRect(def.bounds, dpi_);
     HWND control = CreateWindowExW(traits.exStyle | def.exStyle, traits.windowClass, text.c_str(),
-                                   traits.style | def.style, def.bounds.left, def.bounds.top, def.bounds.width,
-                                   def.bounds.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)),
-                                   GetModuleHandleW(nullptr), nullptr);
+                                   traits.style | def.style, r.left, r.top, r.width, r.height, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), GetModuleHandleW(nullptr),
+                                   nullptr);
     if (!control) return false;
     record->window = control;
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(def.font)), FALSE);
     if (def.backColour != kNoColour) record->background.Reset(CreateSolidBrush(def.backColour));
     switch (def.kind) {
       case ControlKind::GroupBox:
@@ -157,38 +187,52 @@ bool Form::CreateControls(const FormDef& definition) {
       case ControlKind::EditBox:
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0);  // no length limit
         break;
-      case ControlKind::PictureBox:
-        if (def.pictureResource) {
-          if (auto bytes = LoadResourceBytes(def.pictureResource)) {
-            const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->data());
-            if (auto picture = DecodePictureFile({data, bytes->size()})) SetBoxPicture(control, *picture);
-          }
-        }
-        break;
       default:
         break;
     }
+    ApplyScale(*record);
     controls_.push_back(std::move(record));
   }
   return true;
 }
 
-HFONT Form::FontFor(const FontDef* font) {
-  if (!font) return DefaultControlFont();
-  LOGFONTW logfont = {};
-  logfont.lfHeight = font->height;
-  logfont.lfWeight = font->weight;
-  logfont.lfCharSet = font->charset;
-  logfont.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  logfont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  logfont.lfQuality = DEFAULT_QUALITY;
-  logfont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  const std::wstring face = GbkToWide(font->face);
-  face.copy(logfont.lfFaceName, LF_FACESIZE - 1);
-  UniqueFont created(CreateFontIndirectW(&logfont));
-  if (!created) return DefaultControlFont();
-  fonts_.push_back(std::move(created));
-  return fonts_.back().Get();
+void Form::ApplyScale(ControlRecord& record) {
+  const ControlDef& def = *record.definition;
+  UniqueFont font = def.font ? CreateScaledFont(*def.font, dpi_) : UniqueFont();
+  SendMessageW(record.window, WM_SETFONT,
+               reinterpret_cast<WPARAM>(font ? font.Get() : DefaultControlFont(dpi_)), TRUE);
+  record.font = std::move(font);  // the control's previous font goes once it has the new one
+  if (def.kind != ControlKind::PictureBox) return;
+  std::optional<std::string> resource;
+  std::span<const std::uint8_t> file;
+  if (def.picture) {
+    file = def.picture(dpi_);
+  } else if (def.pictureResource && (resource = LoadResourceBytes(def.pictureResource))) {
+    file = {reinterpret_cast<const std::uint8_t*>(resource->data()), resource->size()};
+  }
+  if (auto picture = DecodePictureFile(file)) SetBoxPicture(record.window, *picture);
+}
+
+void Form::Rescale(int dpi, const RECT* suggested) {
+  if (!window_ || dpi <= 0) return;
+  dpi_ = dpi;
+  for (auto& record : controls_) {
+    if (!record->window) continue;
+    const Rect r = ScaleRect(record->definition->bounds, dpi_);
+    SetWindowPos(record->window, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyScale(*record);
+  }
+  if (suggested) {
+    SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    const Rect r = ScaleRect(definition_->bounds, dpi_);
+    SetWindowPos(window_, nullptr, 0, 0, r.width, r.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (dpiChanged_) {
+    Handler handler = dpiChanged_;
+    handler();
+  }
 }
 
 Form::ControlRecord* Form::RecordOf(HWND control) {
@@ -334,6 +378,10 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
         Handler handler = sizeChanged_;
         handler();
       }
+      return 0;
+    case WM_DPICHANGED:
+      // Moved to a monitor of another scale: laid out anew, where the system says.
+      Rescale(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
       return 0;
     case WM_CLOSE:
       if (modal_) ReenableOthers();

@@ -34,9 +34,14 @@ class Form {
   // The common dialog of that name, or null.
   OpenFileDialog* Dialog(std::string_view name);
 
-  // Event bindings. The created event is raised once, after the first Show.
+  // The DPI the window and its controls are laid out for.
+  int Dpi() const { return dpi_; }
+
+  // Event bindings. The created event is raised once, at the first Show. The DPI
+  // changed event comes after the window and its controls took the new scale.
   void OnCreated(Handler handler) { created_ = std::move(handler); }
   void OnSizeChanged(Handler handler) { sizeChanged_ = std::move(handler); }
+  void OnDpiChanged(Handler handler) { dpiChanged_ = std::move(handler); }
   void OnClicked(std::string_view control, Handler handler);
   void OnLostFocus(std::string_view control, Handler handler);
 
@@ -55,6 +60,7 @@ class Form {
     std::string name;
     HWND window = nullptr;
     const ControlDef* definition = nullptr;
+    UniqueFont font;  // null: the default control font
     UniqueBrush background;
     Handler clicked;
     Handler lostFocus;
@@ -65,7 +71,11 @@ class Form {
   static LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
   bool CreateControls(const FormDef& definition);
-  HFONT FontFor(const FontDef* font);
+  // Gives a control its font and its picture at the form's DPI.
+  void ApplyScale(ControlRecord& record);
+  // Lays the window and its controls out for a new DPI; the window takes
+  // `suggested` (screen coordinates) when given.
+  void Rescale(int dpi, const RECT* suggested);
   ControlRecord* RecordOf(HWND control);
   ControlRecord* RecordOf(std::string_view name);
   LRESULT ControlColour(HDC dc, HWND control, UINT message);
@@ -79,15 +89,20 @@ class Form {
   HWND activeBeforeModal_ = nullptr;
   Handler created_;
   Handler sizeChanged_;
+  Handler dpiChanged_;
+  const FormDef* definition_ = nullptr;
+  int dpi_ = 96;
   std::vector<std::unique_ptr<ControlRecord>> controls_;
   std::map<std::string, OpenFileDialog, std::less<>> dialogs_;
-  std::vector<UniqueFont> fonts_;
   UniqueIcon bigIcon_;
   UniqueIcon smallIcon_;
 };
 
 // The font a control without a font of its own gets: the system's GUI font in
-// the Chinese character set.
-HFONT DefaultControlFont();
+// the Chinese character set, at `dpi` (the system's DPI when 0).
+HFONT DefaultControlFont(int dpi = 0);
+
+// A font of a definition at `dpi`; null when it cannot be made.
+UniqueFont CreateScaledFont(const FontDef& font, int dpi);
 
 }  // namespace ornivex

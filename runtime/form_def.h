@@ -30,6 +30,10 @@ enum class ControlKind : std::uint8_t {
 
 inline constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;
 
+// A picture file for a picture box at a DPI (drawn for it, or the nearest there
+// is); empty when there is none.
+using PictureForDpi = std::span<const std::uint8_t> (*)(int dpi);
+
 struct ControlDef {
   std::string_view name;    // GBK, unique within its form
   ControlKind kind = ControlKind::Label;
@@ -44,8 +48,11 @@ struct ControlDef {
   bool transparent = false;  // labels: draw no background, let the parent show through
   bool wordWrap = false;     // labels: break at word boundaries and CR LF
   int pictureResource = 0;   // picture boxes: RCDATA resource with the picture file
+  PictureForDpi picture = nullptr;  // picture boxes: the picture file by DPI (instead of a resource)
 };
 
+// Every length in a definition (bounds, font heights) is its value at 96 DPI; a
+// window at another DPI scales them all.
 struct FormDef {
   std::string_view caption;  // GBK
   Rect bounds;               // outer window rectangle on the screen

@@ -4,6 +4,17 @@
 
 namespace ornivex {
 
+int ScaleForDpi(int length96, int dpi) {
+  if (dpi <= 0 || dpi == 96) return length96;
+  const long long scaled = static_cast<long long>(length96) * dpi;
+  return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : (scaled - 48) / 96);
+}
+
+Rect ScaleRect(const Rect& rect96, int dpi) {
+  const int left = ScaleForDpi(rect96.left, dpi), top = ScaleForDpi(rect96.top, dpi);
+  return Rect{left, top, ScaleForDpi(rect96.Right(), dpi) - left, ScaleForDpi(rect96.Bottom(), dpi) - top};
+}
+
 Rect VisiblePictureArea(int boxWidth, int boxHeight, int pictureWidth, int pictureHeight) {
   return Rect{0, 0, std::clamp(pictureWidth, 0, std::max(boxWidth, 0)),
               std::clamp(pictureHeight, 0, std::max(boxHeight, 0))};

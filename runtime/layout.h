@@ -20,6 +20,14 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// Lengths are kept as the values they have at 96 DPI; a window at another DPI
+// scales them all by one factor, dpi / 96, rounded to the nearest pixel (halves
+// away from zero, as MulDiv rounds).
+int ScaleForDpi(int length96, int dpi);
+// A rectangle at 96 DPI, at `dpi`: each edge scaled, so neighbouring rectangles
+// keep meeting where they met.
+Rect ScaleRect(const Rect& rect96, int dpi);
+
 // Part of a picture of the given size shown by a box that draws it unscaled at
 // its top-left corner: the picture's size clipped to the box.
 Rect VisiblePictureArea(int boxWidth, int boxHeight, int pictureWidth, int pictureHeight);

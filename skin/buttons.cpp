@@ -281,8 +281,19 @@ struct Buttons {
     return {};
   }
 
+  // A new font (a new scale, say) is the one the caption is drawn in from now on.
+  static Result OnSetFont(ButtonRecord& b, const WindowMessage& msg) {
+    const LRESULT result = msg.PassOn();
+    const WindowFont font = FontOfWindow(b.window);
+    b.fontFace = font.face;
+    b.fontSize = font.size;
+    b.fontStyle = font.style;
+    return result;
+  }
+
   static Result Handle(ButtonRecord& b, const WindowMessage& msg) {
     switch (msg.message) {
+      case WM_SETFONT: return OnSetFont(b, msg);
       case WM_MOVE: return OnMove(b);
       case WM_SETFOCUS: return OnFocus(b, true);
       case WM_KILLFOCUS: return OnFocus(b, false);

@@ -133,8 +133,7 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   SkinWindowRecord& record = *owned;
   record.window = window;
   record.metrics = TitleMetrics::ForDpi(WindowDpi(window));
-  stripMargin_ = record.metrics.margin;
-  record.captionHeight = CaptionHeightFor(options.captionHeight, record.metrics);
+  record.requestedCaptionHeight = options.captionHeight;
   record.helpButton = options.helpButton.value_or(0);
   record.menuButton = options.menuButton.value_or(0);
   record.hasMinimize = (style & WS_MINIMIZEBOX) ? 1 : 0;
@@ -164,21 +163,14 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   record.captionFontSize = 12;
   record.captionStyle = 1;
 
-  const int scaleStep = PictureScaleStep(record.metrics.dpi);
   for (TitleButtonKind kind : StandardTitleButtons(record.helpButton, record.menuButton, record.hasMinimize,
                                                    record.hasMaximize)) {
     TitleButton button;
     button.kind = kind;
-    button.width = PictureWidth(kind, record.metrics);
-    button.height = record.metrics.buttonHeight;
-    button.picture = pictures::Embedded(TitlePicture(kind), scaleStep);
-    if (kind == TitleButtonKind::Maximize) button.altPicture = pictures::Embedded(pictures::SkinPicture::Restore, scaleStep);
     button.caption = std::string(TitleCaption(kind));
     record.titleButtons.push_back(std::move(button));
   }
-  const std::vector<TitleButtonKind> kinds = record.TitleKinds();
-  record.stripWidth = StripWidth(kinds, record.metrics);
-  record.stripHeight = record.metrics.stripHeight;
+  ApplyDpi(record, record.metrics.dpi);
   record.stripLeft = StripLeftAtEnrolment(client.right, record.stripWidth, record.metrics);
   record.stripTop = 0;
 
@@ -218,6 +210,27 @@ int SkinEngine::SetControlSkinning(int enable, std::optional<int> veilAlpha, std
   settings_.skinChildControls = veilAlpha ? 1 : 0;
   settings_.trackbarStyle = trackbarStyle.value_or(1);
   return settings_.trackbarStyle;
+}
+
+void SkinEngine::ApplyDpi(SkinWindowRecord& record, int dpi) {
+  record.metrics = TitleMetrics::ForDpi(dpi);
+  stripMargin_ = record.metrics.margin;
+  record.captionHeight = CaptionHeightFor(record.requestedCaptionHeight, record.metrics);
+  // The pictures drawn for the nearest scale.
+  const int scaleStep = PictureScaleStep(dpi);
+  for (TitleButton& button : record.titleButtons) {
+    button.width = PictureWidth(button.kind, record.metrics);
+    button.height = record.metrics.buttonHeight;
+    button.picture = pictures::Embedded(TitlePicture(button.kind), scaleStep);
+    if (button.kind == TitleButtonKind::Maximize)
+      button.altPicture = pictures::Embedded(pictures::SkinPicture::Restore, scaleStep);
+  }
+  record.stripWidth = StripWidth(record.TitleKinds(), record.metrics);
+  record.stripHeight = record.metrics.stripHeight;
+  // Composed anew at the new scale: region, stretched picture, everything.
+  record.regionSize = SIZE{0, 0};
+  record.scaledBackground.Reset();
+  record.repaintAll = 1;
 }
 
 void SkinEngine::EnrolChildren(int number, HWND parent) {

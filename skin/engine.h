@@ -198,6 +198,9 @@ class SkinEngine {
   void PaintMenuItems(SkinWindowRecord& record, gfx::Graphics& graphics);
   void AttachMenu(SkinWindowRecord& record, std::span<const std::string> items);
   void ShapeWindow(SkinWindowRecord& record, int width, int height);
+  // Gives a window's caption, title buttons and composition the metrics and
+  // pictures of a DPI.
+  void ApplyDpi(SkinWindowRecord& record, int dpi);
   // Enrols the child controls of `parent` in window `number`, family by family.
   void EnrolChildren(int number, HWND parent);
   // The decoded theme picture, rebuilt when the theme changes.

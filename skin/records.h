@@ -270,7 +270,9 @@ struct SkinWindowRecord {
   FadeState fade;
   std::array<int, 4> reserved3 = {};
 
-  // The caption's metrics at the window's DPI.
+  // The caption height asked for, at 96 DPI, and the caption's metrics at the
+  // window's DPI.
+  int requestedCaptionHeight = 25;
   TitleMetrics metrics;
   // The brushes handed out for the colour messages of this window's controls.
   std::map<HWND, ControlBrush> controlBrushes;

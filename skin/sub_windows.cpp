@@ -177,8 +177,21 @@ struct SubWindows {
     return reinterpret_cast<LRESULT>(brush);
   }
 
+  static Result OnSetFont(SubWindowRecord& sub, const WindowMessage& msg) {
+    const LRESULT result = msg.PassOn();
+    if (sub.groupBox) {
+      const WindowFont font = FontOfWindow(sub.window);
+      sub.fontFace = font.face;
+      sub.fontSize = font.size;
+      sub.fontStyle = font.style;
+      sub.repaintNeeded = 1;
+    }
+    return result;
+  }
+
   static Result Handle(SubWindowRecord& sub, const WindowMessage& msg) {
     switch (msg.message) {
+      case WM_SETFONT: return OnSetFont(sub, msg);
       case WM_MOVE: return OnMove(sub);
       case WM_SIZE: return OnSize(sub);
       case WM_PAINT: return OnPaint(sub, msg);

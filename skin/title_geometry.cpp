@@ -4,13 +4,6 @@
 
 namespace ornivex::skin {
 
-int ScaleForDpi(int length96, int dpi) {
-  if (dpi <= 0 || dpi == 96) return length96;
-  // Rounded to the nearest pixel, halves away from zero, as MulDiv does.
-  const long long scaled = static_cast<long long>(length96) * dpi;
-  return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : (scaled - 48) / 96);
-}
-
 int TitleMetrics::Scale(int length96) const { return ScaleForDpi(length96, dpi); }
 
 TitleMetrics TitleMetrics::ForDpi(int dpi) {

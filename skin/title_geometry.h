@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "runtime/layout.h"
+
 namespace ornivex::skin {
 
 // Kinds of title buttons; the numbers are the ones stored in the records.
@@ -34,8 +36,6 @@ struct TitleMetrics {
   int Scale(int length96) const;
 };
 
-// A length given at 96 DPI, at `dpi`.
-int ScaleForDpi(int length96, int dpi);
 
 // The caption height a window gets for the height it asked for (scaled).
 int CaptionHeightFor(int requested96, const TitleMetrics& m);

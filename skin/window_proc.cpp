@@ -170,6 +170,17 @@ struct WindowMessages {
     return {};
   }
 
+  Result OnDpiChanged() {
+    // Moved to a monitor of another scale: the caption takes its metrics, then the
+    // window's own procedure lays the window out anew, and everything is drawn again.
+    engine.ApplyDpi(record, HIWORD(msg.wparam));
+    HWND window = msg.window;
+    const LRESULT result = msg.PassOn();
+    engine.LayoutTitleButtons(engine.WindowNumberOf(window));
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return result;
+  }
+
   Result OnNcDestroy() {
     HWND window = msg.window;
     engine.DestroyRecord(window);  // `record` is gone from here on
@@ -335,6 +346,7 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM 
     case WM_WINDOWPOSCHANGED: result = on.OnWindowPosChanged(); break;
     case WM_NOTIFY: result = on.OnNotify(); break;
     case WM_NCDESTROY: return *on.OnNcDestroy();
+    case WM_DPICHANGED: return *on.OnDpiChanged();
     case WM_COMMAND: result = on.OnCommand(); break;
     case WM_SYSCOMMAND: result = on.OnSysCommand(); break;
     case WM_TIMER: result = on.OnTimer(); break;

@@ -163,22 +163,12 @@ TEST_F(ProgramResources, IconIsA512PixelDiscWithSmallerSizes) {
   EXPECT_TRUE(sizes.count(17) && sizes.count(26) && sizes.count(34));
 }
 
-TEST_F(ProgramResources, AboutLogoManifestAndVersionAreEmbedded) {
-  const std::string logo = Resource(MAKEINTRESOURCEW(ORNIVEX_IDR_ABOUT_LOGO), RT_RCDATA);
-  ASSERT_GT(logo.size(), 33u);
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(logo.data());
-  ASSERT_EQ(ornivex::SniffPictureFormat({bytes, logo.size()}), ornivex::PictureFormat::Png);
-  EXPECT_EQ(bytes[25], 6) << "colour type RGBA";
-  auto picture = ornivex::DecodePng({bytes, logo.size()});
-  ASSERT_TRUE(picture);
-  EXPECT_EQ(picture->width, 550);
-  EXPECT_EQ(picture->height, 166);
-
+TEST_F(ProgramResources, ManifestAndVersionAreEmbedded) {
   const std::string manifest = Resource(MAKEINTRESOURCEW(1), RT_MANIFEST);
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
-  EXPECT_NE(manifest.find("dpiAware"), std::string::npos);
+  EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
 
   const std::string version = Resource(MAKEINTRESOURCEW(1), RT_VERSION);
   const std::wstring wide(reinterpret_cast<const wchar_t*>(version.data()), version.size() / 2);

@@ -41,7 +41,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import accuracy  # noqa: E402
 import check_requests  # noqa: E402
 
-# Client positions inside the borderless main window (317 x 537).
+# Client positions inside the borderless main window (317 x 537), at 96 DPI; at
+# another display scale every one is scaled as the program scales it.
 GROUP_BOX = (3, 29)                      # 分组框1, parent of the next three
 CHOOSE_BUTTON = (231, 21, 72, 24)        # 按钮1 "选择图片", in the group box
 RESULT_BOX = (6, 49, 297, 419)           # 编辑框2, in the group box
@@ -56,6 +57,35 @@ SAVED_TITLE = "提示"                      # caption of the "file saved" messag
 
 class DriveError(Exception):
     pass
+
+
+# The main window's DPI, found from its width once it is on screen.
+DPI = 96
+
+
+def scaled(value):
+    """A 96-DPI length at the window's DPI, rounded as the program rounds it."""
+    return (value * DPI + 48) // 96
+
+
+def scaled_rect(rect):
+    left, top = scaled(rect[0]), scaled(rect[1])
+    return left, top, scaled(rect[0] + rect[2]) - left, scaled(rect[1] + rect[3]) - top
+
+
+def learn_dpi(main):
+    """Sets DPI from the window's width: the one whose scaled width it is."""
+    global DPI
+    width = geometry(main)[2]
+    for dpi in range(96, 481, 24):
+        if (MAIN_SIZE[0] * dpi + 48) // 96 == width:
+            DPI = dpi
+            return dpi
+    raise DriveError("the window is %d pixels wide, no display scale of a %d-pixel window" % (width, MAIN_SIZE[0]))
+
+
+def main_size():
+    return scaled(MAIN_SIZE[0]), scaled(MAIN_SIZE[1])
 
 
 def run(*args, check=True):
@@ -95,7 +125,9 @@ def geometry(window):
 
 
 def centre(origin, rect):
-    return origin[0] + rect[0] + rect[2] // 2, origin[1] + rect[1] + rect[3] // 2
+    """The centre of a 96-DPI rectangle placed at `origin` on the screen."""
+    left, top, width, height = scaled_rect(rect)
+    return origin[0] + left + width // 2, origin[1] + top + height // 2
 
 
 def click(x, y):
@@ -126,9 +158,9 @@ def check_window_mouse(main):
     the window must be exactly where and as large as it was."""
     checks = {}
     x, y, w, h = geometry(main)
-    if (w, h) != MAIN_SIZE:
-        raise DriveError("the window is %dx%d, not %dx%d" % ((w, h) + MAIN_SIZE))
-    start = (x + CAPTION_POINT[0], y + CAPTION_POINT[1])
+    if (w, h) != main_size():
+        raise DriveError("the window is %dx%d, not %dx%d" % ((w, h) + main_size()))
+    start = (x + scaled(CAPTION_POINT[0]), y + scaled(CAPTION_POINT[1]))
     drag(start, (start[0] + 40, start[1] + 30))
     want = (x + 40, y + 30, w, h)
     try:
@@ -152,13 +184,14 @@ def minimize(main):
     x, y, _, _ = geometry(main)
     click(*centre((x, y), MINIMIZE_BUTTON))
     wait_for("the window to minimize",
-             lambda: main not in search("^Ornivex$") or geometry(main)[2:] != MAIN_SIZE, 5)
+             lambda: main not in search("^Ornivex$") or geometry(main)[2:] != main_size(), 5)
     return "the window left the screen at its size"
 
 
 def close(args):
     main = wait_for("the window titled %r" % args.title, lambda: search("^%s$" % args.title), args.window_timeout)[0]
     time.sleep(args.start_delay)
+    learn_dpi(main)
     x, y, _, _ = geometry(main)
     click(*centre((x, y), CLOSE_BUTTON))
     wait_for("the window to close", lambda: main not in search("^%s$" % args.title, visible=False), 10)
@@ -238,12 +271,14 @@ def drive(args):
     # A person looks at the window before clicking; a click at the very first
     # moment would land while the program is still fetching its token.
     time.sleep(args.start_delay)
+    report["dpi"] = learn_dpi(main)
     if args.window_checks:
         report["window_checks"] = check_window_mouse(main)
     x, y, w, h = geometry(main)
     report["window"] = {"id": main, "x": x, "y": y, "width": w, "height": h}
-    group = (x + GROUP_BOX[0], y + GROUP_BOX[1])
-    box = (group[0] + RESULT_BOX[0], group[1] + RESULT_BOX[1], RESULT_BOX[2], RESULT_BOX[3])
+    group = (x + scaled(GROUP_BOX[0]), y + scaled(GROUP_BOX[1]))
+    result = scaled_rect(RESULT_BOX)
+    box = (group[0] + result[0], group[1] + result[1], result[2], result[3])
     before = grab(*box)
 
     # 选择图片, or a key press for trying the mechanics on another program
