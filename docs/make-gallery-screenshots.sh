@@ -4,11 +4,17 @@
 #    the close button (the window and button skins);
 #  - docs/skin-gallery-controls.png, and docs/skin-gallery-controls-hover.png, a
 #    sheet of controls under the mouse (the control families).
-#   usage: docs/make-gallery-screenshots.sh [build-folder]     (default: build/local)
+# With a DPI other than 96 the galleries are shown at that display scale (in a
+# Wine prefix of its own) and the files are named ...-<dpi>.png.
+#   usage: docs/make-gallery-screenshots.sh [build-folder [dpi]]   (default: build/local 96)
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 build=${1:-build/local}
+dpi=${2:-96}
+prefix=$build/wineprefix suffix=
+[ "$dpi" != 96 ] && prefix=$build/wineprefix-$dpi suffix=-$dpi
+export ORNIVEX_LOGPIXELS=$dpi
 unset DISPLAY
 . scripts/xvfb.sh
 ornivex_start_display || exit 1
@@ -19,7 +25,7 @@ trap '[ -n "$program" ] && { kill "$program" 2>/dev/null; wait "$program" 2>/dev
 
 open_gallery() { # title [argument]
   if [ -n "$program" ]; then kill "$program" 2>/dev/null; wait "$program" 2>/dev/null; fi
-  scripts/wine-run.sh "$build/wineprefix" "$build/tests/skin/skin_gallery.exe" ${2:-} 2>/dev/null &
+  scripts/wine-run.sh "$prefix" "$build/tests/skin/skin_gallery.exe" ${2:-} 2>/dev/null &
   program=$!
   window=
   for _ in $(seq 1 240); do
@@ -39,25 +45,26 @@ shoot() { # output [width height x y] (default: the whole window)
 open_gallery 'Ornivex skin gallery'
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT + 40))
 sleep 0.5
-shoot docs/skin-gallery.png && echo "docs/skin-gallery.png: ${WIDTH}x${HEIGHT}"
-xdotool mousemove $((X + WIDTH - 15)) $((Y + 10))
+shoot "docs/skin-gallery$suffix.png" && echo "docs/skin-gallery$suffix.png: ${WIDTH}x${HEIGHT}"
+xdotool mousemove $((X + WIDTH - 15 * dpi / 96)) $((Y + 10 * dpi / 96))
 sleep 0.8
-shoot docs/skin-gallery-hot.png && echo "docs/skin-gallery-hot.png"
+shoot "docs/skin-gallery-hot$suffix.png" && echo "docs/skin-gallery-hot$suffix.png"
 
 open_gallery 'Ornivex controls gallery' controls
 xdotool mousemove 0 0
 sleep 0.5
-shoot docs/skin-gallery-controls.png && echo "docs/skin-gallery-controls.png: ${WIDTH}x${HEIGHT}"
+shoot "docs/skin-gallery-controls$suffix.png" && echo "docs/skin-gallery-controls$suffix.png: ${WIDTH}x${HEIGHT}"
 # The mouse over one control after another (gallery coordinates at 96 DPI), each
 # shown at 1:1 with some of its surroundings.
-hover() { # name  mouse-x mouse-y  crop-w crop-h crop-x crop-y
+hover() { # name  mouse-x mouse-y  crop-w crop-h crop-x crop-y (at 96 DPI)
+  local s=$dpi
   xdotool mousemove 0 0
   sleep 0.4
-  xdotool mousemove $((X + $2)) $((Y + $3))
+  xdotool mousemove $((X + $2 * s / 96)) $((Y + $3 * s / 96))
   sleep 0.3
   xdotool mousemove_relative 1 0
   sleep 0.5
-  shoot "$work/$1.png" "$4" "$5" "$6" "$7"
+  shoot "$work/$1.png" $(($4 * s / 96)) $(($5 * s / 96)) $(($6 * s / 96)) $(($7 * s / 96))
 }
 hover 1-edit 86 52 170 40 6 30
 hover 2-combo 446 50 170 40 306 30
@@ -65,5 +72,6 @@ hover 3-list 76 210 170 110 6 156
 hover 4-trackbar 73 400 170 50 6 370
 hover 5-updown 433 148 150 44 306 125
 hover 6-header 151 462 310 44 6 440
-montage "$work"/[1-6]-*.png -tile 3x2 -geometry +8+8 -background '#d0d8e0' -strip docs/skin-gallery-controls-hover.png
-echo "docs/skin-gallery-controls-hover.png"
+montage "$work"/[1-6]-*.png -tile 3x2 -geometry +8+8 -background '#d0d8e0' -strip \
+  "docs/skin-gallery-controls-hover$suffix.png"
+echo "docs/skin-gallery-controls-hover$suffix.png"

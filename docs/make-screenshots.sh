@@ -3,17 +3,19 @@
 # README, on a private Xvfb display: the main window after it has recognised the
 # bundled sample picture (against the loopback stand-ins, on the ports the build
 # was configured with), under zh_CN.UTF-8 (docs/screenshot-main.png) and
-# en_US.UTF-8 (docs/screenshot-main-en.png), and the about window under zh_CN.
+# en_US.UTF-8 (docs/screenshot-main-en.png), and the about window under zh_CN
+# (docs/screenshot-about.png); then both under zh_CN at 150 % and 200 %
+# (docs/screenshot-main-144.png, docs/screenshot-about-192.png, ...), each scale
+# in a Wine prefix of its own.
 #   usage: docs/make-screenshots.sh [build-folder]     (default: build/local)
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 build=${1:-build/local}
 case "$build" in /*) ;; *) build=$here/$build ;; esac
-port() { # cache-variable
-  sed -n "s|^$1:STRING=http://127\.0\.0\.1:\([0-9]*\)\$|\1|p" "$build/CMakeCache.txt"
-}
-ocr_port=$(port ORNIVEX_OCR_URL) image_port=$(port ORNIVEX_IMAGE_HOST_URL)
+# The stand-ins' ports the build was configured with.
+ocr_port= image_port=
+[ -f "$build/standins.env" ] && . "$build/standins.env" && ocr_port=${OCR_PORT:-} image_port=${IMAGE_PORT:-}
 if [ -z "$ocr_port" ] || [ -z "$image_port" ]; then
   echo "make-screenshots: $build is not a build against the loopback stand-ins" >&2
   exit 1
@@ -27,12 +29,19 @@ pictures=/tmp/Pictures
 made_pictures=
 [ -d "$pictures" ] || { mkdir "$pictures" && made_pictures=1; }
 cp resources/sample/sample.png "$pictures/sample.png"
-standins= program=
+standins= program= prefix=$build/wineprefix
 stop_program() {
   if [ -n "$program" ]; then
     kill "$program" 2>/dev/null
     wait "$program" 2>/dev/null
     program=
+    # Everything of the run ends before the next starts, its window included: the
+    # next run must not find (and drive) the old one.
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null
+    for _ in $(seq 1 50); do
+      [ -z "$(xdotool search --onlyvisible --name '^Ornivex$' 2>/dev/null)" ] && break
+      sleep 0.1
+    done
   fi
 }
 cleanup() {
@@ -72,26 +81,28 @@ shoot() { # window output
   echo "$2: ${WIDTH}x${HEIGHT}"
 }
 
-for locale in zh_CN.UTF-8 en_US.UTF-8; do
+for run in zh_CN.UTF-8:96 en_US.UTF-8:96 zh_CN.UTF-8:144 zh_CN.UTF-8:192; do
+  locale=${run%:*} dpi=${run#*:}
   export LANG=$locale LC_ALL=$locale
-  out=docs/screenshot-main.png
-  [ "$locale" = en_US.UTF-8 ] && out=docs/screenshot-main-en.png
-  scripts/wine-run.sh "$build/wineprefix" "$build/app/Ornivex.exe" >/dev/null 2>&1 &
+  prefix=$build/wineprefix suffix=
+  [ "$dpi" != 96 ] && prefix=$build/wineprefix-$dpi suffix=-$dpi
+  [ "$locale" = en_US.UTF-8 ] && suffix=-en
+  ORNIVEX_LOGPIXELS=$dpi scripts/wine-run.sh "$prefix" "$build/app/Ornivex.exe" >/dev/null 2>&1 &
   program=$!
   # Choose the sample, wait for its text, and move the mouse off the window.
-  WINEPREFIX=$build/wineprefix python3 tools/e2e/drive.py "$pictures/sample.png" --no-save --screenshot "$work/drive.png" \
-    >/dev/null || exit 1
-  xdotool mousemove 1200 1000
+  WINEPREFIX=$prefix python3 tools/e2e/drive.py "$pictures/sample.png" --prefix "$prefix" --no-save \
+    --screenshot "$work/drive.png" >/dev/null || exit 1
+  xdotool mousemove 1900 1180
   sleep 1
   main=$(find_window Ornivex) || { echo "no main window" >&2; exit 1; }
-  shoot "$main" "$out"
+  shoot "$main" "docs/screenshot-main$suffix.png"
   if [ "$locale" = zh_CN.UTF-8 ]; then
-    # The about button, 按钮3, at 150,504 (80 x 29) in the main window.
+    # The about button, 按钮3, at 150,504 (80 x 29) in the main window at 96 DPI.
     eval "$(xdotool getwindowgeometry --shell "$main")"
-    xdotool mousemove $((X + 190)) $((Y + 518)) click 1
+    xdotool mousemove $((X + 190 * dpi / 96)) $((Y + 518 * dpi / 96)) click 1
     about=$(find_window '关于软件') || { echo "no about window" >&2; exit 1; }
     sleep 1
-    shoot "$about" docs/screenshot-about.png
+    shoot "$about" "docs/screenshot-about$suffix.png"
   fi
   stop_program
 done
