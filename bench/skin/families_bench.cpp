@@ -16,45 +16,29 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/timing.h"
 #include "tests/skin/gallery.h"
 
 using namespace ornivex::skin;
+using ornivex::bench::MedianOf;
+using ornivex::bench::NowMs;
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-template <class Run>
-double MedianMs(Run run, int rounds = 100) {
-  std::vector<double> times;
-  for (int i = 0; i < rounds; ++i) times.push_back(run());
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
 double PaintOnce(HWND control) {
-  const double start = Now();
+  const double start = NowMs();
   RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
   GdiFlush();
-  return Now() - start;
+  return NowMs() - start;
 }
 
 double HoverOnce(HWND control) {
   SendMessageW(control, WM_MOUSELEAVE, 0, 0);
   gallery::Pump(0);
-  const double start = Now();
+  const double start = NowMs();
   SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
   GdiFlush();
-  return Now() - start;
+  return NowMs() - start;
 }
 
 struct Row {
@@ -100,7 +84,7 @@ std::vector<double> Paints(SkinEngine& engine) {
   for (const Row& row : kRows) {
     HWND control = Find(g, row.name);
     for (int i = 0; i < 5; ++i) PaintOnce(control);
-    paints.push_back(MedianMs([&] { return PaintOnce(control); }));
+    paints.push_back(MedianOf(100, [&] { return PaintOnce(control); }));
   }
   DestroyWindow(g.window);
   return paints;
@@ -111,21 +95,6 @@ std::vector<double> Paints(SkinEngine& engine) {
 int main() {
   SkinEngine engine(StartSkinModule());
   gallery::ApplyProgramTheme(engine);
-  {
-    const gallery::Gallery g = gallery::CreateControls(engine);
-    gallery::Pump(200);
-    HWND c = g["trackbar"];
-    std::printf("getwindowdc+1px+release %.3f\n", MedianMs([&] { double t = Now(); { ornivex::WindowDc d = ornivex::WindowDc::Whole(c); SetPixel(d.Get(), 1, 1, 0); } return Now() - t; }));
-    std::printf("getdc+fill+release %.3f\n", MedianMs([&] { double t = Now(); { ornivex::WindowDc d = ornivex::WindowDc::Client(c); RECT r{0,0,140,32}; FillRect(d.Get(), &r, (HBRUSH)GetStockObject(WHITE_BRUSH)); } return Now() - t; }));
-    std::printf("invalidate+update %.3f\n", MedianMs([&] { double t = Now(); InvalidateRect(c, nullptr, TRUE); UpdateWindow(c); return Now() - t; }));
-    std::printf("getprop %.4f\n", MedianMs([&] { double t = Now(); for (int i = 0; i < 100; ++i) GetPropW(c, L"Hw_lbID"); return (Now() - t) / 100; }));
-    std::printf("tbm_getpos via subclass %.4f\n", MedianMs([&] { double t = Now(); for (int i = 0; i < 100; ++i) SendMessageW(c, TBM_GETPOS, 0, 0); return (Now() - t) / 100; }));
-    HWND e = g["ip"];
-    std::printf("wm_null to unsubclassed-ish %.4f\n", MedianMs([&] { double t = Now(); for (int i = 0; i < 100; ++i) SendMessageW(g["sub.hUpDown"], WM_NULL, 0, 0); return (Now() - t) / 100; }));
-    std::printf("getwindowlong %.4f\n", MedianMs([&] { double t = Now(); for (int i = 0; i < 100; ++i) GetWindowLongPtrW(e, GWL_STYLE); return (Now() - t) / 100; }));
-    std::printf("ncpaint %.3f\n", MedianMs([&] { double t = Now(); SendMessageW(c, WM_NCPAINT, 1, 0); return Now() - t; }));
-    DestroyWindow(g.window);
-  }
   const std::vector<double> skinned = Paints(engine);
   engine.SetControlSkinning(0);
   const std::vector<double> system = Paints(engine);
@@ -143,7 +112,7 @@ int main() {
     HWND control = Find(g, row.name);
     RECT r;
     GetWindowRect(control, &r);
-    const double hover = MedianMs([&] { return HoverOnce(control); });
+    const double hover = MedianOf(100, [&] { return HoverOnce(control); });
     std::printf("%-14s %-24s %4ldx%-4ld %6.2f ms %6.2f ms %6.2f ms\n", row.family, row.control, r.right - r.left,
                 r.bottom - r.top, skinned[i], hover, system[i]);
   }

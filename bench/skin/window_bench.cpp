@@ -9,9 +9,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <vector>
 
+#include "bench/timing.h"
 #include "gfx/gfx.h"
 #include "resources/skin_pictures.h"
 #include "runtime/handles.h"
@@ -20,32 +20,10 @@
 
 using namespace ornivex;
 using namespace ornivex::skin;
+using ornivex::bench::MedianMs;
+using ornivex::bench::NowMs;
 
 namespace {
-
-double Now() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Median milliseconds of `rounds` runs of `work`, after one untimed run.
-double MedianMs(int rounds, const std::function<void()>& work) {
-  work();
-  std::vector<double> times;
-  for (int i = 0; i < rounds; ++i) {
-    const double start = Now();
-    work();
-    times.push_back((Now() - start) * 1000.0);
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
 
 void Pump() {
   MSG msg;
@@ -96,9 +74,9 @@ int main() {
   const BoundsF b = engine.Record(number)->titleButtons[close - 1].bounds;
   PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<int>(b.x + b.width / 2), static_cast<int>(b.y + 9)));
   int ticks = 0, ticksAfterFade = 0;
-  const double end = Now() + 0.8;
+  const double end = NowMs() + 800;
   MSG msg;
-  while (Now() < end) {
+  while (NowMs() < end) {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_TIMER && msg.hwnd == window) {
         ++ticks;

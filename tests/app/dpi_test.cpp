@@ -9,28 +9,17 @@
 #include <map>
 #include <utility>
 
-#include "app/application.h"
 #include "app/forms.h"
-#include "app/skin_setup.h"
 #include "app/texts.h"
 #include "runtime/dpi.h"
 #include "runtime/layout.h"
 #include "runtime/picture_box.h"
+#include "tests/app/skinned_program.h"
 
 namespace ornivex {
 namespace {
 
-void Pump(int milliseconds) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-  MSG msg;
-  do {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  } while (static_cast<int>(end - GetTickCount()) > 0);
-}
+using testing::Pump;
 
 SIZE SizeOf(HWND window) {
   RECT r;
@@ -45,21 +34,13 @@ Rect RectInParent(HWND control) {
   return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-class ScaledProgram : public ::testing::Test {
+class ScaledProgram : public testing::SkinnedProgram {
  protected:
   void SetUp() override {
     dpi_ = WindowDpi(nullptr);
     ASSERT_NE(dpi_, 96) << "run in a prefix with another display scale";
-    SkinStartup();
-    ASSERT_TRUE(StartApplication());
-    main_ = App().mainWindow->Handle();
-    Pump(200);
+    SkinnedProgram::SetUp();
   }
-  void TearDown() override {
-    StopApplication();
-    SkinExit();
-  }
-  skin::SkinWindowRecord& Record() { return *Skin()->Record(Skin()->WindowNumberOf(main_)); }
 
   // Everything that depends on the scale: window, controls, caption.
   void ExpectLaidOutFor(int dpi) {
@@ -90,7 +71,6 @@ class ScaledProgram : public ::testing::Test {
   }
 
   int dpi_ = 96;
-  HWND main_ = nullptr;
 };
 
 TEST_F(ScaledProgram, MainWindowControlsAndCaptionAreScaled) {

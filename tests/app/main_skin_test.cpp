@@ -11,37 +11,17 @@
 #include "app/texts.h"
 #include "runtime/files.h"
 #include "runtime/handles.h"
+#include "tests/app/skinned_program.h"
 
 namespace ornivex {
 namespace {
 
 using skin::TitleButtonKind;
 
-void Pump(int milliseconds) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-  MSG msg;
-  do {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  } while (static_cast<int>(end - GetTickCount()) > 0);
-}
+using testing::Pump;
 
-class MainSkinTest : public ::testing::Test {
+class MainSkinTest : public testing::SkinnedProgram {
  protected:
-  void SetUp() override {
-    SkinStartup();
-    ASSERT_TRUE(StartApplication());
-    main_ = App().mainWindow->Handle();
-    Pump(200);
-  }
-  void TearDown() override {
-    StopApplication();
-    SkinExit();
-  }
-  skin::SkinWindowRecord& Record() { return *Skin()->Record(Skin()->WindowNumberOf(main_)); }
   // A pixel of a control on screen, and the skin's composed picture at the same place.
   COLORREF OnScreen(HWND control, int x, int y) {
     WindowDc dc = WindowDc::Client(control);
@@ -52,8 +32,6 @@ class MainSkinTest : public ::testing::Test {
     MapWindowPoints(control, main_, &at, 1);
     return GetPixel(Record().mainDc.Dc(), at.x, at.y) & 0xFFFFFF;
   }
-
-  HWND main_ = nullptr;
 };
 
 TEST_F(MainSkinTest, CaptionIs25PixelsWithOnlyMinimizeAndClose) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_environment.h"
 #include "gallery.h"
 #include "gfx/gfx.h"
 #include "runtime/codepage.h"
@@ -25,25 +26,6 @@
 
 namespace ornivex::skin {
 namespace {
-
-SkinEngine* gEngine = nullptr;
-
-class EngineEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    engine_ = std::make_unique<SkinEngine>(StartSkinModule());
-    gallery::ApplyProgramTheme(*engine_);
-    gEngine = engine_.get();
-  }
-  void TearDown() override {
-    gEngine = nullptr;
-    engine_.reset();
-  }
-
- private:
-  std::unique_ptr<SkinEngine> engine_;
-};
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
 
 // A pixel as it is on screen, 0x00BBGGRR.
 COLORREF ScreenPixel(HWND window, int x, int y) {

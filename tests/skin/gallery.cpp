@@ -8,6 +8,7 @@
 #include "runtime/handles.h"
 #include "runtime/subclass.h"
 #include "skin/title_geometry.h"
+#include "tests/support/pump.h"
 
 namespace ornivex::skin::gallery {
 
@@ -194,16 +195,6 @@ Gallery Create(SkinEngine& engine, int x, int y, bool maximizeBox) {
   return g;
 }
 
-void Pump(int milliseconds) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-  MSG msg;
-  do {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  } while (static_cast<int>(end - GetTickCount()) > 0);
-}
+void Pump(int milliseconds) { testing::Pump(milliseconds); }
 
 }  // namespace ornivex::skin::gallery

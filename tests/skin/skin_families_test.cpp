@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "engine_environment.h"
 #include "gallery.h"
 #include "gdi_objects.h"
 #include "runtime/handles.h"
@@ -22,25 +23,6 @@
 
 namespace ornivex::skin {
 namespace {
-
-SkinEngine* gEngine = nullptr;
-
-class EngineEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    engine_ = std::make_unique<SkinEngine>(StartSkinModule());
-    gallery::ApplyProgramTheme(*engine_);
-    gEngine = engine_.get();
-  }
-  void TearDown() override {
-    gEngine = nullptr;
-    engine_.reset();
-  }
-
- private:
-  std::unique_ptr<SkinEngine> engine_;
-};
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
 
 // A pixel of a control's window as it is on screen (window coordinates).
 COLORREF Pixel(HWND control, int x, int y) {

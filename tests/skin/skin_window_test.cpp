@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/working_set.h"
+#include "engine_environment.h"
 #include "gallery.h"
 #include "runtime/files.h"
 #include "runtime/handles.h"
@@ -18,25 +19,6 @@
 
 namespace ornivex::skin {
 namespace {
-
-SkinEngine* gEngine = nullptr;
-
-class EngineEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    engine_ = std::make_unique<SkinEngine>(StartSkinModule());
-    gallery::ApplyProgramTheme(*engine_);
-    gEngine = engine_.get();
-  }
-  void TearDown() override {
-    gEngine = nullptr;
-    engine_.reset();
-  }
-
- private:
-  std::unique_ptr<SkinEngine> engine_;
-};
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
 
 class SkinnedWindow : public ::testing::Test {
  protected:
