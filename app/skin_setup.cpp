@@ -25,9 +25,8 @@ constexpr COLORREF kSkinColour = 0xFF8800;
 // Switching to another program trims the working set. Closing the window does not:
 // the window is hidden before the program loses activation, the program is about
 // to end, and a tool started as it ends can outlive it (under Wine it then hangs).
-DWORD WINAPI TrimUnlessClosing(void*) {
-  if (IsWindowVisible(gMainWindow.load())) TrimWorkingSet();
-  return 0;
+DWORD WINAPI TrimUnlessClosing(void* unused) {
+  return IsWindowVisible(gMainWindow.load()) ? TrimWorkingSetThread(unused) : 0;
 }
 
 }  // namespace

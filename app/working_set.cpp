@@ -34,8 +34,7 @@ std::wstring WindowsFolder() {
 // temporary file of this thread's own beside it, is flushed, and only then moved
 // to the tool's name, without replacing anything: a crash or a full disk leaves at
 // worst a stray temporary file, never a torn empty.exe that every later run would
-// find in place and keep starting. (Writing the image straight to its name, as
-// the simplest version of this would, risks exactly that.) When another thread
+// find in place and keep starting. When another thread
 // or process placed the tool meanwhile, theirs is complete and stays.
 bool PlaceTool(const std::wstring& path) {
   const std::wstring temp =

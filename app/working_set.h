@@ -10,8 +10,8 @@ namespace ornivex {
 // process's id, hidden, and waits for it to end. Every failure is silent.
 void TrimWorkingSet();
 
-// TrimWorkingSet as a thread's start routine, for
-// SHCreateThread(TrimWorkingSetThread, nullptr, 0, nullptr).
+// TrimWorkingSet as a thread's start routine: nothing thrown on that thread
+// escapes it to end the program.
 DWORD WINAPI TrimWorkingSetThread(void* unused);
 
 }  // namespace ornivex

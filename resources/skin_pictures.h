@@ -32,8 +32,7 @@ inline constexpr int kScaleSteps = 3;  // 0: 1x, 1: 1.5x, 2: 2x
 std::span<const std::uint8_t> Embedded(SkinPicture picture, int scaleStep = 0);
 // The skin picture (background) as plain PNG bytes, at a scale step.
 std::span<const std::uint8_t> SkinBackground(int scaleStep = 0);
-// The about logo as plain PNG bytes at a scale step (step 0 is the resource the
-// about window uses today).
+// The about logo as plain PNG bytes at a scale step.
 std::span<const std::uint8_t> AboutLogo(int scaleStep = 0);
 
 }  // namespace ornivex::pictures

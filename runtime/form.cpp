@@ -4,12 +4,14 @@
 
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "runtime/codepage.h"
 #include "runtime/dpi.h"
 #include "runtime/layout.h"
 #include "runtime/picture_box.h"
 #include "runtime/picture_decode.h"
+#include "runtime/resample.h"
 #include "runtime/subclass.h"
 #include "runtime/threads.h"
 
@@ -119,7 +121,7 @@ std::unique_ptr<Form> Form::Create(const FormDef& definition) {
   // Laid out for the system's DPI; a window that opens on a monitor of another
   // DPI is laid out again for that one once it exists.
   form->dpi_ = WindowDpi(nullptr);
-  const Rect r = ScaleRect(definition.bounds, form->dpi_);
+  const Rect r = ScaleWindowRect(definition.bounds, form->dpi_);
   const std::wstring caption = GbkToWide(definition.caption);
   HWND window = CreateWindowExW(definition.exStyle, kFormClass, caption.c_str(), definition.style & ~WS_VISIBLE,
                                 r.left, r.top, r.width, r.height, nullptr, nullptr, GetModuleHandleW(nullptr),
@@ -202,15 +204,21 @@ void Form::ApplyScale(ControlRecord& record) {
   SendMessageW(record.window, WM_SETFONT,
                reinterpret_cast<WPARAM>(font ? font.Get() : DefaultControlFont(dpi_)), TRUE);
   record.font = std::move(font);  // the control's previous font goes once it has the new one
-  if (def.kind != ControlKind::PictureBox) return;
-  std::optional<std::string> resource;
-  std::span<const std::uint8_t> file;
-  if (def.picture) {
-    file = def.picture(dpi_);
-  } else if (def.pictureResource && (resource = LoadResourceBytes(def.pictureResource))) {
-    file = {reinterpret_cast<const std::uint8_t*>(resource->data()), resource->size()};
+  if (def.kind != ControlKind::PictureBox || !def.picture) return;
+  std::optional<Picture> picture = DecodePictureFile(def.picture(dpi_));
+  if (!picture) return;
+  // The picture is drawn for the nearest of a few scales: between them it is
+  // shrunk into its box rather than cut off at the box's edge.
+  const Rect box = ScaleRect(def.bounds, dpi_);
+  const Rect shown = FitPictureInBox(box.width, box.height, picture->width, picture->height);
+  if (shown.width != picture->width || shown.height != picture->height) {
+    Picture fitted{shown.width, shown.height, std::vector<std::uint8_t>(std::size_t{4} * shown.width * shown.height)};
+    if (!ResamplePremultiplied(picture->bgra, picture->width, picture->height, fitted.bgra, fitted.width,
+                               fitted.height))
+      return;
+    picture = std::move(fitted);
   }
-  if (auto picture = DecodePictureFile(file)) SetBoxPicture(record.window, *picture);
+  SetBoxPicture(record.window, *picture);
 }
 
 void Form::Rescale(int dpi, const RECT* suggested) {
@@ -226,7 +234,7 @@ void Form::Rescale(int dpi, const RECT* suggested) {
     SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
-    const Rect r = ScaleRect(definition_->bounds, dpi_);
+    const Rect r = ScaleWindowRect(definition_->bounds, dpi_);
     SetWindowPos(window_, nullptr, 0, 0, r.width, r.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (dpiChanged_) {

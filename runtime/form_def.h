@@ -47,8 +47,7 @@ struct ControlDef {
   std::uint32_t backColour = kNoColour;  // COLORREF
   bool transparent = false;  // labels: draw no background, let the parent show through
   bool wordWrap = false;     // labels: break at word boundaries and CR LF
-  int pictureResource = 0;   // picture boxes: RCDATA resource with the picture file
-  PictureForDpi picture = nullptr;  // picture boxes: the picture file by DPI (instead of a resource)
+  PictureForDpi picture = nullptr;  // picture boxes: the picture file drawn for the scale nearest a DPI
 };
 
 // Every length in a definition (bounds, font heights) is its value at 96 DPI; a

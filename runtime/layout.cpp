@@ -15,6 +15,22 @@ Rect ScaleRect(const Rect& rect96, int dpi) {
   return Rect{left, top, ScaleForDpi(rect96.Right(), dpi) - left, ScaleForDpi(rect96.Bottom(), dpi) - top};
 }
 
+Rect ScaleWindowRect(const Rect& rect96, int dpi) {
+  return Rect{ScaleForDpi(rect96.left, dpi), ScaleForDpi(rect96.top, dpi), ScaleForDpi(rect96.width, dpi),
+              ScaleForDpi(rect96.height, dpi)};
+}
+
+Rect FitPictureInBox(int boxWidth, int boxHeight, int pictureWidth, int pictureHeight) {
+  if (pictureWidth <= boxWidth && pictureHeight <= boxHeight) return Rect{0, 0, pictureWidth, pictureHeight};
+  if (boxWidth <= 0 || boxHeight <= 0 || pictureWidth <= 0 || pictureHeight <= 0) return Rect{};
+  // The side that has to shrink most decides; the other follows, rounded down so
+  // it cannot pass its edge.
+  const std::int64_t byWidth = std::int64_t{boxWidth} * pictureHeight, byHeight = std::int64_t{boxHeight} * pictureWidth;
+  if (byWidth <= byHeight)
+    return Rect{0, 0, boxWidth, std::max(1, static_cast<int>(byWidth / pictureWidth))};
+  return Rect{0, 0, std::max(1, static_cast<int>(byHeight / pictureHeight)), boxHeight};
+}
+
 Rect VisiblePictureArea(int boxWidth, int boxHeight, int pictureWidth, int pictureHeight) {
   return Rect{0, 0, std::clamp(pictureWidth, 0, std::max(boxWidth, 0)),
               std::clamp(pictureHeight, 0, std::max(boxHeight, 0))};

@@ -28,6 +28,14 @@ int ScaleForDpi(int length96, int dpi);
 // keep meeting where they met.
 Rect ScaleRect(const Rect& rect96, int dpi);
 
+// A window's own rectangle at `dpi`: its place scaled, and its size scaled as a
+// size (a window meets no neighbour, so its size is what must stay exact).
+Rect ScaleWindowRect(const Rect& rect96, int dpi);
+
+// The size a picture drawn for a nearby scale is shown at in its box: its own
+// size when it fits, else shrunk into the box keeping its proportions.
+Rect FitPictureInBox(int boxWidth, int boxHeight, int pictureWidth, int pictureHeight);
+
 // Part of a picture of the given size shown by a box that draws it unscaled at
 // its top-left corner: the picture's size clipped to the box.
 Rect VisiblePictureArea(int boxWidth, int boxHeight, int pictureWidth, int pictureHeight);

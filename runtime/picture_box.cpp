@@ -96,15 +96,4 @@ SIZE BoxPictureSize(HWND box) {
   return SIZE{state->width, state->height};
 }
 
-std::optional<std::string> LoadResourceBytes(int id) {
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
-  if (!found) return std::nullopt;
-  HGLOBAL loaded = LoadResource(module, found);
-  const DWORD size = SizeofResource(module, found);
-  const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (!data) return std::nullopt;
-  return std::string(static_cast<const char*>(data), size);
-}
-
 }  // namespace ornivex

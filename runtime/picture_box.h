@@ -3,9 +3,7 @@
 // top-left corner, blending its alpha over the box's background.
 #include <windows.h>
 
-#include <optional>
 #include <span>
-#include <string>
 
 #include "runtime/picture_decode.h"
 
@@ -22,8 +20,5 @@ bool SetBoxPicture(HWND box, const Picture& picture);
 
 // Size of the picture the box shows; 0 x 0 when it has none.
 SIZE BoxPictureSize(HWND box);
-
-// The bytes of an RT_RCDATA resource of the executable.
-std::optional<std::string> LoadResourceBytes(int id);
 
 }  // namespace ornivex

@@ -7,11 +7,11 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/diagnostics.h"
+#include "runtime/resample.h"
 #include "runtime/subclass.h"
 #include "skin/background.h"
 #include "skin/draw.h"
 #include "skin/engine.h"
-#include "skin/resample.h"
 
 namespace ornivex::skin {
 

@@ -42,6 +42,19 @@ TEST(PictureArea, ClipsThePictureToTheBox) {
   EXPECT_EQ(VisiblePictureArea(-5, 10, 20, 10), (Rect{0, 0, 0, 10}));
 }
 
+TEST(PictureArea, APictureBiggerThanItsBoxShrinksIntoItKeepingItsProportions) {
+  EXPECT_EQ(FitPictureInBox(825, 249, 825, 249), (Rect{0, 0, 825, 249}));
+  EXPECT_EQ(FitPictureInBox(687, 208, 825, 249), (Rect{0, 0, 687, 207}));  // the 1.5x logo at 125 %
+  EXPECT_EQ(FitPictureInBox(962, 400, 1100, 332), (Rect{0, 0, 962, 290}));
+  EXPECT_EQ(FitPictureInBox(100, 20, 100, 200), (Rect{0, 0, 10, 20}));
+}
+
+TEST(Scaling, AWindowsSizeIsScaledAsASize) {
+  // Edge by edge, 50 + 317 at 175 % would give 555 wide; the window is 317 scaled.
+  EXPECT_EQ(ScaleWindowRect(Rect{50, 50, 317, 537}, 168), (Rect{88, 88, 555, 940}));
+  EXPECT_EQ(ScaleRect(Rect{50, 50, 317, 537}, 168).width, 554);
+}
+
 TEST(Rects, ContainmentCountsTheEdges) {
   const Rect outer{3, 29, 309, 475};
   EXPECT_TRUE(outer.Contains(Rect{3, 29, 309, 475}));

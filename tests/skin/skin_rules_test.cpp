@@ -8,7 +8,7 @@
 #include "skin/enrol_rules.h"
 #include "skin/fade.h"
 #include "skin/pixels.h"
-#include "skin/resample.h"
+#include "runtime/resample.h"
 #include "skin/title_geometry.h"
 
 namespace ornivex::skin {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-namespace ornivex::skin {
+namespace ornivex {
 
 // Resamples a sw x sh picture into a dw x dh one; false when a size is not
 // positive or a buffer is too small. Both are premultiplied BGRA, rows packed.
@@ -16,4 +16,4 @@ bool ResamplePremultiplied(std::span<const std::uint8_t> source, int sourceWidth
 // transparent pixel leaves shows that colour. The pixels end up opaque.
 void CompositeOverColour(std::span<std::uint8_t> pixels, std::uint32_t rgb);
 
-}  // namespace ornivex::skin
+}  // namespace ornivex

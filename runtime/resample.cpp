@@ -1,4 +1,4 @@
-#include "skin/resample.h"
+#include "runtime/resample.h"
 
 #define STB_IMAGE_RESIZE_IMPLEMENTATION
 #define STBIR_ASSERT(x) ((void)0)
@@ -13,7 +13,7 @@
 #pragma GCC diagnostic pop
 #endif
 
-namespace ornivex::skin {
+namespace ornivex {
 
 bool ResamplePremultiplied(std::span<const std::uint8_t> source, int sourceWidth, int sourceHeight,
                            std::span<std::uint8_t> target, int targetWidth, int targetHeight) {
@@ -38,4 +38,4 @@ void CompositeOverColour(std::span<std::uint8_t> pixels, std::uint32_t rgb) {
   }
 }
 
-}  // namespace ornivex::skin
+}  // namespace ornivex
