@@ -113,10 +113,12 @@ TEST_F(ScaledProgram, AboutWindowShowsTheLogoDrawnForItsScale) {
   HWND logo = about->Control(texts::kLogoBox);
   const SIZE picture = BoxPictureSize(logo);
   const Rect box = RectInParent(logo);
-  // The logo is drawn for 100, 150 and 200 %; at those scales it fills its box.
-  EXPECT_EQ(picture.cx, box.width);
-  EXPECT_EQ(picture.cy, box.height);
   EXPECT_EQ(box, ScaleRect(Rect{2, 1, 550, 166}, dpi_));
+  // The logo is drawn for 100, 150 and 200 %: at those scales it fills its box;
+  // between them it is shrunk to the box's width, never cut off.
+  EXPECT_EQ(picture.cx, box.width);
+  if (dpi_ == 144 || dpi_ == 192) EXPECT_EQ(picture.cy, box.height);
+  else EXPECT_LE(picture.cy, box.height);
 }
 
 }  // namespace
