@@ -109,9 +109,8 @@ Variant MakeUploadBody(const Chain& chain) {
 // ended. When there is none (the service was out of reach at start-up, or
 // refused), one is fetched here, on this worker, and kept for later chains.
 std::string TokenForRecognition(const Chain& chain) {
-  std::string token = Gate().Wait();
-  if (!token.empty() || Gate().Stopped()) return token;
-  Gate().BeginFetch();
+  TokenGate::Found found = Gate().WaitOrClaimFetch();
+  if (!found.mustFetch) return found.token;
   std::string fetched;
   try {
     fetched = AccessTokenFromReply(SendHttpRequest(TokenUrl(kOcrServiceUrl)));

@@ -12,7 +12,7 @@ namespace ornivex {
 
 class TokenGate {
  public:
-  // A fetch starts: Wait holds until it ends.
+  // A fetch starts: chains wait until it ends.
   void BeginFetch() {
     std::lock_guard lock(mutex_);
     ++fetching_;
@@ -27,12 +27,22 @@ class TokenGate {
     }
     changed_.notify_all();
   }
-  // The token once no fetch runs, however long it takes: a fetch ends by its own
-  // time-outs. Empty when there is none, and at once after Stop.
-  std::string Wait() {
+  // What a chain that needs the token finds once no fetch runs, however long it
+  // takes (a fetch ends by its own time-outs): the token or, when there is none,
+  // the duty to fetch it. That fetch is begun here under the same lock, so chains
+  // that come meanwhile wait for it instead of each fetching their own; the one
+  // that fetches ends it with EndFetch. Nothing, and at once, after Stop.
+  struct Found {
+    std::string token;
+    bool mustFetch = false;
+  };
+  Found WaitOrClaimFetch() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return fetching_ == 0 || stopped_; });
-    return stopped_ ? std::string() : token_;
+    if (stopped_) return {};
+    if (!token_.empty()) return {token_, false};
+    ++fetching_;
+    return {{}, true};
   }
   // The program ends: every waiter leaves at once, and no one waits any more.
   void Stop() {

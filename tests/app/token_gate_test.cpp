@@ -15,13 +15,11 @@ using namespace std::chrono_literals;
 
 TEST(TokenGate, WaitsForTheFetchHowEverLongAndStopReleasesWaiters) {
   TokenGate gate;
-  EXPECT_EQ(gate.Wait(), "");  // no fetch: no wait, no token
-
   gate.BeginFetch();
   std::atomic<bool> done{false};
   std::string got = "unset";
   std::thread waiter([&] {
-    got = gate.Wait();
+    got = gate.WaitOrClaimFetch().token;
     done = true;
   });
   std::this_thread::sleep_for(200ms);
@@ -33,16 +31,37 @@ TEST(TokenGate, WaitsForTheFetchHowEverLongAndStopReleasesWaiters) {
   // A fetch that fails keeps the token there is.
   gate.BeginFetch();
   gate.EndFetch("");
-  EXPECT_EQ(gate.Wait(), "24.token");
+  EXPECT_EQ(gate.WaitOrClaimFetch().token, "24.token");
 
   // The end of the program releases a waiter whose fetch still runs.
   gate.BeginFetch();
-  std::thread stopped([&] { got = gate.Wait(); });
+  std::thread stopped([&] { got = gate.WaitOrClaimFetch().token; });
   std::this_thread::sleep_for(50ms);
   gate.Stop();
   stopped.join();
   EXPECT_EQ(got, "");
   EXPECT_TRUE(gate.Stopped());
+}
+
+TEST(TokenGate, WithNoTokenOneChainFetchesAndTheOthersWaitForIt) {
+  TokenGate gate;
+  const TokenGate::Found first = gate.WaitOrClaimFetch();
+  EXPECT_TRUE(first.mustFetch);
+  std::atomic<bool> done{false};
+  TokenGate::Found second;
+  std::thread other([&] {
+    second = gate.WaitOrClaimFetch();
+    done = true;
+  });
+  std::this_thread::sleep_for(100ms);
+  EXPECT_FALSE(done);
+  gate.EndFetch("24.token");
+  other.join();
+  EXPECT_FALSE(second.mustFetch);
+  EXPECT_EQ(second.token, "24.token");
+
+  gate.Stop();
+  EXPECT_FALSE(gate.WaitOrClaimFetch().mustFetch);
 }
 
 }  // namespace
