@@ -7,13 +7,6 @@
 
 namespace ornivex::skin {
 
-namespace {
-
-// "宋体", the face the skin's texts ask for first.
-constexpr std::string_view kSongTi = "\xCB\xCE\xCC\xE5";
-
-}  // namespace
-
 Canvas::Canvas(HDC dc, bool antiAlias) {
   if (!dc || !graphics.CreateFromHDC(dc)) return;
   if (antiAlias) graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);

@@ -15,6 +15,9 @@ constexpr gfx::ARGB Argb(COLORREF colour, int alpha = 255) {
   const unsigned a = static_cast<unsigned>(alpha < 0 ? 0 : alpha > 255 ? 255 : alpha);
   return (a << 24) | ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
 }
+// "宋体" (GBK), the face the skin's texts ask for first.
+inline constexpr std::string_view kSongTi = "\xCB\xCE\xCC\xE5";
+
 inline constexpr COLORREF kWhite = 0xFFFFFF;
 inline constexpr COLORREF kBlack = 0x000000;
 inline constexpr COLORREF kRed = 0x0000FF;

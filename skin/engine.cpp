@@ -54,9 +54,6 @@ pictures::SkinPicture TitlePicture(TitleButtonKind kind) {
   return pictures::SkinPicture::Close;
 }
 
-// "宋体": the caption's face.
-constexpr std::string_view kSongTi = "\xCB\xCE\xCC\xE5";
-
 HICON LoadWindowIcon(int size) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   auto load = [&](const wchar_t* name) {

@@ -15,12 +15,6 @@ namespace ornivex::skin {
 
 namespace {
 
-bool IsClass(HWND window, const wchar_t* name) {
-  wchar_t buffer[64] = {};
-  GetClassNameW(window, buffer, 63);
-  return lstrcmpiW(buffer, name) == 0;
-}
-
 // Controls that paint their whole client area into a DC handed to them with
 // WM_PAINT, so their painting can be taken off screen.
 bool PaintsIntoGivenDc(HWND control) {
