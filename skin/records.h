@@ -268,6 +268,9 @@ struct SkinWindowRecord {
   // The hover fade of the title buttons: mouseInside, hoverButton, fadeIn, fadeOut
   // and timerRunning live here.
   FadeState fade;
+  // The title button pressed and not yet released (0 none). Set only by a press on
+  // a button; the hover tracking above never touches it.
+  int pressedTitleButton = 0;
   std::array<int, 4> reserved3 = {};
 
   // The caption height asked for, at 96 DPI, and the caption's metrics at the
