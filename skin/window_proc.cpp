@@ -6,7 +6,6 @@
 
 #include <optional>
 
-#include "gfx/gfx.h"
 #include "runtime/codepage.h"
 #include "runtime/subclass.h"
 #include "skin/engine.h"
@@ -88,13 +87,6 @@ struct WindowMessages {
       }
     }
     return msg.Default();
-  }
-
-  Result OnQuit() {
-    // Only a message sent on purpose gets here (the loop never dispatches WM_QUIT).
-    if (Settings().gdiplusStarted) gfx::GdiplusShutdown(Settings().gdiplusToken);
-    Settings().gdiplusStarted = false;
-    return {};
   }
 
   Result OnQueryOpen() {
@@ -353,7 +345,8 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM 
     case WM_SIZE: result = on.OnSize(); break;
     case WM_SETTEXT: result = on.OnSetText(); break;
     case WM_PAINT: result = on.OnPaint(); break;
-    case WM_QUIT: result = on.OnQuit(); break;
+    // WM_QUIT, should one be sent on purpose, simply passes on: GDI+ lives as long as
+    // the engine, whose destructor alone shuts it down after its last object.
     case WM_QUERYOPEN: result = on.OnQueryOpen(); break;
     case WM_ERASEBKGND: result = on.OnEraseBackground(); break;
     case WM_SHOWWINDOW: result = on.OnShowWindow(); break;

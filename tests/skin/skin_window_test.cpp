@@ -11,6 +11,7 @@
 #include "app/working_set.h"
 #include "engine_environment.h"
 #include "gallery.h"
+#include "gfx/gfx.h"
 #include "runtime/files.h"
 #include "runtime/handles.h"
 #include "runtime/subclass.h"
@@ -128,6 +129,11 @@ TEST_F(SkinnedWindow, ClickActsOnlyWhenReleasedOnTheSameButton) {
   Send(WM_LBUTTONDOWN, CentreOf(close), MK_LBUTTON);
   Send(WM_LBUTTONUP, CentreOf(close));
   EXPECT_FALSE(IsWindow(g_.window));
+}
+
+TEST_F(SkinnedWindow, QuitSentToTheWindowLeavesGdiplusRunning) {
+  SendMessageW(g_.window, WM_QUIT, 0, 0);
+  EXPECT_TRUE(gfx::GdiplusRunning());
 }
 
 TEST_F(SkinnedWindow, DoubleClickInTheCaptionTogglesMaximize) {
