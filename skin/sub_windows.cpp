@@ -130,10 +130,10 @@ struct SubWindows {
   static Result OnShowWindow(SubWindowRecord& sub, const WindowMessage& msg) {
     if (msg.wparam != 1) return {};
     HWND window = sub.window;
-    msg.PassOn();
+    const LRESULT result = msg.PassOn();
     if (SubWindowRecord* still = FindControlRecord(window, kList); still && still->transparentBackground)
       PaintSubWindow(*still, nullptr);
-    return msg.Default();
+    return result;
   }
   static Result OnDrawItem(const WindowMessage& msg) {
     if (msg.lparam) {
