@@ -131,14 +131,6 @@ Bytes PictureFileAsPng(std::span<const std::uint8_t> file) {
   return Bytes(png.begin(), png.end());
 }
 
-Bytes PictureFileAsPng(const std::wstring& path) {
-  gfx::Image image;
-  const std::string utf16(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * sizeof(wchar_t));
-  if (path.empty() || !image.LoadImageFromFileW(utf16)) return {};
-  std::vector<BYTE> png = image.SaveImageToStream(gfx::kPngFormat);
-  return Bytes(png.begin(), png.end());
-}
-
 void FillWithColour(DibCanvas& canvas, COLORREF colour) {
   if (!canvas) return;
   GdiFlush();

@@ -37,7 +37,6 @@ Bytes PreparePicture(std::span<const std::uint8_t> file, std::uint32_t key, bool
 
 // Re-encodes a picture file (any format GDI+ reads) as PNG; empty on failure.
 Bytes PictureFileAsPng(std::span<const std::uint8_t> file);
-Bytes PictureFileAsPng(const std::wstring& path);
 
 // Fills a canvas with one opaque colour.
 void FillWithColour(DibCanvas& canvas, COLORREF colour);

@@ -247,9 +247,9 @@ struct Buttons {
   // The check changes first, then the new mark is painted.
   static Result OnCheckChange(ButtonRecord& b, const WindowMessage& msg) {
     if (!PaintsItself(b)) return {};
-    msg.PassOn();
+    const LRESULT result = msg.PassOn();
     PaintButtonNow(Engine(), b, OwnState(b), IsHot(b));
-    return msg.Default();
+    return result;
   }
   static Result OnMouseMove(ButtonRecord& b) {
     TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, b.window, 0};
@@ -266,10 +266,10 @@ struct Buttons {
   }
   static Result OnLButtonDown(ButtonRecord& b, const WindowMessage& msg) {
     if (!PaintsItself(b)) return {};
-    msg.PassOn();
+    const LRESULT result = msg.PassOn();
     PaintButtonNow(Engine(), b, OwnState(b) | (b.kind == static_cast<int>(ButtonKind::Radio) ? kSelected : 0),
                    IsHot(b));
-    return msg.Default();
+    return result;
   }
   static Result OnLButtonUp(ButtonRecord& b) {
     Window(b).lastHotButton = 0;

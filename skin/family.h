@@ -61,6 +61,19 @@ bool Listed(const RecordList<T>& list, HWND control) {
   return false;
 }
 
+// A control's last message: once the replaced procedure has seen it, the control's
+// brush and the family's properties go, and its record lets go of the handle, so a
+// new control given the same handle value can be enrolled afresh.
+template <class Family>
+LRESULT ForgetDestroyedControl(const WindowMessage& msg) {
+  constexpr FamilyProperties names = PropertiesOf<Family>();
+  const LRESULT result = msg.PassOn();
+  if (auto* record = FindControlRecord(msg.window, Family::kList, names)) record->window = nullptr;
+  if (SkinEngine* engine = SkinEngine::Instance()) engine->ForgetControlBrush(msg.window);
+  RemoveWindowProperties(msg.window, {names.previous, names.number, names.windowNumber});
+  return result;
+}
+
 // The procedure installed on every control of `Family`.
 template <class Family>
 LRESULT CALLBACK FamilyProcedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -68,6 +81,7 @@ LRESULT CALLBACK FamilyProcedure(HWND control, UINT message, WPARAM wparam, LPAR
   const WindowMessage msg{control, message, wparam, lparam, names.previous};
   if (auto* record = FindControlRecord(control, Family::kList, names))
     if (std::optional<LRESULT> result = Family::Handle(*record, msg)) return *result;
+  if (message == WM_NCDESTROY) return ForgetDestroyedControl<Family>(msg);
   return msg.PassOn();
 }
 
@@ -82,8 +96,10 @@ typename Family::Record* EnrolControl(SkinWindowRecord& window, int number, HWND
   constexpr FamilyProperties names = PropertiesOf<Family>();
   RecordList<Record>& list = window.*Family::kList;
   if (Listed(list, control)) return nullptr;
+  // A placeholder, or the record of a destroyed control, is taken over afresh.
   const bool placeholder = list.size() == 1 && list.front()->window == nullptr;
-  if (!placeholder) list.push_back(std::make_unique<Record>());
+  if (placeholder) list.back() = std::make_unique<Record>();
+  else list.push_back(std::make_unique<Record>());
   Record& record = *list.back();
   record.window = control;
   if (!ReplaceWindowProc(control, &FamilyProcedure<Family>, names.previous)) {

@@ -109,8 +109,7 @@ void PaintHeader(HeaderRecord& header, HDC target) {
     PixelGraphics drawing(canvas);
     if (!drawing) return;
     gfx::Graphics& g = drawing.Get();
-    gfx::Font font;
-    const bool haveFont = MakeFont(font, header.fontFace, header.fontSize, header.fontStyle);
+    const gfx::Font* font = Engine().CachedFont(header.fontFace, header.fontSize, header.fontStyle);
     for (int i = 1; i <= count; ++i) {
       wchar_t text[kTextBuffer] = {};
       HDITEMW item{};
@@ -127,11 +126,11 @@ void PaintHeader(HeaderRecord& header, HDC target) {
       PaintItemFace(g, area, look);
       float iconWidth = 0;
       if (item.fmt & HDF_IMAGE) iconWidth = PaintItemIcon(g, images, item.iImage, area.X, area.Y, area.Height, margin);
-      if (!haveFont || !text[0]) continue;
+      if (!font || !text[0]) continue;
       const int justify = item.fmt & HDF_JUSTIFYMASK;
       const int align = justify == HDF_RIGHT ? 2 : justify == HDF_CENTER ? 1 : 0;
       const float left = area.X + margin + (align == 0 ? iconWidth : 0);
-      DrawText(g, WideToGbk(text), font, gfx::RectF(left, area.Y, area.X + area.Width - margin - left, area.Height),
+      DrawText(g, WideToGbk(text), *font, gfx::RectF(left, area.Y, area.X + area.Width - margin - left, area.Height),
                Argb(kBlack, 255), align, 1);
     }
   }

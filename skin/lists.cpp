@@ -80,7 +80,9 @@ void PaintListFrame(const ListRecord& list) {
 LRESULT PaintOverBackground(ListRecord& list, const WindowMessage& msg, Backdrop backdrop) {
   HWND control = list.window;
   const COLORREF text = KeyedTextColour(list);
-  PaintDc dc(control);
+  list.painting = true;
+  PaintDc dc(control);  // erases first
+  list.painting = false;
   if (!dc) return 0;
   DibCanvas background = BackdropUnder(control);
   if (!background) return 0;
@@ -126,6 +128,7 @@ struct Lists {
   }
   static Result OnEraseBackground(ListRecord& l, const WindowMessage& msg) {
     if (BackdropOf(l) == Backdrop::None) return {};
+    if (l.painting) return 1;
     SetBkMode(msg.Dc(), TRANSPARENT);
     DibCanvas background = BackdropUnder(l.window);
     if (background) BitBlt(msg.Dc(), 0, 0, background.Width(), background.Height(), background.Dc(), 0, 0, SRCCOPY);

@@ -105,6 +105,9 @@ struct ListRecord {
   int hot = 0;
   int tracking = 0;  // an arrow key is held: mouse moves repaint the control
   int kind = 0;      // ListKind (skin/families.h): which of the list-like classes it is
+  // Inside the engine's own paint, whose copy covers the whole control: an erase
+  // meanwhile would be painted over at once.
+  bool painting = false;
 };
 
 struct TrackbarRecord {
@@ -254,10 +257,9 @@ struct SkinWindowRecord {
   int repaintAll = 0;
   // mainDC holds the fully composed window, from which every control copies its
   // background; dc2 the background and frame without caption or title buttons
-  // (title buttons restore their area from it); dc3 the client area's copy.
+  // (title buttons restore their area from it).
   DibCanvas mainDc;
   DibCanvas dc2;
-  DibCanvas dc3;
   int lastHotButton = 0;
   int hotButton = 0;
   int toolCount = 0;
@@ -268,6 +270,9 @@ struct SkinWindowRecord {
   // The hover fade of the title buttons: mouseInside, hoverButton, fadeIn, fadeOut
   // and timerRunning live here.
   FadeState fade;
+  // The title button pressed and not yet released (0 none). Set only by a press on
+  // a button; the hover tracking above never touches it.
+  int pressedTitleButton = 0;
   std::array<int, 4> reserved3 = {};
 
   // The caption height asked for, at 96 DPI, and the caption's metrics at the

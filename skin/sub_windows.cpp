@@ -34,13 +34,14 @@ void PaintGroupBoxFrame(const SubWindowRecord& sub, gfx::Graphics& g, int width,
   const int dpi = DpiOf(sub);
   auto S = [dpi](float v) { return v * static_cast<float>(dpi) / 96.0f; };
   const std::string caption = GetControlText(sub.window);
-  gfx::Font font;
-  const bool haveFont = !caption.empty() && MakeFont(font, sub.fontFace, sub.fontSize, sub.fontStyle);
+  SkinEngine* engine = SkinEngine::Instance();
+  const gfx::Font* font =
+      caption.empty() || !engine ? nullptr : engine->CachedFont(sub.fontFace, sub.fontSize, sub.fontStyle);
   gfx::RectF text;
-  if (haveFont) {
+  if (font) {
     gfx::StringFormat format;
     format.CreateStringFormat(Gdiplus::StringFormatFlagsNoWrap, 0);
-    g.MeasureString(caption, font, gfx::RectF(0, 0, static_cast<float>(width), static_cast<float>(height)), &format,
+    g.MeasureString(caption, *font, gfx::RectF(0, 0, static_cast<float>(width), static_cast<float>(height)), &format,
                     text);
     const auto align = GetWindowLongPtrW(sub.window, GWL_STYLE) & BS_CENTER;
     const float margin = S(8), w = std::min(text.Width, static_cast<float>(width) - 2 * margin);
@@ -59,8 +60,8 @@ void PaintGroupBoxFrame(const SubWindowRecord& sub, gfx::Graphics& g, int width,
   Outline(g, RoundRect(1, top + 1, static_cast<float>(width) - 3, static_cast<float>(height) - top - 3, S(3)),
           Argb(kWhite, 90));
   g.ResetClip();
-  if (haveFont)
-    DrawText(g, caption, font, text, Argb(static_cast<COLORREF>(WindowProperty(sub.window, prop::kTextColour)), 255), 0,
+  if (font)
+    DrawText(g, caption, *font, text, Argb(static_cast<COLORREF>(WindowProperty(sub.window, prop::kTextColour)), 255), 0,
              0, true);
 }
 
@@ -130,10 +131,10 @@ struct SubWindows {
   static Result OnShowWindow(SubWindowRecord& sub, const WindowMessage& msg) {
     if (msg.wparam != 1) return {};
     HWND window = sub.window;
-    msg.PassOn();
+    const LRESULT result = msg.PassOn();
     if (SubWindowRecord* still = FindControlRecord(window, kList); still && still->transparentBackground)
       PaintSubWindow(*still, nullptr);
-    return msg.Default();
+    return result;
   }
   static Result OnDrawItem(const WindowMessage& msg) {
     if (msg.lparam) {

@@ -27,29 +27,38 @@ BOOL CALLBACK InvalidateVisibleChild(HWND child, LPARAM) {
 void SkinEngine::SetTheme(std::string_view pictureFile, std::span<const std::uint8_t> pictureBytes,
                           std::optional<COLORREF> baseColour, std::optional<long long> accent,
                           std::optional<int> mode) {
+  // A file is read once, whole: the modes that work on its pixels take it as it is,
+  // the others re-encode it as PNG through the decoder, whatever its format.
+  std::string fileBytes;
+  if (!pictureFile.empty()) {
+    if (auto read = ReadWholeFile(GbkToWide(pictureFile))) {
+      fileBytes = std::move(*read);
+    } else if (!baseColour) {
+      // Nothing to take a colour from: the windows keep the theme they have rather
+      // than turn the colour of an empty picture.
+      TraceFailure(L"Reading the theme picture; the theme is left as it was");
+      return;
+    } else {
+      TraceFailure(L"Reading the theme picture");
+    }
+  }
+
   const bool followTheme = accent && *accent == -1;
   if (!followTheme) settings_.accent = accent ? static_cast<COLORREF>(*accent) : kDefaultAccent;
 
   if (pictureFile.empty() && pictureBytes.empty() && !baseColour) return;
 
   if (!pictureFile.empty() || !pictureBytes.empty()) {
-    // A file is read whole for the modes that work on its pixels; the others
-    // re-encode it as PNG through the decoder, whatever its format.
-    const std::wstring path = GbkToWide(pictureFile);
-    std::string fileBytes;
-    std::span<const std::uint8_t> picture = pictureBytes;
-    if (!pictureFile.empty()) {
-      if (auto read = ReadWholeFile(path)) fileBytes = std::move(*read);
-      else TraceFailure(L"Reading the theme picture");
-      picture = {reinterpret_cast<const std::uint8_t*>(fileBytes.data()), fileBytes.size()};
-    }
+    const std::span<const std::uint8_t> picture =
+        pictureFile.empty() ? pictureBytes
+                            : std::span{reinterpret_cast<const std::uint8_t*>(fileBytes.data()), fileBytes.size()};
     settings_.themeColour = baseColour ? *baseColour : AverageAsColourRef(picture);
     settings_.defaultBackgroundMode = mode.value_or(4);
     const int m = settings_.defaultBackgroundMode;
     if (m == 0 || m == 1)
       settings_.themePicture = PreparePicture(picture, Argb(settings_.themeColour, 255), m == 1);
     else if (!pictureFile.empty())
-      settings_.themePicture = PictureFileAsPng(path);
+      settings_.themePicture = PictureFileAsPng(picture);
     else
       settings_.themePicture.assign(pictureBytes.begin(), pictureBytes.end());
   } else {

@@ -93,10 +93,6 @@ void SkinEngine::FullPaint(int number, HDC target, bool copyToScreen) {
   // The background and frame without caption and buttons, for partial repaints.
   if (record->dc2.Width() != width || record->dc2.Height() != height) record->dc2.Resize(width, height);
   BitBlt(record->dc2.Dc(), 0, 0, width, height, main, 0, 0, SRCCOPY);
-  const int cw = std::max<int>(record->clientRect.right - record->clientRect.left, 1);
-  const int ch = std::max<int>(record->clientRect.bottom - record->clientRect.top, 1);
-  if (record->dc3.Width() != cw || record->dc3.Height() != ch) record->dc3.Resize(cw, ch);
-  BitBlt(record->dc3.Dc(), 0, 0, cw, ch, main, record->clientRect.left, record->clientRect.top, SRCCOPY);
 
   if (record->titleButtonsActive && record->captionText) PaintCaption(*record, main, width, GetControlText(record->window));
   for (int i = 1; i <= static_cast<int>(record->titleButtons.size()); ++i) PaintTitleButton(number, i, false, 0, false);

@@ -6,7 +6,6 @@
 
 #include <optional>
 
-#include "gfx/gfx.h"
 #include "runtime/codepage.h"
 #include "runtime/subclass.h"
 #include "skin/engine.h"
@@ -88,13 +87,6 @@ struct WindowMessages {
       }
     }
     return msg.Default();
-  }
-
-  Result OnQuit() {
-    // Only a message sent on purpose gets here (the loop never dispatches WM_QUIT).
-    if (Settings().gdiplusStarted) gfx::GdiplusShutdown(Settings().gdiplusToken);
-    Settings().gdiplusStarted = false;
-    return {};
   }
 
   Result OnQueryOpen() {
@@ -273,25 +265,28 @@ struct WindowMessages {
     if (!current || current->window != msg.window) return 0;
     engine.hotButton_ = engine.HitTestTitleButton(number, msg.X(), msg.Y());
     if (engine.hotButton_ >= 1) {
+      current->pressedTitleButton = engine.hotButton_;
       // The release is wanted even outside the window, to tell a click from a press
       // dragged away.
       SetCapture(msg.window);
-      engine.PaintTitleButton(number, engine.hotButton_, true, 0);
+      engine.PaintTitleButton(number, current->pressedTitleButton, true, 0);
     }
     return {};
   }
 
   Result OnLButtonUp() {
-    const int pressed = engine.hotButton_;
+    // The press is taken before the capture goes: releasing it sends
+    // WM_CAPTURECHANGED, which would forget the press.
+    const int pressed = record.pressedTitleButton;
+    record.pressedTitleButton = 0;
+    if (GetCapture() == msg.window) ReleaseCapture();
     if (pressed < 1 || pressed > static_cast<int>(record.titleButtons.size()) || !record.titleButtonsActive)
       return {};
-    engine.hotButton_ = 0;
-    if (GetCapture() == msg.window) ReleaseCapture();
-    // A press dragged off its button and released elsewhere does nothing, as with
-    // any Windows button.
+    // A press dragged off its button and released elsewhere (another title button
+    // too) does nothing, as with any Windows button.
     const int released = engine.HitTestTitleButton(number, msg.X(), msg.Y());
     if (released != pressed) {
-      engine.PaintTitleButton(number, pressed, false, 0);
+      engine.PaintTitleButton(number, pressed, false, ButtonAlpha(pressed));
       return {};
     }
     HWND window = msg.window;
@@ -302,6 +297,20 @@ struct WindowMessages {
       engine.PaintTitleButton(engine.WindowNumberOf(window), pressed, false, kFadeFullAlpha);
     return {};
   }
+
+  // Another window took the mouse (or the capture was released) while a title
+  // button was held: the press is over without an action.
+  Result OnCaptureChanged() {
+    const int pressed = record.pressedTitleButton;
+    record.pressedTitleButton = 0;
+    if (pressed >= 1 && pressed <= static_cast<int>(record.titleButtons.size()))
+      engine.PaintTitleButton(number, pressed, false, ButtonAlpha(pressed));
+    return {};
+  }
+
+  // The look a title button falls back to from pressed: hot when the hover fade
+  // holds it, else plain.
+  int ButtonAlpha(int button) const { return record.fade.hoverButton == button ? kFadeFullAlpha : 0; }
 
   Result OnLButtonDoubleClick() {
     if (msg.Y() <= record.captionHeight && record.sizable) {
@@ -336,7 +345,8 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM 
     case WM_SIZE: result = on.OnSize(); break;
     case WM_SETTEXT: result = on.OnSetText(); break;
     case WM_PAINT: result = on.OnPaint(); break;
-    case WM_QUIT: result = on.OnQuit(); break;
+    // WM_QUIT, should one be sent on purpose, simply passes on: GDI+ lives as long as
+    // the engine, whose destructor alone shuts it down after its last object.
     case WM_QUERYOPEN: result = on.OnQueryOpen(); break;
     case WM_ERASEBKGND: result = on.OnEraseBackground(); break;
     case WM_SHOWWINDOW: result = on.OnShowWindow(); break;
@@ -357,6 +367,7 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM 
     case WM_MOUSEMOVE: result = on.OnMouseMove(); break;
     case WM_LBUTTONDOWN: result = on.OnLButtonDown(); break;
     case WM_LBUTTONUP: result = on.OnLButtonUp(); break;
+    case WM_CAPTURECHANGED: result = on.OnCaptureChanged(); break;
     case WM_LBUTTONDBLCLK: result = on.OnLButtonDoubleClick(); break;
     case WM_MOUSEHOVER: result = on.OnMouseHover(); break;
     case WM_MOUSELEAVE: result = on.OnMouseLeave(); break;

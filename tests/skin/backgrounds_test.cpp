@@ -318,5 +318,14 @@ TEST_F(Theme, PictureFileOfAnyFormatIsKeptAsPng) {
   DeleteFileW(path.c_str());
 }
 
+TEST_F(Theme, UnreadableFileWithoutBaseColourLeavesTheThemeAsItWas) {
+  const std::vector<std::uint8_t> picture = SolidPicture(RGB(30, 140, 200), gfx::kPngFormat);
+  gEngine->SetTheme({}, picture, std::nullopt, RGB(5, 6, 7));
+  gEngine->SetTheme("C:\\no-such-folder\\no-such-picture.png", {}, std::nullopt, std::nullopt, 1);
+  EXPECT_EQ(gEngine->GetThemeColour(), RGB(30, 140, 200));
+  EXPECT_EQ(gEngine->Settings().themePicture, picture);
+  EXPECT_EQ(gEngine->Settings().accent, RGB(5, 6, 7));
+}
+
 }  // namespace
 }  // namespace ornivex::skin

@@ -320,6 +320,18 @@ TEST_F(Families, TrackbarPanelFollowsTheStyleFlag) {
   EXPECT_EQ(Pixel(trackbar, 1, y), Under(trackbar, 1, y));
 }
 
+TEST_F(Families, DestroyedControlLetsGoOfItsRecordAndBrush) {
+  HWND trackbar = g_["trackbar"];
+  {
+    WindowDc dc = WindowDc::Client(trackbar);
+    ASSERT_NE(gEngine->PictureBrush(trackbar, dc.Get()), nullptr);
+  }
+  ASSERT_EQ(Record().controlBrushes.count(trackbar), 1u);
+  DestroyWindow(trackbar);
+  EXPECT_EQ(Record().controlBrushes.count(trackbar), 0u);
+  for (const auto& record : Record().trackbars) EXPECT_NE(record->window, trackbar);
+}
+
 // --- the controls-enabled switch ------------------------------------------------
 
 TEST(FamiliesSwitch, WithControlsDisabledHeadersAndUpDownsKeepTheSystemLook) {

@@ -11,6 +11,7 @@
 #include "app/working_set.h"
 #include "engine_environment.h"
 #include "gallery.h"
+#include "gfx/gfx.h"
 #include "runtime/files.h"
 #include "runtime/handles.h"
 #include "runtime/subclass.h"
@@ -107,6 +108,20 @@ TEST_F(SkinnedWindow, ClickActsOnlyWhenReleasedOnTheSameButton) {
   Send(WM_LBUTTONUP, POINT{100, 150});  // dragged off: nothing
   EXPECT_TRUE(IsWindow(g_.window));
   const int minimize = close - 2;
+  // Pressed on one button, moved onto another and released there: neither acts.
+  Send(WM_LBUTTONDOWN, CentreOf(minimize), MK_LBUTTON);
+  EXPECT_EQ(GetCapture(), g_.window);
+  Send(WM_MOUSEMOVE, CentreOf(close), MK_LBUTTON);
+  Send(WM_LBUTTONUP, CentreOf(close));
+  EXPECT_TRUE(IsWindow(g_.window));
+  EXPECT_FALSE(IsIconic(g_.window));
+  EXPECT_EQ(GetCapture(), nullptr);
+  // The capture taken away mid-press ends the press.
+  Send(WM_LBUTTONDOWN, CentreOf(close), MK_LBUTTON);
+  ReleaseCapture();
+  Send(WM_LBUTTONUP, CentreOf(close));
+  EXPECT_TRUE(IsWindow(g_.window));
+
   Send(WM_LBUTTONDOWN, CentreOf(minimize), MK_LBUTTON);
   Send(WM_LBUTTONUP, CentreOf(minimize));
   EXPECT_TRUE(IsIconic(g_.window));
@@ -114,6 +129,11 @@ TEST_F(SkinnedWindow, ClickActsOnlyWhenReleasedOnTheSameButton) {
   Send(WM_LBUTTONDOWN, CentreOf(close), MK_LBUTTON);
   Send(WM_LBUTTONUP, CentreOf(close));
   EXPECT_FALSE(IsWindow(g_.window));
+}
+
+TEST_F(SkinnedWindow, QuitSentToTheWindowLeavesGdiplusRunning) {
+  SendMessageW(g_.window, WM_QUIT, 0, 0);
+  EXPECT_TRUE(gfx::GdiplusRunning());
 }
 
 TEST_F(SkinnedWindow, DoubleClickInTheCaptionTogglesMaximize) {
