@@ -195,6 +195,10 @@ struct WindowMessages {
         break;
       case SC_RESTORE:
         record.repaintAll = 1;
+        // From the system menu, the keyboard or the taskbar as well as from the
+        // title button: a window restored from maximized is no longer maximized
+        // (one restored from minimized goes back to what it was).
+        if (!record.minimized && !IsIconic(msg.window)) record.maximized = 0;
         record.minimized = 0;
         break;
       case SC_MINIMIZE:

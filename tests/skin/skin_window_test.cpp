@@ -159,6 +159,15 @@ TEST_F(SkinnedWindow, DoubleClickInTheCaptionTogglesMaximize) {
   Send(WM_LBUTTONDBLCLK, POINT{60, 10});
   EXPECT_FALSE(IsZoomed(g_.window));
 
+  // Restored from the system menu rather than the caption, it maximizes again
+  // on the next double click.
+  Send(WM_LBUTTONDBLCLK, POINT{60, 10});
+  SendMessageW(g_.window, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_FALSE(IsZoomed(g_.window));
+  Send(WM_LBUTTONDBLCLK, POINT{60, 10});
+  EXPECT_TRUE(IsZoomed(g_.window));
+  Send(WM_LBUTTONDBLCLK, POINT{60, 10});
+
   // Without a maximize button the caption ignores double clicks.
   const gallery::Gallery fixed = gallery::Create(*gEngine, 300, 300, false);
   SendMessageW(fixed.window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(60, 10));
