@@ -138,6 +138,18 @@ class WindowDc {
   HDC dc_;
 };
 
+// A 32-bit top-down DIB section of w x h pixels, and where its pixels are.
+inline UniqueBitmap CreateTopDownDib(int width, int height, void** bits) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+}
+
 // A memory DC holding a 32-bit top-down DIB section: a back buffer whose pixels
 // (BGRA) can also be read and written directly. The DC's own first bitmap goes back
 // into it before the DC is deleted.
@@ -175,15 +187,8 @@ class DibCanvas {
     if (height < 1) height = 1;
     if (!dc_) dc_ = ::CreateCompatibleDC(nullptr);
     if (!dc_) return false;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateTopDownDib(width, height, &bits).Release();
     if (!bitmap) return false;
     HGDIOBJ displaced = ::SelectObject(dc_, bitmap);
     if (!initial_) initial_ = displaced;

@@ -21,17 +21,6 @@ constexpr wchar_t kBoxState[] = L"Rt_Box";
 
 BoxState* StateOf(HWND box) { return WindowPropertyPointer<BoxState>(box, kBoxState); }
 
-UniqueBitmap CreateBgraBitmap(int width, int height, void** bits) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
-}
-
 void Paint(HWND box) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(box, &ps);
@@ -80,7 +69,7 @@ bool SetBoxPicture(HWND box, const Picture& picture) {
       picture.bgra.size() != static_cast<size_t>(picture.width) * picture.height * 4)
     return false;
   void* bits = nullptr;
-  UniqueBitmap bitmap = CreateBgraBitmap(picture.width, picture.height, &bits);
+  UniqueBitmap bitmap = CreateTopDownDib(picture.width, picture.height, &bits);
   if (!bitmap) return false;
   std::memcpy(bits, picture.bgra.data(), picture.bgra.size());
   state->bitmap = std::move(bitmap);
