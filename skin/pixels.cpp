@@ -70,6 +70,4 @@ int PictureScaleStep(int dpi) {
   return 2;
 }
 
-int PictureStepDpi(int step) { return step <= 0 ? 96 : step == 1 ? 144 : 192; }
-
 }  // namespace ornivex::skin

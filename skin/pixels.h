@@ -23,7 +23,5 @@ void VeilPixels(std::span<std::uint32_t> pixels, int alpha);
 
 // The pictures are drawn at 1x, 1.5x and 2x (steps 0, 1, 2): the step nearest to a DPI.
 int PictureScaleStep(int dpi);
-// The DPI a scale step was drawn for.
-int PictureStepDpi(int step);
 
 }  // namespace ornivex::skin
