@@ -26,19 +26,6 @@ constexpr int kFirstControlId = 1000;
 constexpr wchar_t kFormProperty[] = L"Rt_Form";
 constexpr wchar_t kContainerPrevious[] = L"Rt_hProc";
 
-// The form and the picture box share everything but their procedure and style.
-bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style) {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return true;
-  wc.style = style;
-  wc.lpfnWndProc = procedure;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = name;
-  return RegisterClassExW(&wc) != 0;
-}
 
 struct KindTraits {
   const wchar_t* windowClass;
@@ -73,6 +60,19 @@ BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM lparam) {
 }
 
 }  // namespace
+
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return true;
+  wc.style = style;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  return RegisterClassExW(&wc) != 0;
+}
 
 HFONT DefaultControlFont(int dpi) {
   // The system's GUI font, asked for in the Chinese character set so that the

@@ -16,6 +16,10 @@
 
 namespace ornivex {
 
+// Registers a window class of this module with the arrow cursor and the button
+// face behind it (once: a class already there counts as registered).
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style);
+
 class Form {
  public:
   using Handler = std::function<void()>;

@@ -178,13 +178,7 @@ void FillFigures() {
 
 int wmain() {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  std::string status;
-  SendHttpRequest(OcrBase() + "/__config", {.statusText = &status});
-  if (status.rfind("200", 0) != 0) {
-    std::printf("the stand-ins are not running: python3 standins/standins.py --ocr-port %d --image-port %d\n",
-                ORNIVEX_E2E_OCR_PORT, ORNIVEX_E2E_IMAGE_PORT);
-    return 1;
-  }
+  if (!StandinsAnswer()) return 1;
   SkinStartup();
   ResetStandins();
   if (!StartApplication()) return 2;

@@ -46,13 +46,7 @@ Memory Now() {
 int wmain(int argc, wchar_t** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   const std::size_t megabytes = argc > 1 ? std::wcstoul(argv[1], nullptr, 10) : 200;
-  std::string status;
-  SendHttpRequest(OcrBase() + "/__config", {.statusText = &status});
-  if (status.rfind("200", 0) != 0) {
-    std::printf("the stand-ins are not running: python3 standins/standins.py --ocr-port %d --image-port %d\n",
-                ORNIVEX_E2E_OCR_PORT, ORNIVEX_E2E_IMAGE_PORT);
-    return 1;
-  }
+  if (!StandinsAnswer()) return 1;
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   const std::wstring picture = std::wstring(temp) + L"ornivex-memory-bench.png";

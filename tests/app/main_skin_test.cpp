@@ -12,6 +12,7 @@
 #include "runtime/files.h"
 #include "runtime/handles.h"
 #include "tests/app/skinned_program.h"
+#include "tests/support/recording_windir.h"
 
 namespace ornivex {
 namespace {
@@ -89,20 +90,9 @@ TEST_F(MainSkinTest, RecognisedTextStaysRed) {
 // Switching to another program runs the working-set tool; the window closing (it is
 // hidden first) does not. The tool's place holds a recording stand-in.
 TEST_F(MainSkinTest, DeactivationTrimsOnlyWhileTheWindowIsShown) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"ornivex-main-windir-" + std::to_wstring(GetCurrentProcessId());
-  CreateDirectoryW(folder.c_str(), nullptr);
-  std::string recorder = "Z:" RECORD_COMMAND_LINE;
-  for (char& c : recorder)
-    if (c == '/') c = '\\';
-  const std::wstring tool = folder + L"\\empty.exe";
-  ASSERT_TRUE(CopyFileW(std::wstring(recorder.begin(), recorder.end()).c_str(), tool.c_str(), FALSE));
-  const std::wstring record = tool + L".args";
-  DeleteFileW(record.c_str());
-  wchar_t saved[MAX_PATH] = {};
-  GetEnvironmentVariableW(L"windir", saved, MAX_PATH);
-  SetEnvironmentVariableW(L"windir", folder.c_str());
+  const testing::RecordingWindir windir(RECORD_COMMAND_LINE, L"main");
+  ASSERT_TRUE(windir.Ready());
+  const std::wstring record = windir.Record();
   auto recorded = [&] {
     for (int i = 0; i < 40 && !FileExists(record); ++i) Pump(50);
     return FileExists(record);
@@ -114,7 +104,6 @@ TEST_F(MainSkinTest, DeactivationTrimsOnlyWhileTheWindowIsShown) {
   ShowWindow(main_, SW_SHOWNOACTIVATE);
   SendMessageW(main_, WM_ACTIVATEAPP, 0, 0);
   EXPECT_TRUE(recorded());
-  SetEnvironmentVariableW(L"windir", saved);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <thread>
@@ -27,6 +28,17 @@ inline std::wstring UnixPath(std::string_view path) {
   std::wstring out = L"Z:";
   for (char c : path) out += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
   return out;
+}
+
+// Whether the stand-ins answer on this build's ports; when they do not, says on
+// standard output how to start them.
+inline bool StandinsAnswer() {
+  std::string status;
+  SendHttpRequest(OcrBase() + "/__config", {.statusText = &status});
+  if (status.rfind("200", 0) == 0) return true;
+  std::printf("the stand-ins are not running: python3 standins/standins.py --ocr-port %d --image-port %d\n",
+              ORNIVEX_E2E_OCR_PORT, ORNIVEX_E2E_IMAGE_PORT);
+  return false;
 }
 
 // Changes the stand-ins' settings (a JSON object); true when they took it.

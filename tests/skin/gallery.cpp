@@ -140,20 +140,9 @@ void ApplyProgramTheme(SkinEngine& engine) {
 
 Gallery Create(SkinEngine& engine, int x, int y, bool maximizeBox) {
   static const bool registered = [] {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = GalleryProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClass;
-    if (!RegisterClassExW(&wc)) return false;
-    wc.style = 0;
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.lpszClassName = kPanelClass;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_DATE_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
-    return RegisterClassExW(&wc) != 0 && InitCommonControlsEx(&controls);
+    return RegisterWindowClass(kClass, GalleryProc, CS_DBLCLKS) &&
+           RegisterWindowClass(kPanelClass, DefWindowProcW, 0) && InitCommonControlsEx(&controls);
   }();
   Gallery g;
   if (!registered) return g;

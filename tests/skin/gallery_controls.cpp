@@ -66,17 +66,8 @@ bool RegisterClasses() {
   static const bool registered = [] {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_INTERNET_CLASSES};
     InitCommonControlsEx(&controls);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = ContainerProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kWindowClass;
-    if (!RegisterClassExW(&wc)) return false;
-    wc.lpszClassName = kPanelClass;
-    return RegisterClassExW(&wc) != 0;
+    return RegisterWindowClass(kWindowClass, ContainerProc, CS_DBLCLKS) &&
+           RegisterWindowClass(kPanelClass, ContainerProc, CS_DBLCLKS);
   }();
   return registered;
 }

@@ -17,6 +17,7 @@
 #include "runtime/subclass.h"
 #include "skin/engine.h"
 #include "skin/family.h"
+#include "tests/support/recording_windir.h"
 
 namespace ornivex::skin {
 namespace {
@@ -232,19 +233,9 @@ TEST_F(SkinnedWindow, ButtonsEnrolByKindAndRepaintOnlyWhenTheirLookChanges) {
 // Switching to another program runs the working-set tool with this process's id;
 // coming back runs nothing. The tool's place holds a recording stand-in.
 TEST_F(SkinnedWindow, DeactivationRunsTheToolWithTheProcessId) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"ornivex-skin-windir-" + std::to_wstring(GetCurrentProcessId());
-  CreateDirectoryW(folder.c_str(), nullptr);
-  std::string recorder = "Z:" RECORD_COMMAND_LINE;
-  for (char& c : recorder)
-    if (c == '/') c = '\\';
-  ASSERT_TRUE(CopyFileW(std::wstring(recorder.begin(), recorder.end()).c_str(), (folder + L"\\empty.exe").c_str(), FALSE));
-  const std::wstring record = folder + L"\\empty.exe.args";
-  DeleteFileW(record.c_str());
-  wchar_t saved[MAX_PATH] = {};
-  GetEnvironmentVariableW(L"windir", saved, MAX_PATH);
-  SetEnvironmentVariableW(L"windir", folder.c_str());
+  const testing::RecordingWindir windir(RECORD_COMMAND_LINE, L"skin");
+  ASSERT_TRUE(windir.Ready());
+  const std::wstring record = windir.Record();
   gEngine->SetDeactivationRoutine(TrimWorkingSetThread);
 
   SendMessageW(g_.window, WM_ACTIVATEAPP, 1, 0);
@@ -258,7 +249,6 @@ TEST_F(SkinnedWindow, DeactivationRunsTheToolWithTheProcessId) {
   EXPECT_NE(line.find(L" " + std::to_wstring(GetCurrentProcessId()) + L"\n"), std::wstring::npos);
 
   gEngine->SetDeactivationRoutine(nullptr);
-  SetEnvironmentVariableW(L"windir", saved);
 }
 
 }  // namespace
