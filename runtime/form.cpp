@@ -166,8 +166,9 @@ bool Form::CreateControls(const FormDef& definition) {
     }
     HWND parent = window_;
     if (!def.parent.empty()) {
+      // Only a group box holds controls: it is the one kind made a container below.
       ControlRecord* container = RecordOf(def.parent);
-      if (!container) return false;
+      if (!container || container->definition->kind != ControlKind::GroupBox) return false;
       parent = container->window;
     }
     const KindTraits traits = TraitsOf(def);
@@ -413,6 +414,10 @@ LRESULT CALLBACK Form::ContainerProc(HWND container, UINT message, WPARAM wparam
     case WM_DRAWITEM:
       if (form->window_) return SendMessageW(form->window_, message, wparam, lparam);
       break;
+    case WM_CLOSE:
+      // A container is part of its window and never closes by itself: a
+      // multi-line edit box inside sends it WM_CLOSE on Escape.
+      return 0;
     case WM_ERASEBKGND: {
       RECT client;
       GetClientRect(container, &client);
