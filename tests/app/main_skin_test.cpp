@@ -136,5 +136,31 @@ TEST_F(MainSkinTest, EscapeInTheResultBoxKeepsEveryControlAndTheText) {
   EXPECT_TRUE(IsWindowVisible(main_));
 }
 
+// Tab onto each push button, then Enter: the button is clicked, as in a dialog
+// (the skin draws them, so they are owner-drawn buttons). Tab goes on past the
+// multi-line result box too.
+TEST_F(MainSkinTest, EnterClicksTheFocusedButton) {
+  const std::string_view buttons[] = {texts::kChoosePictureButton, texts::kSaveResultButton, texts::kAboutButton,
+                                      texts::kCheckNewVersionButton};
+  std::vector<std::string_view> clicked;
+  for (std::string_view name : buttons) {
+    ASSERT_TRUE(GetWindowLongPtrW(MainControl(name), GWL_STYLE) & BS_OWNERDRAW);
+    App().mainWindow->OnClicked(name, [&clicked, name] { clicked.push_back(name); });
+  }
+  SetForegroundWindow(main_);
+  SetFocus(MainControl(texts::kPathBox));
+  std::vector<std::string_view> expected;
+  for (int tab = 0; tab < 12 && expected.size() < 4; ++tab) {
+    PressKey(VK_TAB);
+    for (std::string_view name : buttons)
+      if (GetFocus() == MainControl(name)) {
+        PressKey(VK_RETURN);
+        expected.push_back(name);
+      }
+  }
+  EXPECT_EQ(expected.size(), 4u);
+  EXPECT_EQ(clicked, expected);
+}
+
 }  // namespace
 }  // namespace ornivex
