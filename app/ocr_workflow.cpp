@@ -194,23 +194,27 @@ void FetchAccessToken() {
 void StopOcrWorkflow() { Gate().Stop(); }
 
 void OnChoosePicture() {
-  HWND pathBox = MainControl(texts::kPathBox);
   OpenFileDialog* dialog = App().mainWindow->Dialog(texts::kPictureDialog);
-  if (!pathBox || !dialog) return;
-  SetControlText(pathBox, "");
-  // The outcome does not matter: after Cancel the dialog keeps its previous
-  // name, and the same picture is sent again under a new number.
-  dialog->Show(App().mainWindow->Handle());
+  if (!dialog) return;
+  // Cancel leaves everything as it was: no number, no log record, no upload,
+  // and both boxes keep what they show.
+  if (!dialog->Show(App().mainWindow->Handle())) return;
+  StartChainForPath(dialog->FileName());
+}
+
+void StartChainForPath(const std::wstring& path) {
+  HWND pathBox = MainControl(texts::kPathBox);
+  if (!pathBox) return;
   // The box shows the path as the system has it; the file is read by that path.
   // Its GBK form (in the log) may carry the converter's replacement characters
   // where GBK has no character.
-  SetWindowTextW(pathBox, dialog->FileName().c_str());
+  SetWindowTextW(pathBox, path.c_str());
 
   AppState& state = App().state;
   Chain chain;
   chain.window = App().mainWindow->Handle();
   chain.id = ++gLatestChain;
-  chain.path = dialog->FileName();
+  chain.path = path;
   state.pictureFileName = PictureFileName(WideToGbk(chain.path));
   state.pictureNumber = static_cast<std::int32_t>(DrawPictureNumber(GetTickCount()));
   chain.number = state.pictureNumber;
