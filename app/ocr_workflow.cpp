@@ -160,13 +160,14 @@ void RequestRecognition(Chain chain) {
 
 void ShowRecognisedText(Chain chain) {
   // The lines are taken out and broken here; the UI thread only replaces the
-  // box's text, in one piece, so two chains' lines can never interleave.
+  // box's text, in one piece, so two chains' lines can never interleave. The
+  // whole text set at once leaves the caret and the view at its start: a long
+  // result is read from its first line, not shown scrolled to its end.
   std::string text = ResultBoxText(RecognisedLines(chain.replyText));
   OnUiThreadIfLatest(chain, [text = std::move(text), number = chain.number](Application& app) {
     HWND box = MainControl(texts::kResultBox);
     if (!box) return;
-    SetControlText(box, "");
-    if (!text.empty()) AppendEditText(box, text);
+    SetControlText(box, text);
     app.state.resultNumber = number;
   });
 }

@@ -354,6 +354,26 @@ TEST_F(WorkflowTest, CancelStartsNothingBeforeOrAfterAChoice) {
   cancel();
 }
 
+// A result longer than the box opens at its first line, also when the box
+// showed the end of a long earlier text.
+TEST_F(WorkflowTest, LongResultOpensAtItsFirstLine) {
+  std::string json;
+  for (int i = 1; i <= 30; ++i) json += "line " + std::to_string(i) + "\\u3002\\n";
+  ASSERT_TRUE(ResetStandins(json));
+  Start();
+  Pick(sample_);
+  ASSERT_TRUE(ChooseAndWait());
+  ASSERT_GE(SendMessageW(box_, EM_GETLINECOUNT, 0, 0), 30);
+  SendMessageW(box_, WM_VSCROLL, SB_BOTTOM, 0);  // the user read to the end
+  ASSERT_GT(SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0), 10);
+
+  ASSERT_TRUE(ChooseAndWait());
+  EXPECT_EQ(SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  SCROLLINFO bar = {sizeof bar, SIF_POS};
+  ASSERT_TRUE(GetScrollInfo(box_, SB_VERT, &bar));
+  EXPECT_EQ(bar.nPos, 0);
+}
+
 // Run on its own, before the stand-ins start: nothing listens on their ports.
 TEST(StandinsDown, StartUpAndAChoiceEndQuietlyWithAnEmptyBox) {
   std::string status;
