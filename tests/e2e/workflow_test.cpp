@@ -354,6 +354,47 @@ TEST_F(WorkflowTest, CancelStartsNothingBeforeOrAfterAChoice) {
   cancel();
 }
 
+// The service forgets its tokens between two choices (a restart); later, it
+// refuses every token. Each chain renews the token once, through one fetch that
+// chains refused together share, and sends its recognition once more.
+TEST_F(WorkflowTest, TokenTheServiceRefusesIsRenewedOncePerChain) {
+  Start();
+  Pick(sample_);
+  ASSERT_TRUE(ChooseAndWait());
+  const std::string first = App().state.accessToken;
+  auto requestsAfter = [](int before) {
+    return std::pair(RecordsAfter(L"ocr-token", before).size(), RecordsAfter(L"ocr-general_basic", before).size());
+  };
+
+  ASSERT_TRUE(ForgetTokens());
+  int before = LastSeq();
+  ASSERT_TRUE(ChooseAndWait());
+  EXPECT_EQ(BoxText(), kTwoLinesBox);
+  EXPECT_EQ(requestsAfter(before), std::pair(std::size_t{1}, std::size_t{2}));
+  EXPECT_TRUE(PumpUntil([&] { return App().state.accessToken != first; }, 5000));
+
+  // Three chains held at the service and refused together: one new token for all.
+  ASSERT_TRUE(ForgetTokens());
+  ASSERT_TRUE(ConfigureStandins("{\"ocr_delay\": 2.0}"));
+  before = LastSeq();
+  {
+    DialogAnswerer answerer(GetCurrentThreadId(), sample_);
+    for (int i = 0; i < 3; ++i) OnChoosePicture();
+  }
+  ASSERT_TRUE(PumpUntil([] { return RunningWorkers() == 0; }, 60000));
+  EXPECT_EQ(requestsAfter(before).first, 1u);
+  EXPECT_GE(requestsAfter(before).second, 5u);  // at least two chains were refused
+  EXPECT_EQ(BoxText(), kTwoLinesBox);
+
+  // A service that refuses every token cannot make a chain loop.
+  ASSERT_TRUE(ConfigureStandins("{\"ocr_delay\": 0, \"ocr_error\": 110}"));
+  before = LastSeq();
+  ASSERT_TRUE(ChooseAndWait());
+  EXPECT_EQ(BoxText(), "");
+  ASSERT_TRUE(PumpUntil([] { return RunningWorkers() == 0; }, 30000));
+  EXPECT_EQ(requestsAfter(before), std::pair(std::size_t{1}, std::size_t{2}));
+}
+
 // A result longer than the box opens at its first line, also when the box
 // showed the end of a long earlier text.
 TEST_F(WorkflowTest, LongResultOpensAtItsFirstLine) {
