@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "app/app_state.h"
@@ -46,6 +47,9 @@ void OnMainWindowCreated();
 void OnMainWindowSizeChanged();
 void OnMainWindowDpiChanged();
 void OnChoosePicture();
+// The chain for a chosen picture: shows its path, draws its number, logs the
+// choice and starts the upload.
+void StartChainForPath(const std::wstring& path);
 void OnSaveResult();
 void OnAbout();
 void OnCheckNewVersion();

@@ -148,6 +148,25 @@ std::string AccessTokenFromReply(std::string_view reply) {
   return TextBetween(reply, "\"access_token\":\"", "\",");
 }
 
+bool AccessTokenRefused(std::string_view reply) {
+  // The key in quotes can only be a member name: inside a recognised line every
+  // quote is escaped.
+  constexpr std::string_view kKey = "\"error_code\"";
+  const std::size_t key = reply.find(kKey);
+  if (key == std::string_view::npos) return false;
+  std::string_view rest = reply.substr(key + kKey.size());
+  auto skipSpaces = [&rest] {
+    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
+  };
+  skipSpaces();
+  if (rest.empty() || rest.front() != ':') return false;
+  rest.remove_prefix(1);
+  skipSpaces();
+  const std::size_t digits = std::min(rest.find_first_not_of("0123456789"), rest.size());
+  const std::string_view code = rest.substr(0, digits);
+  return code == "110" || code == "111";
+}
+
 std::vector<std::string> RecognisedLines(std::string_view reply) {
   constexpr std::string_view kSpaced = "{\"words\": \"";
   constexpr std::string_view kCompact = "{\"words\":\"";

@@ -93,6 +93,11 @@ std::string PictureFileName(std::string_view path);
 // or the token is the object's last member (no "," follows it).
 std::string AccessTokenFromReply(std::string_view reply);
 
+// Whether a recognition reply is the service refusing its access token: error
+// code 110 (invalid or no longer valid, as after a restart of the service) or
+// 111 (expired), in either reply layout.
+bool AccessTokenRefused(std::string_view reply);
+
 // The recognised lines, in reply order: every value that follows
 // {"words": " or {"words":" (letters in any case) up to the next "}, trimmed of
 // ASCII and full-width spaces; values that trim to nothing are dropped. JSON

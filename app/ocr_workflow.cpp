@@ -105,20 +105,26 @@ Variant MakeUploadBody(const Chain& chain) {
   return body;
 }
 
-// The token for a recognition request: the start-up one once its fetch has
-// ended. When there is none (the service was out of reach at start-up, or
-// refused), one is fetched here, on this worker, and kept for later chains.
-std::string TokenForRecognition(const Chain& chain) {
-  TokenGate::Found found = Gate().WaitOrClaimFetch();
-  if (!found.mustFetch) return found.token;
+// The OCR service's answer to the token request: the token, empty when it gave none.
+std::string RequestAccessToken() { return AccessTokenFromReply(SendHttpRequest(TokenUrl(kOcrServiceUrl))); }
+
+// The recognition reply for the picture of `body` with `token`, empty when the
+// request failed.
+std::string RequestRecognitionReply(const std::string& token, const std::string& body) {
+  return SendHttpRequest(RecognitionUrl(kOcrServiceUrl, token), {.method = kHttpPost, .body = body});
+}
+
+// The fetch the gate gave this worker to do: done here, ended at the gate (which
+// hands the token to the chains waiting for it) and kept for later chains.
+TokenGate::Found FetchClaimedToken(const Chain& chain) {
   std::string fetched;
   try {
-    fetched = AccessTokenFromReply(SendHttpRequest(TokenUrl(kOcrServiceUrl)));
+    fetched = RequestAccessToken();
   } catch (...) {
     Gate().EndFetch({});
     throw;
   }
-  Gate().EndFetch(fetched);
+  const std::uint64_t generation = Gate().EndFetch(fetched);
   if (fetched.empty()) {
     TraceNote(L"The OCR service gave no access token");
   } else {
@@ -126,7 +132,22 @@ std::string TokenForRecognition(const Chain& chain) {
       if (ApplicationRunning()) App().state.accessToken = fetched;
     });
   }
-  return fetched;
+  return {fetched, false, generation};
+}
+
+// The token for a recognition request: the start-up one once its fetch has
+// ended. When there is none (the service was out of reach at start-up, or
+// refused), one is fetched here, on this worker, and kept for later chains.
+TokenGate::Found TokenForRecognition(const Chain& chain) {
+  TokenGate::Found found = Gate().WaitOrClaimFetch();
+  return found.mustFetch ? FetchClaimedToken(chain) : found;
+}
+
+// The token to send again with after the service refused `refused`: the one
+// another chain fetched meanwhile, or one fetched here.
+TokenGate::Found RenewedToken(const Chain& chain, const TokenGate::Found& refused) {
+  TokenGate::Found found = Gate().RenewRefused(refused.generation);
+  return found.mustFetch ? FetchClaimedToken(chain) : found;
 }
 
 void UploadPicture(Chain chain) {
@@ -148,25 +169,33 @@ void UploadPicture(Chain chain) {
 
 void RequestRecognition(Chain chain) {
   const std::string body = RecognitionBody(chain.pictureUrl);
-  const std::string token = TokenForRecognition(chain);
+  TokenGate::Found token = TokenForRecognition(chain);
   if (Gate().Stopped()) return;  // the program is ending
   // A failed request returns empty text, which holds no recognised line.
-  const std::string reply = SendHttpRequest(RecognitionUrl(kOcrServiceUrl, token),
-                                            {.method = kHttpPost, .body = body});
-  chain.replyText = Utf8ToGbk(reply);
+  std::string reply = Utf8ToGbk(RequestRecognitionReply(token.token, body));
+  // A token the service no longer takes (it was restarted, or the token's 30
+  // days ran out) is renewed and the request sent once more; once only, so a
+  // service that refuses every token ends the chain like any other error reply.
+  if (!token.token.empty() && AccessTokenRefused(reply)) {
+    token = RenewedToken(chain, token);
+    if (Gate().Stopped()) return;
+    if (!token.token.empty()) reply = Utf8ToGbk(RequestRecognitionReply(token.token, body));
+  }
+  chain.replyText = std::move(reply);
   OnUiThreadIfLatest(chain, [text = chain.replyText](Application& app) { app.state.ocrReplyText = text; });
   StartStep(ShowRecognisedText, std::move(chain));
 }
 
 void ShowRecognisedText(Chain chain) {
   // The lines are taken out and broken here; the UI thread only replaces the
-  // box's text, in one piece, so two chains' lines can never interleave.
+  // box's text, in one piece, so two chains' lines can never interleave. The
+  // whole text set at once leaves the caret and the view at its start: a long
+  // result is read from its first line, not shown scrolled to its end.
   std::string text = ResultBoxText(RecognisedLines(chain.replyText));
   OnUiThreadIfLatest(chain, [text = std::move(text), number = chain.number](Application& app) {
     HWND box = MainControl(texts::kResultBox);
     if (!box) return;
-    SetControlText(box, "");
-    if (!text.empty()) AppendEditText(box, text);
+    SetControlText(box, text);
     app.state.resultNumber = number;
   });
 }
@@ -181,7 +210,7 @@ void FetchAccessToken() {
   Gate().BeginFetch();
   std::string token;
   try {
-    token = AccessTokenFromReply(SendHttpRequest(TokenUrl(kOcrServiceUrl)));
+    token = RequestAccessToken();
   } catch (...) {
     Gate().EndFetch({});
     throw;
@@ -194,23 +223,27 @@ void FetchAccessToken() {
 void StopOcrWorkflow() { Gate().Stop(); }
 
 void OnChoosePicture() {
-  HWND pathBox = MainControl(texts::kPathBox);
   OpenFileDialog* dialog = App().mainWindow->Dialog(texts::kPictureDialog);
-  if (!pathBox || !dialog) return;
-  SetControlText(pathBox, "");
-  // The outcome does not matter: after Cancel the dialog keeps its previous
-  // name, and the same picture is sent again under a new number.
-  dialog->Show(App().mainWindow->Handle());
+  if (!dialog) return;
+  // Cancel leaves everything as it was: no number, no log record, no upload,
+  // and both boxes keep what they show.
+  if (!dialog->Show(App().mainWindow->Handle())) return;
+  StartChainForPath(dialog->FileName());
+}
+
+void StartChainForPath(const std::wstring& path) {
+  HWND pathBox = MainControl(texts::kPathBox);
+  if (!pathBox) return;
   // The box shows the path as the system has it; the file is read by that path.
   // Its GBK form (in the log) may carry the converter's replacement characters
   // where GBK has no character.
-  SetWindowTextW(pathBox, dialog->FileName().c_str());
+  SetWindowTextW(pathBox, path.c_str());
 
   AppState& state = App().state;
   Chain chain;
   chain.window = App().mainWindow->Handle();
   chain.id = ++gLatestChain;
-  chain.path = dialog->FileName();
+  chain.path = path;
   state.pictureFileName = PictureFileName(WideToGbk(chain.path));
   state.pictureNumber = static_cast<std::int32_t>(DrawPictureNumber(GetTickCount()));
   chain.number = state.pictureNumber;

@@ -166,8 +166,9 @@ bool Form::CreateControls(const FormDef& definition) {
     }
     HWND parent = window_;
     if (!def.parent.empty()) {
+      // Only a group box holds controls: it is the one kind made a container below.
       ControlRecord* container = RecordOf(def.parent);
-      if (!container) return false;
+      if (!container || container->definition->kind != ControlKind::GroupBox) return false;
       parent = container->window;
     }
     const KindTraits traits = TraitsOf(def);
@@ -391,6 +392,10 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
       // Moved to a monitor of another scale: laid out anew, where the system says.
       Rescale(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
       return 0;
+    case DM_GETDEFID:
+      return FocusedButtonAsDefault();
+    case WM_NEXTDLGCTL:
+      return MoveFocus(wparam, lparam);
     case WM_CLOSE:
       if (modal_) ReenableOthers();
       break;
@@ -399,6 +404,26 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
   }
   return DefWindowProcW(window_, message, wparam, lparam);
+}
+
+LRESULT Form::FocusedButtonAsDefault() {
+  // Enter clicks the focused push button, as in a dialog. The message loop's
+  // keyboard handling asks the window for its default button when the focused
+  // control does not say it is one itself (a skinned, owner-drawn button never
+  // does), and then clicks the button it is given.
+  HWND focus = GetFocus();
+  const ControlRecord* record = focus ? RecordOf(focus) : nullptr;
+  if (!record || record->definition->kind != ControlKind::PushButton || !IsWindowEnabled(focus)) return 0;
+  return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+}
+
+LRESULT Form::MoveFocus(WPARAM wparam, LPARAM lparam) {
+  // What a dialog does with WM_NEXTDLGCTL, which a multi-line edit box sends its
+  // parent on Tab: the focus goes to the given control, or to the next (wparam 0)
+  // or previous tab stop of the window.
+  HWND target = LOWORD(lparam) ? reinterpret_cast<HWND>(wparam) : GetNextDlgTabItem(window_, GetFocus(), wparam != 0);
+  if (target && IsChild(window_, target)) SetFocus(target);
+  return 0;
 }
 
 LRESULT CALLBACK Form::ContainerProc(HWND container, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -411,8 +436,13 @@ LRESULT CALLBACK Form::ContainerProc(HWND container, UINT message, WPARAM wparam
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_DRAWITEM:
+    case WM_NEXTDLGCTL:
       if (form->window_) return SendMessageW(form->window_, message, wparam, lparam);
       break;
+    case WM_CLOSE:
+      // A container is part of its window and never closes by itself: a
+      // multi-line edit box inside sends it WM_CLOSE on Escape.
+      return 0;
     case WM_ERASEBKGND: {
       RECT client;
       GetClientRect(container, &client);

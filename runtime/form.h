@@ -83,6 +83,10 @@ class Form {
   ControlRecord* RecordOf(HWND control);
   ControlRecord* RecordOf(std::string_view name);
   LRESULT ControlColour(HDC dc, HWND control, UINT message);
+  // The answer to DM_GETDEFID: the focused push button of this form, if any.
+  LRESULT FocusedButtonAsDefault();
+  // The answer to WM_NEXTDLGCTL: the focus moves as in a dialog.
+  LRESULT MoveFocus(WPARAM wparam, LPARAM lparam);
   void ReenableOthers();
 
   HWND window_ = nullptr;

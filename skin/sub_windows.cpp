@@ -192,6 +192,7 @@ struct SubWindows {
 
   static Result Handle(SubWindowRecord& sub, const WindowMessage& msg) {
     switch (msg.message) {
+      case WM_CLOSE: return 0;  // a container never closes (Escape in a multi-line edit box sends this)
       case WM_SETFONT: return OnSetFont(sub, msg);
       case WM_MOVE: return OnMove(sub);
       case WM_SIZE: return OnSize(sub);

@@ -278,6 +278,15 @@ class OcrHandler(Handler):
             return
         self.reply_json(200, words_reply(lines, compact))
 
+    def _control(self, path, body):
+        # DELETE /__tokens: the service forgets every token it issued, as a
+        # restart does; recognitions with them are refused with error 110.
+        if path == "/__tokens" and self.command == "DELETE":
+            self.server.forget_tokens()
+            self.reply_json(200, "{}")
+            return
+        super()._control(path, body)
+
     def end_headers(self):
         # How long Tesseract took for this reply, for the program's benchmarks.
         seconds = getattr(self, "_ocr_seconds", None)
@@ -301,5 +310,10 @@ def attach_tokens(server):
         with lock:
             return token in issued
 
+    def forget_tokens():
+        with lock:
+            issued.clear()
+
     server.issue_token = issue_token
     server.token_valid = token_valid
+    server.forget_tokens = forget_tokens

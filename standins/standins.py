@@ -12,6 +12,7 @@ Control endpoints on either port (not recorded):
     DELETE /__requests  forget them
     GET /__config       the current settings
     POST /__config      change settings with a JSON object, e.g. {"ocr_error": 110}
+    DELETE /__tokens    (OCR port) forget every issued token, as a restart of the service does
 """
 
 import argparse

@@ -60,8 +60,8 @@ struct ChainFigures {
   double total = 0, dialog = 0, ocr = 0, own = 0, handler = 0, longestGap = 0;
 };
 
-// One click on 选择图片, the dialog cancelled (the preset picture is sent), until
-// the result box changes. False on a time-out.
+// One click on 选择图片, the sample picture typed into the dialog and confirmed,
+// until the result box changes. False on a time-out.
 bool RunChain(ChainFigures& f) {
   HWND box = MainControl(texts::kResultBox);
   SetControlText(box, kStale);
@@ -69,7 +69,7 @@ bool RunChain(ChainFigures& f) {
   GapMeter gaps;
   const auto click = Clock::now();
   {
-    DialogAnswerer answerer(GetCurrentThreadId());
+    DialogAnswerer answerer(GetCurrentThreadId(), UnixPath(ORNIVEX_E2E_PICTURE));
     OnChoosePicture();
     f.dialog = answerer.LastAnswerMs();
   }

@@ -74,7 +74,7 @@ int wmain(int argc, wchar_t** argv) {
     }
   });
   {
-    DialogAnswerer answerer(GetCurrentThreadId());
+    DialogAnswerer answerer(GetCurrentThreadId(), picture);
     OnChoosePicture();
   }
   PumpUntil([] { return RunningWorkers() == 0; }, 180000);

@@ -9,8 +9,10 @@
 #include "app/application.h"
 #include "app/skin_setup.h"
 #include "app/texts.h"
+#include "runtime/controls.h"
 #include "runtime/files.h"
 #include "runtime/handles.h"
+#include "runtime/threads.h"
 #include "tests/app/skinned_program.h"
 #include "tests/support/recording_windir.h"
 
@@ -104,6 +106,60 @@ TEST_F(MainSkinTest, DeactivationTrimsOnlyWhileTheWindowIsShown) {
   ShowWindow(main_, SW_SHOWNOACTIVATE);
   SendMessageW(main_, WM_ACTIVATEAPP, 0, 0);
   EXPECT_TRUE(recorded());
+}
+
+// A key pressed on the control that has the keyboard focus, then the program's
+// own message loop (with its keyboard navigation) run for a moment.
+void PressKey(WPARAM key) {
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
+  PostMessageW(GetFocus(), WM_KEYDOWN, key, scan | 1);
+  PostMessageW(GetFocus(), WM_KEYUP, key, scan | 0xC0000001);
+  const DWORD end = GetTickCount() + 150;
+  const UINT_PTR ticking = SetTimer(nullptr, 0, 10, nullptr);  // keeps the loop waking up
+  PumpMessagesUntil([end] { return static_cast<int>(end - GetTickCount()) <= 0; });
+  KillTimer(nullptr, ticking);
+}
+
+// A multi-line edit box sends its parent WM_CLOSE on Escape; the group box
+// holding the result box must not go with it.
+TEST_F(MainSkinTest, EscapeInTheResultBoxKeepsEveryControlAndTheText) {
+  HWND result = MainControl(texts::kResultBox);
+  SetControlText(result, "\xCE\xC4\xD7\xD6 text");  // 文字
+  SetForegroundWindow(main_);
+  SetFocus(result);
+  ASSERT_EQ(GetFocus(), result);
+  PressKey(VK_ESCAPE);
+  for (std::string_view name : {texts::kGroupBox, texts::kPathBox, texts::kChoosePictureButton, texts::kResultBox,
+                                texts::kSaveResultButton, texts::kAboutButton, texts::kCheckNewVersionButton})
+    EXPECT_TRUE(IsWindow(MainControl(name)) && IsWindowVisible(MainControl(name))) << name;
+  EXPECT_EQ(GetControlText(result), "\xCE\xC4\xD7\xD6 text");
+  EXPECT_TRUE(IsWindowVisible(main_));
+}
+
+// Tab onto each push button, then Enter: the button is clicked, as in a dialog
+// (the skin draws them, so they are owner-drawn buttons). Tab goes on past the
+// multi-line result box too.
+TEST_F(MainSkinTest, EnterClicksTheFocusedButton) {
+  const std::string_view buttons[] = {texts::kChoosePictureButton, texts::kSaveResultButton, texts::kAboutButton,
+                                      texts::kCheckNewVersionButton};
+  std::vector<std::string_view> clicked;
+  for (std::string_view name : buttons) {
+    ASSERT_TRUE(GetWindowLongPtrW(MainControl(name), GWL_STYLE) & BS_OWNERDRAW);
+    App().mainWindow->OnClicked(name, [&clicked, name] { clicked.push_back(name); });
+  }
+  SetForegroundWindow(main_);
+  SetFocus(MainControl(texts::kPathBox));
+  std::vector<std::string_view> expected;
+  for (int tab = 0; tab < 12 && expected.size() < 4; ++tab) {
+    PressKey(VK_TAB);
+    for (std::string_view name : buttons)
+      if (GetFocus() == MainControl(name)) {
+        PressKey(VK_RETURN);
+        expected.push_back(name);
+      }
+  }
+  EXPECT_EQ(expected.size(), 4u);
+  EXPECT_EQ(clicked, expected);
 }
 
 }  // namespace

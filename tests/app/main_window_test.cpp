@@ -319,6 +319,15 @@ TEST_F(MainWindowTest, AboutIsModalAndNeverTwiceAtOnce) {
                         L"\u8bd1\u3002\u256e(\u256f\u25bd\u2570)\u256d");
 }
 
+// A multi-line edit box sends its parent WM_CLOSE on Escape: the group box
+// holding it stays, with everything inside.
+TEST_F(MainWindowTest, GroupBoxIgnoresWmClose) {
+  HWND group = MainControl(kGroupBox);
+  SendMessageW(group, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(IsWindow(group));
+  EXPECT_TRUE(IsWindow(MainControl(kResultBox)));
+}
+
 TEST_F(MainWindowTest, ClosingTheMainWindowEndsTheMessageLoop) {
   PostMessageW(main_, WM_CLOSE, 0, 0);
   EXPECT_EQ(RunMessageLoop(), 0);

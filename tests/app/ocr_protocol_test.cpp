@@ -131,6 +131,23 @@ TEST(TokenReply, FoundWhereverTheMemberStandsButNotAsLastMember) {
   EXPECT_EQ(AccessTokenFromReply(""), "");
 }
 
+TEST(RecognitionReply, OnlyErrors110And111RefuseTheToken) {
+  const struct {
+    const char* reply;
+    bool refused;
+  } rows[] = {
+      {"{\"error_code\": 110, \"error_msg\": \"Access token invalid or no longer valid\", \"log_id\": 1}", true},
+      {"{\"error_code\":111,\"error_msg\":\"Access token expired\",\"log_id\":1}", true},
+      {"{\"error_code\": 17, \"error_msg\": \"Open api daily request limit reached\"}", false},
+      {"{\"error_code\": 1100}", false},
+      {"{\"error_code\": 216201}", false},
+      // a recognised line that reads like the member: its quotes are escaped
+      {"{\"words_result\": [{\"words\": \"\\\"error_code\\\": 110\"}]}", false},
+      {"", false},
+  };
+  for (const auto& row : rows) EXPECT_EQ(AccessTokenRefused(row.reply), row.refused) << row.reply;
+}
+
 TEST(RecognitionReply, LinesOfBothLayoutsInReplyOrder) {
   const std::string reply =
       "{\"log_id\": 1, \"words_result\": [{\"words\": \"one\"}, {\"words\":\"two\"},"

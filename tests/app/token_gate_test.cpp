@@ -64,5 +64,32 @@ TEST(TokenGate, WithNoTokenOneChainFetchesAndTheOthersWaitForIt) {
   EXPECT_FALSE(gate.WaitOrClaimFetch().mustFetch);
 }
 
+TEST(TokenGate, ChainsRefusedTogetherShareOneRenewal) {
+  TokenGate gate;
+  gate.BeginFetch();
+  gate.EndFetch("24.old");
+  const TokenGate::Found a = gate.WaitOrClaimFetch(), b = gate.WaitOrClaimFetch();
+  ASSERT_EQ(b.token, "24.old");
+  // The first refusal fetches; one that comes meanwhile waits and takes its token.
+  ASSERT_TRUE(gate.RenewRefused(a.generation).mustFetch);
+  std::atomic<bool> done{false};
+  TokenGate::Found renewed;
+  std::thread other([&] {
+    renewed = gate.RenewRefused(b.generation);
+    done = true;
+  });
+  std::this_thread::sleep_for(100ms);
+  EXPECT_FALSE(done);
+  gate.EndFetch("24.new");
+  other.join();
+  EXPECT_FALSE(renewed.mustFetch);
+  EXPECT_EQ(renewed.token, "24.new");
+
+  // A refused token is gone even when its renewal fails: the next chain fetches.
+  ASSERT_TRUE(gate.RenewRefused(gate.WaitOrClaimFetch().generation).mustFetch);
+  gate.EndFetch("");
+  EXPECT_TRUE(gate.WaitOrClaimFetch().mustFetch);
+}
+
 }  // namespace
 }  // namespace ornivex

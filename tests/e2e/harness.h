@@ -48,6 +48,13 @@ inline bool ConfigureStandins(std::string_view json) {
   return status.rfind("200", 0) == 0;
 }
 
+// The OCR service forgets every token it issued, as a restart does.
+inline bool ForgetTokens() {
+  std::string status;
+  SendHttpRequest(OcrBase() + "/__tokens", {.method = kHttpDelete, .statusText = &status});
+  return status.rfind("200", 0) == 0;
+}
+
 // Back to the stand-ins' defaults, with recognition replying `fixedWords`
 // (lines separated by \n in the JSON text) instead of running Tesseract.
 inline bool ResetStandins(std::string_view fixedWords = "") {

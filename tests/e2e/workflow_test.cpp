@@ -1,5 +1,5 @@
 // The OCR workflow inside the real shell, against the loopback stand-ins: the
-// dialog is answered by another thread as a user would, the chain runs on its
+// dialog is answered by another thread as a user would (a typed path, or Cancel), the chain runs on its
 // worker threads, and the result box, AppState, the log and the requests the
 // stand-ins received are checked. Recognition replies fixed lines here
 // (real recognition is covered by the end-to-end job test).
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "app/application.h"
 #include "app/ocr_protocol.h"
@@ -49,16 +50,14 @@ class WorkflowTest : public ::testing::Test {
     box_ = MainControl(texts::kResultBox);
     path_ = MainControl(texts::kPathBox);
   }
-  // The dialog starts with `path`, as after an earlier choice; Cancel keeps it.
-  void Preset(const std::wstring& path) {
-    App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(path);
-  }
-  // One click on 选择图片 with the dialog cancelled; waits until the chain has
+  // The picture the user types into the dialog at the next click.
+  void Pick(const std::wstring& path) { pick_ = path; }
+  // One click on 选择图片 with that picture chosen; waits until the chain has
   // replaced the stale text in the result box.
   bool ChooseAndWait(int timeoutMs = 30000) {
     SetControlText(box_, kStale);
     {
-      DialogAnswerer answerer(GetCurrentThreadId());
+      DialogAnswerer answerer(GetCurrentThreadId(), pick_);
       OnChoosePicture();
     }
     return PumpUntil([this] { return GetControlText(box_) != kStale; }, timeoutMs);
@@ -67,6 +66,7 @@ class WorkflowTest : public ::testing::Test {
 
   std::wstring log_;
   std::wstring sample_;
+  std::wstring pick_;
   HWND box_ = nullptr;
   HWND path_ = nullptr;
 };
@@ -78,7 +78,7 @@ TEST_F(WorkflowTest, BothReplyLayoutsGiveTheTokenAndTheLines) {
     Start();
     const std::string token = App().state.accessToken;
     EXPECT_EQ(token.rfind("24.", 0), 0u) << token;  // the service's token shape
-    Preset(sample_);
+    Pick(sample_);
     const int before = LastSeq();
     ASSERT_TRUE(ChooseAndWait());
     EXPECT_EQ(BoxText(), kTwoLinesBox);
@@ -121,9 +121,8 @@ TEST_F(WorkflowTest, PictureChosenDuringTheTokenFetchGetsTheToken) {
     KillTimer(nullptr, id);
     if (clicked || !ApplicationRunning() || App().state.accessToken != "") return;
     clicked = true;
-    App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(picture);
     SetControlText(MainControl(texts::kResultBox), kStale);
-    DialogAnswerer answerer(GetCurrentThreadId());
+    DialogAnswerer answerer(GetCurrentThreadId(), picture);
     OnChoosePicture();
   });
   ASSERT_NE(timer, 0u);
@@ -149,7 +148,7 @@ TEST_F(WorkflowTest, RefusedTokenAndErrorRepliesLeaveTheBoxEmpty) {
   ASSERT_TRUE(ConfigureStandins("{\"token_error\": true}"));
   Start();
   EXPECT_EQ(App().state.accessToken, "");
-  Preset(sample_);
+  Pick(sample_);
   ASSERT_TRUE(ChooseAndWait());  // refused at the service with error 110
   EXPECT_EQ(BoxText(), "");
   EXPECT_NE(App().state.ocrReplyText.find("error_code"), std::string::npos);
@@ -157,7 +156,7 @@ TEST_F(WorkflowTest, RefusedTokenAndErrorRepliesLeaveTheBoxEmpty) {
 
   ASSERT_TRUE(ConfigureStandins("{\"token_error\": false}"));
   Start();
-  Preset(sample_);
+  Pick(sample_);
   for (const char* code : {"216201", "282000", "17"}) {
     SCOPED_TRACE(code);
     ASSERT_TRUE(ConfigureStandins(std::string("{\"ocr_error\": ") + code + "}"));
@@ -173,7 +172,7 @@ TEST_F(WorkflowTest, RefusedTokenAndErrorRepliesLeaveTheBoxEmpty) {
 
 TEST_F(WorkflowTest, SaveNamesTheFileAfterThePictureTheBoxShows) {
   Start();
-  Preset(sample_);
+  Pick(sample_);
   ASSERT_TRUE(ChooseAndWait());
   const std::int32_t shown = App().state.pictureNumber;
   // The next picture is chosen; its recognition is held at the service while
@@ -181,7 +180,7 @@ TEST_F(WorkflowTest, SaveNamesTheFileAfterThePictureTheBoxShows) {
   ASSERT_TRUE(ConfigureStandins("{\"ocr_delay\": 3.0}"));
   Sleep(50);  // a later tick count: another number
   {
-    DialogAnswerer answerer(GetCurrentThreadId());
+    DialogAnswerer answerer(GetCurrentThreadId(), sample_);
     OnChoosePicture();
   }
   ASSERT_NE(App().state.pictureNumber, shown);
@@ -202,12 +201,12 @@ TEST_F(WorkflowTest, SaveNamesTheFileAfterThePictureTheBoxShows) {
 
 TEST_F(WorkflowTest, WorkerOutOfMemoryEndsOnlyItsChain) {
   Start();
-  Preset(sample_);
+  Pick(sample_);
   SetControlText(box_, "");
   {
     // Every allocation off the UI thread fails: the chain's first step cannot go on.
     testing::FailingAllocations failing(1, true);
-    DialogAnswerer answerer(GetCurrentThreadId());
+    DialogAnswerer answerer(GetCurrentThreadId(), sample_);
     OnChoosePicture();
     ASSERT_TRUE(PumpUntil([] { return RunningWorkers() == 0; }, 30000));
     EXPECT_GT(failing.Failed(), 0);
@@ -227,7 +226,7 @@ TEST_F(WorkflowTest, PictureInAFolderGbkCannotNameIsRead) {
   CreateDirectoryW(folder.c_str(), nullptr);
   ASSERT_TRUE(CopyFileW(sample_.c_str(), picture.c_str(), FALSE));
   Start();
-  Preset(picture);
+  Pick(picture);
   ASSERT_TRUE(ChooseAndWait());
   EXPECT_EQ(BoxText(), kTwoLinesBox);
   EXPECT_EQ(App().state.pictureFileName, "sample.png");
@@ -235,11 +234,14 @@ TEST_F(WorkflowTest, PictureInAFolderGbkCannotNameIsRead) {
   RemoveDirectoryW(folder.c_str());
 }
 
+// The dialog only lets an existing file be chosen; this one is gone by the
+// time the upload reads it.
 TEST_F(WorkflowTest, MissingPictureIsUploadedAsAnEmptyPart) {
   Start();
-  Preset(L"Z:\\nonexistent-ornivex\\\x6DFA.png");  // 淺.png: GBK trail byte 0x5C
   const int before = LastSeq();
-  ASSERT_TRUE(ChooseAndWait());
+  SetControlText(box_, kStale);
+  StartChainForPath(L"Z:\\nonexistent-ornivex\\\x6DFA.png");  // 淺.png: GBK trail byte 0x5C
+  ASSERT_TRUE(PumpUntil([this] { return BoxText() != kStale; }, 30000));
   EXPECT_EQ(BoxText(), "");
   EXPECT_EQ(App().state.pictureFileName, "\x9C\x5C.png");
 
@@ -263,10 +265,14 @@ TEST_F(WorkflowTest, TwentyMegabytePictureIsSentWhole) {
   ASSERT_TRUE(WriteWholeFile(big, bytes));
 
   Start();
-  Preset(big);
   const int before = LastSeq();
-  GapMeter gaps;
-  ASSERT_TRUE(ChooseAndWait(120000));
+  SetControlText(box_, kStale);
+  {
+    DialogAnswerer answerer(GetCurrentThreadId(), big);
+    OnChoosePicture();
+  }
+  GapMeter gaps;  // from the chosen picture on, the dialog's own work apart
+  ASSERT_TRUE(PumpUntil([this] { return BoxText() != kStale; }, 120000));
   EXPECT_LT(gaps.LongestMs(), 500.0) << "the UI thread stalled while 20 MB went out";
   // Above the service's size limit: an error reply, nothing shown.
   EXPECT_EQ(BoxText(), "");
@@ -291,11 +297,11 @@ TEST_F(WorkflowTest, TenChainsAtOnceEndWithTheLastChainsLines) {
   ASSERT_TRUE(ResetStandins(json));
   ASSERT_TRUE(ConfigureStandins("{\"ocr_delay\": 1.5}"));
   Start();
-  Preset(sample_);
+  Pick(sample_);
   const int before = LastSeq();
   SetControlText(box_, kStale);
   {
-    DialogAnswerer answerer(GetCurrentThreadId());
+    DialogAnswerer answerer(GetCurrentThreadId(), sample_);
     for (int i = 0; i < 9; ++i) OnChoosePicture();
     // The nine are held at the service; the last choice overtakes them.
     ASSERT_TRUE(PumpUntil([&] { return RecordsAfter(L"ocr-general_basic", before).size() == 9; }, 60000));
@@ -318,40 +324,95 @@ TEST_F(WorkflowTest, TenChainsAtOnceEndWithTheLastChainsLines) {
   EXPECT_NE(App().state.ocrReplyText.find(n + ".png 59"), std::string::npos);
 }
 
-TEST_F(WorkflowTest, CancelledDialogRerunsTheSameFileUnderANewNumber) {
+TEST_F(WorkflowTest, CancelStartsNothingBeforeOrAfterAChoice) {
   Start();
-  const int before = LastSeq();
-  SetControlText(box_, kStale);
+  auto cancel = [this] {
+    const int before = LastSeq();
+    const std::int32_t number = App().state.pictureNumber;
+    const std::string path = GetControlText(path_), box = BoxText();
+    const std::string log = ReadWholeFile(log_).value_or("none");
+    {
+      DialogAnswerer answerer(GetCurrentThreadId());  // Cancel
+      OnChoosePicture();
+    }
+    PumpFor(500);
+    EXPECT_EQ(App().state.pictureNumber, number);
+    EXPECT_EQ(ReadWholeFile(log_).value_or("none"), log);
+    EXPECT_EQ(LastSeq(), before);
+    EXPECT_EQ(GetControlText(path_), path);
+    EXPECT_EQ(BoxText(), box);
+  };
   {
-    DialogAnswerer answerer(GetCurrentThreadId(), sample_);  // typed and confirmed
-    OnChoosePicture();
+    SCOPED_TRACE("before any choice");
+    cancel();
   }
-  ASSERT_TRUE(PumpUntil([this] { return BoxText() == kTwoLinesBox; }, 30000));
-  const std::string firstPath = GetControlText(path_);
-  const std::int32_t first = App().state.pictureNumber;
-  EXPECT_EQ(firstPath, WideToGbk(sample_));
-  Sleep(50);  // the next number is drawn from a later tick count
+  Pick(sample_);
+  ASSERT_TRUE(ChooseAndWait());
+  ASSERT_EQ(BoxText(), kTwoLinesBox);
+  ASSERT_EQ(GetControlText(path_), WideToGbk(sample_));
+  SCOPED_TRACE("after a choice");
+  cancel();
+}
 
-  ASSERT_TRUE(ChooseAndWait());  // cancelled
+// The service forgets its tokens between two choices (a restart); later, it
+// refuses every token. Each chain renews the token once, through one fetch that
+// chains refused together share, and sends its recognition once more.
+TEST_F(WorkflowTest, TokenTheServiceRefusesIsRenewedOncePerChain) {
+  Start();
+  Pick(sample_);
+  ASSERT_TRUE(ChooseAndWait());
+  const std::string first = App().state.accessToken;
+  auto requestsAfter = [](int before) {
+    return std::pair(RecordsAfter(L"ocr-token", before).size(), RecordsAfter(L"ocr-general_basic", before).size());
+  };
+
+  ASSERT_TRUE(ForgetTokens());
+  int before = LastSeq();
+  ASSERT_TRUE(ChooseAndWait());
   EXPECT_EQ(BoxText(), kTwoLinesBox);
-  EXPECT_EQ(GetControlText(path_), firstPath);
-  const std::int32_t second = App().state.pictureNumber;
-  EXPECT_NE(second, first);
+  EXPECT_EQ(requestsAfter(before), std::pair(std::size_t{1}, std::size_t{2}));
+  EXPECT_TRUE(PumpUntil([&] { return App().state.accessToken != first; }, 5000));
 
-  // Both uploads carry the same picture bytes, each under its own number.
-  const std::string picture = ReadWholeFile(sample_).value_or("");
-  ASSERT_FALSE(picture.empty());
-  const auto uploads = RecordsAfter(L"image-upload", before);
-  ASSERT_EQ(uploads.size(), 2u);
-  EXPECT_EQ(RecordBody(uploads[0]), BuildUploadBody(PictureNumberText(first), picture));
-  EXPECT_EQ(RecordBody(uploads[1]), BuildUploadBody(PictureNumberText(second), picture));
-  // Newest record first.
-  const std::string log = ReadWholeFile(log_).value_or("");
-  const auto second_at = log.find("|sample.png-->" + std::to_string(second) + "\r\n");
-  const auto first_at = log.find("|sample.png-->" + std::to_string(first) + "\r\n");
-  ASSERT_NE(second_at, std::string::npos) << log;
-  ASSERT_NE(first_at, std::string::npos) << log;
-  EXPECT_LT(second_at, first_at);
+  // Three chains held at the service and refused together: one new token for all.
+  ASSERT_TRUE(ForgetTokens());
+  ASSERT_TRUE(ConfigureStandins("{\"ocr_delay\": 2.0}"));
+  before = LastSeq();
+  {
+    DialogAnswerer answerer(GetCurrentThreadId(), sample_);
+    for (int i = 0; i < 3; ++i) OnChoosePicture();
+  }
+  ASSERT_TRUE(PumpUntil([] { return RunningWorkers() == 0; }, 60000));
+  EXPECT_EQ(requestsAfter(before).first, 1u);
+  EXPECT_GE(requestsAfter(before).second, 5u);  // at least two chains were refused
+  EXPECT_EQ(BoxText(), kTwoLinesBox);
+
+  // A service that refuses every token cannot make a chain loop.
+  ASSERT_TRUE(ConfigureStandins("{\"ocr_delay\": 0, \"ocr_error\": 110}"));
+  before = LastSeq();
+  ASSERT_TRUE(ChooseAndWait());
+  EXPECT_EQ(BoxText(), "");
+  ASSERT_TRUE(PumpUntil([] { return RunningWorkers() == 0; }, 30000));
+  EXPECT_EQ(requestsAfter(before), std::pair(std::size_t{1}, std::size_t{2}));
+}
+
+// A result longer than the box opens at its first line, also when the box
+// showed the end of a long earlier text.
+TEST_F(WorkflowTest, LongResultOpensAtItsFirstLine) {
+  std::string json;
+  for (int i = 1; i <= 30; ++i) json += "line " + std::to_string(i) + "\\u3002\\n";
+  ASSERT_TRUE(ResetStandins(json));
+  Start();
+  Pick(sample_);
+  ASSERT_TRUE(ChooseAndWait());
+  ASSERT_GE(SendMessageW(box_, EM_GETLINECOUNT, 0, 0), 30);
+  SendMessageW(box_, WM_VSCROLL, SB_BOTTOM, 0);  // the user read to the end
+  ASSERT_GT(SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0), 10);
+
+  ASSERT_TRUE(ChooseAndWait());
+  EXPECT_EQ(SendMessageW(box_, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  SCROLLINFO bar = {sizeof bar, SIF_POS};
+  ASSERT_TRUE(GetScrollInfo(box_, SB_VERT, &bar));
+  EXPECT_EQ(bar.nPos, 0);
 }
 
 // Run on its own, before the stand-ins start: nothing listens on their ports.
@@ -364,10 +425,9 @@ TEST(StandinsDown, StartUpAndAChoiceEndQuietlyWithAnEmptyBox) {
   EXPECT_EQ(App().state.accessToken, "");
   EXPECT_LT(gaps.LongestMs(), 500.0);
   HWND box = MainControl(texts::kResultBox);
-  App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(UnixPath(ORNIVEX_E2E_PICTURE));
   SetControlText(box, kStale);
   {
-    DialogAnswerer answerer(GetCurrentThreadId());
+    DialogAnswerer answerer(GetCurrentThreadId(), UnixPath(ORNIVEX_E2E_PICTURE));
     OnChoosePicture();
   }
   gaps.Restart();
@@ -403,10 +463,9 @@ TEST(StandinsDown, TokenIsFetchedByTheFirstChoiceOnceTheServiceAnswers) {
   testing::LoopbackServer images([](const RecordedRequest&) { return Reply("200 OK", "", "{\"code\": 0}"); },
                                  ORNIVEX_E2E_IMAGE_PORT);
   HWND box = MainControl(texts::kResultBox);
-  App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(UnixPath(ORNIVEX_E2E_PICTURE));
   SetControlText(box, kStale);
   {
-    DialogAnswerer answerer(GetCurrentThreadId());
+    DialogAnswerer answerer(GetCurrentThreadId(), UnixPath(ORNIVEX_E2E_PICTURE));
     OnChoosePicture();
   }
   EXPECT_TRUE(PumpUntil([&] { return GetControlText(box) != kStale; }, 60000));

@@ -313,6 +313,15 @@ class OcrServiceTest(unittest.TestCase):
         code, _, body = request(self.s.ocr, "GET", TOKEN_QUERY)
         self.assertEqual((code, json.loads(body)["error"]), (401, "invalid_client"))
 
+    def test_forgotten_tokens_are_refused_until_a_new_one_is_fetched(self):
+        old = self.marker_token(self.token())
+        code, _, _ = request(self.s.ocr, "DELETE", "/__tokens")
+        self.assertEqual(code, 200)
+        # an empty url gets past the token check only with a token the service knows
+        self.assertEqual(json.loads(self.recognise(old, b"url="))["error_code"], 110)
+        new = self.marker_token(self.token())
+        self.assertEqual(json.loads(self.recognise(new, b"url="))["error_code"], 282114)
+
     def test_rendered_picture_is_recognised_in_both_layouts(self):
         lines = ["图片里的文字变成可以编辑的文本。", "Ornivex turns pictures into text."]
         with tempfile.TemporaryDirectory() as d:
