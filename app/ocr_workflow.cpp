@@ -19,7 +19,6 @@
 #include <utility>
 
 #include "app/application.h"
-#include "app/endpoints.h"
 #include "app/ocr_protocol.h"
 #include "app/texts.h"
 #include "app/token_gate.h"
@@ -46,6 +45,7 @@ struct Chain {
   std::string numberText;    // its decimal text
   std::string pictureUrl;
   std::string replyText;     // recognition reply, GBK
+  ServiceSettings services;  // where the services are, as at the choice
 };
 
 // Number of the chain chosen last. Read and written on the UI thread only.
@@ -113,7 +113,8 @@ std::string TokenForRecognition(const Chain& chain) {
   if (!found.mustFetch) return found.token;
   std::string fetched;
   try {
-    fetched = AccessTokenFromReply(SendHttpRequest(TokenUrl(kOcrServiceUrl)));
+    const ServiceSettings& s = chain.services;
+    fetched = AccessTokenFromReply(SendHttpRequest(TokenUrl(s.ocrUrl, s.clientId, s.clientSecret)));
   } catch (...) {
     Gate().EndFetch({});
     throw;
@@ -135,13 +136,13 @@ void UploadPicture(Chain chain) {
     if (body.empty()) return;
     std::string headers = UploadContentTypeHeader();
     // The reply is not looked at: the picture's address depends only on its number.
-    SendComHttpRequest(UploadUrl(kImageHostUrl), {.method = kHttpPost,
-                                                  .headers = &headers,
-                                                  .noRedirect = true,
-                                                  .bodyArray = &body});
+    SendComHttpRequest(UploadUrl(chain.services.imageHostUrl), {.method = kHttpPost,
+                                                                .headers = &headers,
+                                                                .noRedirect = true,
+                                                                .bodyArray = &body});
   }  // the body is freed before the chain goes on
 
-  chain.pictureUrl = PictureUrl(kImageHostUrl, chain.numberText);
+  chain.pictureUrl = PictureUrl(chain.services.imageHostUrl, chain.numberText);
   OnUiThreadIfLatest(chain, [url = chain.pictureUrl](Application& app) { app.state.pictureUrl = url; });
   StartStep(RequestRecognition, std::move(chain));
 }
@@ -151,7 +152,7 @@ void RequestRecognition(Chain chain) {
   const std::string token = TokenForRecognition(chain);
   if (Gate().Stopped()) return;  // the program is ending
   // A failed request returns empty text, which holds no recognised line.
-  const std::string reply = SendHttpRequest(RecognitionUrl(kOcrServiceUrl, token),
+  const std::string reply = SendHttpRequest(RecognitionUrl(chain.services.ocrUrl, token),
                                             {.method = kHttpPost, .body = body});
   chain.replyText = Utf8ToGbk(reply);
   OnUiThreadIfLatest(chain, [text = chain.replyText](Application& app) { app.state.ocrReplyText = text; });
@@ -181,7 +182,8 @@ void FetchAccessToken() {
   Gate().BeginFetch();
   std::string token;
   try {
-    token = AccessTokenFromReply(SendHttpRequest(TokenUrl(kOcrServiceUrl)));
+    const ServiceSettings& s = App().services;
+    token = AccessTokenFromReply(SendHttpRequest(TokenUrl(s.ocrUrl, s.clientId, s.clientSecret)));
   } catch (...) {
     Gate().EndFetch({});
     throw;
@@ -211,6 +213,7 @@ void OnChoosePicture() {
   chain.window = App().mainWindow->Handle();
   chain.id = ++gLatestChain;
   chain.path = dialog->FileName();
+  chain.services = App().services;
   state.pictureFileName = PictureFileName(WideToGbk(chain.path));
   state.pictureNumber = static_cast<std::int32_t>(DrawPictureNumber(GetTickCount()));
   chain.number = state.pictureNumber;
