@@ -115,6 +115,7 @@ void OnMainWindowCreated() {
 
   // Where the services are: built in, or from Ornivex.ini.
   App().services = ReadServiceSettings();
+  MarkStartup("settings read");
   // Token stage: the OCR service's access token, into AppState::accessToken.
   FetchAccessToken();
   MarkStartup("token fetched");
