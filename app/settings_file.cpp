@@ -15,7 +15,8 @@ namespace ornivex {
 
 namespace {
 
-// A line of an INI file that the profile functions read is at most this long.
+// The longest text read for a value or a section's key names; a longer value
+// is cut, and fails its check anyway (no sound value comes near this length).
 constexpr DWORD kMaxProfileChars = 32767;
 
 std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
