@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/forms.h"
+#include "app/settings_file.h"
 #include "app/shell_logic.h"
 #include "app/skin_setup.h"
 #include "app/startup_clock.h"
@@ -112,6 +113,9 @@ void OnMainWindowCreated() {
   // it waits is logged with the start time.
   App().state.startTime = FormatStartTime(CurrentLocalTime());
 
+  // Where the services are: built in, or from Ornivex.ini.
+  App().services = ReadServiceSettings();
+  MarkStartup("settings read");
   // Token stage: the OCR service's access token, into AppState::accessToken.
   FetchAccessToken();
   MarkStartup("token fetched");

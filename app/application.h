@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/app_state.h"
+#include "app/settings.h"
 #include "runtime/form.h"
 
 namespace ornivex {
@@ -20,6 +21,7 @@ inline constexpr wchar_t kActivityLogName[] = L"ZezAziz.log";
 
 struct Application {
   AppState state;
+  ServiceSettings services;  // read at start-up, before the token fetch; fixed after it
   std::unique_ptr<Form> mainWindow;
   Form* aboutWindow = nullptr;  // while the about window is shown
 };

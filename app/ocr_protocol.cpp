@@ -20,12 +20,26 @@ constexpr std::string_view kBodyTemplate =
 
 constexpr std::string_view kBodyTail = "\r\n------WebKitFormBoundary4C4GSVIylEQB11fE--";
 
-constexpr std::string_view kClientId = "Qx7kWm2LpR9tZa4VnB8cYe3D";
-constexpr std::string_view kClientSecret = "Hf6sJ2qT9wLm4Xr8Kp1Zc5Vb7Ng3Dy0E";
-
 std::string_view WithoutTrailingSlash(std::string_view base) {
   while (!base.empty() && base.back() == '/') base.remove_suffix(1);
   return base;
+}
+
+// Appends `value` with every byte but letters, digits and - . _ ~ written as
+// %XX, so that the value reads back whole from a query string.
+void AppendQueryValue(std::string& url, std::string_view value) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  for (const char c : value) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+        byte == '-' || byte == '.' || byte == '_' || byte == '~') {
+      url += c;
+    } else {
+      url += '%';
+      url += kHex[byte >> 4];
+      url += kHex[byte & 15];
+    }
+  }
 }
 
 }  // namespace
@@ -93,13 +107,13 @@ std::string UploadUrl(std::string_view imageHost) {
   return url;
 }
 
-std::string TokenUrl(std::string_view ocrService) {
+std::string TokenUrl(std::string_view ocrService, std::string_view clientId, std::string_view clientSecret) {
   std::string url(WithoutTrailingSlash(ocrService));
   url += kTokenPath;
   url += "?grant_type=client_credentials&client_id=";
-  url += kClientId;
+  AppendQueryValue(url, clientId);
   url += "&client_secret=";
-  url += kClientSecret;
+  AppendQueryValue(url, clientSecret);
   url += '&';
   return url;
 }

@@ -66,9 +66,10 @@ std::string PictureUrl(std::string_view imageHost, std::string_view n);
 // The upload endpoint on the image host.
 std::string UploadUrl(std::string_view imageHost);
 
-// The token request: the OAuth endpoint with the client-credentials query and
-// the program's fixed credentials, ending in "&".
-std::string TokenUrl(std::string_view ocrService);
+// The token request: the OAuth endpoint with the client-credentials query,
+// ending in "&". The id and the secret are percent-encoded, every byte but
+// letters, digits and - . _ ~, which leaves the built-in ones as they are.
+std::string TokenUrl(std::string_view ocrService, std::string_view clientId, std::string_view clientSecret);
 
 // The recognition endpoint with "?access_token=" and the token unchanged.
 std::string RecognitionUrl(std::string_view ocrService, std::string_view accessToken);

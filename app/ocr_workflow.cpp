@@ -19,7 +19,6 @@
 #include <utility>
 
 #include "app/application.h"
-#include "app/endpoints.h"
 #include "app/ocr_protocol.h"
 #include "app/texts.h"
 #include "app/token_gate.h"
@@ -46,6 +45,7 @@ struct Chain {
   std::string numberText;    // its decimal text
   std::string pictureUrl;
   std::string replyText;     // recognition reply, GBK
+  ServiceSettings services;  // where the services are, as at the choice
 };
 
 // Number of the chain chosen last. Read and written on the UI thread only.
@@ -106,12 +106,14 @@ Variant MakeUploadBody(const Chain& chain) {
 }
 
 // The OCR service's answer to the token request: the token, empty when it gave none.
-std::string RequestAccessToken() { return AccessTokenFromReply(SendHttpRequest(TokenUrl(kOcrServiceUrl))); }
+std::string RequestAccessToken(const ServiceSettings& s) {
+  return AccessTokenFromReply(SendHttpRequest(TokenUrl(s.ocrUrl, s.clientId, s.clientSecret)));
+}
 
 // The recognition reply for the picture of `body` with `token`, empty when the
 // request failed.
-std::string RequestRecognitionReply(const std::string& token, const std::string& body) {
-  return SendHttpRequest(RecognitionUrl(kOcrServiceUrl, token), {.method = kHttpPost, .body = body});
+std::string RequestRecognitionReply(const ServiceSettings& s, const std::string& token, const std::string& body) {
+  return SendHttpRequest(RecognitionUrl(s.ocrUrl, token), {.method = kHttpPost, .body = body});
 }
 
 // The fetch the gate gave this worker to do: done here, ended at the gate (which
@@ -119,7 +121,7 @@ std::string RequestRecognitionReply(const std::string& token, const std::string&
 TokenGate::Found FetchClaimedToken(const Chain& chain) {
   std::string fetched;
   try {
-    fetched = RequestAccessToken();
+    fetched = RequestAccessToken(chain.services);
   } catch (...) {
     Gate().EndFetch({});
     throw;
@@ -156,13 +158,13 @@ void UploadPicture(Chain chain) {
     if (body.empty()) return;
     std::string headers = UploadContentTypeHeader();
     // The reply is not looked at: the picture's address depends only on its number.
-    SendComHttpRequest(UploadUrl(kImageHostUrl), {.method = kHttpPost,
-                                                  .headers = &headers,
-                                                  .noRedirect = true,
-                                                  .bodyArray = &body});
+    SendComHttpRequest(UploadUrl(chain.services.imageHostUrl), {.method = kHttpPost,
+                                                                .headers = &headers,
+                                                                .noRedirect = true,
+                                                                .bodyArray = &body});
   }  // the body is freed before the chain goes on
 
-  chain.pictureUrl = PictureUrl(kImageHostUrl, chain.numberText);
+  chain.pictureUrl = PictureUrl(chain.services.imageHostUrl, chain.numberText);
   OnUiThreadIfLatest(chain, [url = chain.pictureUrl](Application& app) { app.state.pictureUrl = url; });
   StartStep(RequestRecognition, std::move(chain));
 }
@@ -172,14 +174,14 @@ void RequestRecognition(Chain chain) {
   TokenGate::Found token = TokenForRecognition(chain);
   if (Gate().Stopped()) return;  // the program is ending
   // A failed request returns empty text, which holds no recognised line.
-  std::string reply = Utf8ToGbk(RequestRecognitionReply(token.token, body));
+  std::string reply = Utf8ToGbk(RequestRecognitionReply(chain.services, token.token, body));
   // A token the service no longer takes (it was restarted, or the token's 30
   // days ran out) is renewed and the request sent once more; once only, so a
   // service that refuses every token ends the chain like any other error reply.
   if (!token.token.empty() && AccessTokenRefused(reply)) {
     token = RenewedToken(chain, token);
     if (Gate().Stopped()) return;
-    if (!token.token.empty()) reply = Utf8ToGbk(RequestRecognitionReply(token.token, body));
+    if (!token.token.empty()) reply = Utf8ToGbk(RequestRecognitionReply(chain.services, token.token, body));
   }
   chain.replyText = std::move(reply);
   OnUiThreadIfLatest(chain, [text = chain.replyText](Application& app) { app.state.ocrReplyText = text; });
@@ -210,7 +212,7 @@ void FetchAccessToken() {
   Gate().BeginFetch();
   std::string token;
   try {
-    token = RequestAccessToken();
+    token = RequestAccessToken(App().services);
   } catch (...) {
     Gate().EndFetch({});
     throw;
@@ -244,6 +246,7 @@ void StartChainForPath(const std::wstring& path) {
   chain.window = App().mainWindow->Handle();
   chain.id = ++gLatestChain;
   chain.path = path;
+  chain.services = App().services;
   state.pictureFileName = PictureFileName(WideToGbk(chain.path));
   state.pictureNumber = static_cast<std::int32_t>(DrawPictureNumber(GetTickCount()));
   chain.number = state.pictureNumber;

@@ -12,7 +12,7 @@ shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(fuzz_text_between fuzz_text_before fuzz_merge_cookies fuzz_join_distinct fuzz_url_decode fuzz_base64
-           fuzz_ocr_replies fuzz_upload_body fuzz_pictures)
+           fuzz_ocr_replies fuzz_upload_body fuzz_settings fuzz_pictures)
 fi
 
 # Small pictures of every kind the decoders read, as the first corpus of the

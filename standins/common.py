@@ -40,6 +40,10 @@ class Settings:
         # "{picture}" standing for the picture's name) instead of running
         # Tesseract, once the picture has been fetched
         "fixed_words": str,
+        # the client credentials the token endpoint accepts ("": the program's
+        # built-in ones)
+        "client_id": str,
+        "client_secret": str,
     }
 
     def __init__(self, **values):
@@ -54,6 +58,8 @@ class Settings:
             "upload_status": 200,
             "max_image_bytes": 10 * 1024 * 1024,
             "fixed_words": "",
+            "client_id": "",
+            "client_secret": "",
         }
         self.update(values)
 

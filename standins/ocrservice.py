@@ -228,11 +228,11 @@ class OcrHandler(Handler):
                 "error": "unsupported_grant_type",
                 "error_description": "The authorization grant type is not supported"}))
             return
-        if settings.get("token_error") or first.get("client_id") != CLIENT_ID:
+        if settings.get("token_error") or first.get("client_id") != (settings.get("client_id") or CLIENT_ID):
             self.reply_json(401, json.dumps({"error": "invalid_client",
                                              "error_description": "unknown client id"}))
             return
-        if first.get("client_secret") != CLIENT_SECRET:
+        if first.get("client_secret") != (settings.get("client_secret") or CLIENT_SECRET):
             self.reply_json(401, json.dumps({"error": "invalid_client",
                                              "error_description": "Client authentication failed"}))
             return

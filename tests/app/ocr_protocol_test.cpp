@@ -53,9 +53,13 @@ TEST(Endpoints, PictureUrlAndRequestsAreBuiltFromTheBaseUnchanged) {
   EXPECT_EQ(PictureUrl("http://127.0.0.1:18452", "20417"), "http://127.0.0.1:18452/photo/20417.png");
   EXPECT_EQ(PictureUrl("http://img.example.net/", "20417"), "http://img.example.net/photo/20417.png");
   EXPECT_EQ(UploadUrl("http://127.0.0.1:18452"), "http://127.0.0.1:18452/uploadheadimg.php");
-  EXPECT_EQ(TokenUrl("http://127.0.0.1:18451"),
+  EXPECT_EQ(TokenUrl("http://127.0.0.1:18451", "Qx7kWm2LpR9tZa4VnB8cYe3D", "Hf6sJ2qT9wLm4Xr8Kp1Zc5Vb7Ng3Dy0E"),
             "http://127.0.0.1:18451/oauth/2.0/token?grant_type=client_credentials"
             "&client_id=Qx7kWm2LpR9tZa4VnB8cYe3D&client_secret=Hf6sJ2qT9wLm4Xr8Kp1Zc5Vb7Ng3Dy0E&");
+  // credentials from a settings file may hold bytes that mean something in a query
+  EXPECT_EQ(TokenUrl("https://o.example/", "a-b_c.d~e", "x&y=z #%+/?"),
+            "https://o.example/oauth/2.0/token?grant_type=client_credentials"
+            "&client_id=a-b_c.d~e&client_secret=x%26y%3Dz%20%23%25%2B%2F%3F&");
   // neither the token nor the picture URL is percent-encoded
   EXPECT_EQ(RecognitionUrl("https://ocr.example.com", "24.ab-c.1"),
             "https://ocr.example.com/rest/2.0/ocr/v1/general_basic?access_token=24.ab-c.1");

@@ -60,7 +60,8 @@ inline bool ForgetTokens() {
 inline bool ResetStandins(std::string_view fixedWords = "") {
   std::string json =
       "{\"delay\": 0, \"token_delay\": 0, \"ocr_delay\": 0, \"compact\": false, \"token_error\": false, "
-      "\"ocr_error\": 0, \"upload_status\": 200, \"max_image_bytes\": 10485760, \"fixed_words\": \"";
+      "\"ocr_error\": 0, \"upload_status\": 200, \"max_image_bytes\": 10485760, \"client_id\": \"\", "
+      "\"client_secret\": \"\", \"fixed_words\": \"";
   json += fixedWords;
   json += "\"}";
   std::string status;
@@ -103,6 +104,13 @@ inline std::vector<Record> RecordsAfter(std::wstring_view serviceKind, int after
 }
 
 inline std::string RecordBody(const Record& r) { return ReadWholeFile(r.bodyPath).value_or(std::string()); }
+
+// The request line and header lines as received.
+inline std::string RecordHead(const Record& r) {
+  std::wstring head = r.bodyPath;
+  head.replace(head.size() - 5, 5, L".head");
+  return ReadWholeFile(head).value_or(std::string());
+}
 
 #endif  // ORNIVEX_E2E_RECORDS
 

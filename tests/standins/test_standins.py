@@ -254,7 +254,7 @@ class OcrServiceTest(unittest.TestCase):
 
     def setUp(self):
         configure(self.s.ocr, compact=False, ocr_error=0, token_error=False, token_delay=0,
-                  max_image_bytes=10 * 1024 * 1024, fixed_words="")
+                  max_image_bytes=10 * 1024 * 1024, fixed_words="", client_id="", client_secret="")
 
     def token(self):
         status, _, body = request(self.s.ocr, "GET", TOKEN_QUERY)
@@ -312,6 +312,10 @@ class OcrServiceTest(unittest.TestCase):
         configure(self.s.ocr, token_error=True)
         code, _, body = request(self.s.ocr, "GET", TOKEN_QUERY)
         self.assertEqual((code, json.loads(body)["error"]), (401, "invalid_client"))
+        # other credentials, given through the settings, replace the built-in ones
+        configure(self.s.ocr, token_error=False, client_id="other-id", client_secret="a&b")
+        other = TOKEN_QUERY.replace(CLIENT_ID, "other-id").replace(CLIENT_SECRET, "a%26b")
+        self.assertEqual([request(self.s.ocr, "GET", q)[0] for q in (TOKEN_QUERY, other)], [401, 200])
 
     def test_forgotten_tokens_are_refused_until_a_new_one_is_fetched(self):
         old = self.marker_token(self.token())
