@@ -13,6 +13,7 @@ PACKAGES=(
   tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
   clang libclang-rt-14-dev python3
   libpng-dev libjpeg-dev zlib1g-dev libstb-dev
+  nsis fonts-wine
 )
 
 missing=()
