@@ -54,6 +54,8 @@ user_dir=$(ls -d "$WINEPREFIX"/drive_c/users/*/Desktop | grep -v /Public/ | head
 user_dir=${user_dir%/Desktop}
 installed=$user_dir/AppData/Local/Programs/Ornivex
 
+check "this Wine draws the caption's close glyph with Marlett" probe 'Platform.*'
+
 echo "-- silent install for the user"
 check "setup /S ends with 0" wine "$setup" /S
 wineserver -w

@@ -4,6 +4,7 @@
 //   Installed.*    after an install, ORNIVEX_SCOPE=user (the default) or all
 //   Uninstalled.*  after the quiet uninstall, same scope (ORNIVEX_LOG_LEFT=1:
 //                  the script left an activity log in the folder)
+//   Platform.*     this Wine as set up for the tests
 //   Program.*      the installed Ornivex.exe, or ORNIVEX_PROGRAM=<path>, starts
 //                  and shows its window
 // ORNIVEX_PNG_DEFAULT is the value the script gave HKCU\Software\Classes\.png
@@ -303,6 +304,31 @@ TEST(Uninstalled, WhatTheInstallerMadeIsGoneAndTheUsersFilesStay) {
     EXPECT_FALSE(Exists(folder));
   else
     EXPECT_TRUE(Exists(folder + L"\\ZezAziz.log"));
+}
+
+// The close glyph of a caption, as the system draws it, is a cross: without
+// the Marlett font this Wine draws the letter "r" in its place.
+TEST(Platform, TheCaptionCloseGlyphIsACross) {
+  constexpr int kSize = 32;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, kSize, kSize);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT box = {0, 0, kSize, kSize};
+  ASSERT_TRUE(DrawFrameControl(dc, &box, DFC_CAPTION, DFCS_CAPTIONCLOSE));
+  int dark = 0, mirrored = 0;
+  for (int y = 4; y < kSize - 4; ++y)
+    for (int x = 4; x < kSize - 4; ++x) {
+      if (GetRValue(GetPixel(dc, x, y)) >= 64) continue;
+      ++dark;
+      if (GetRValue(GetPixel(dc, kSize - 1 - x, y)) < 64) ++mirrored;
+    }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  EXPECT_GT(dark, 20);
+  EXPECT_GE(mirrored * 10, dark * 8) << "the glyph is not left-right symmetric, as a cross is";
 }
 
 struct Found {
