@@ -105,13 +105,13 @@ Function ${prefix}CloseProgram
   ${Do}
     FindWindow $R1 "${WINDOW_CLASS}"
     ${If} $R1 == 0
+      ${IfNot} ${FileExists} "$INSTDIR\${EXE}"
+        ${Break}
+      ${EndIf}
       ClearErrors
       FileOpen $R1 "$INSTDIR\${EXE}" a
       ${IfNot} ${Errors}
         FileClose $R1
-        ${Break}
-      ${EndIf}
-      ${IfNot} ${FileExists} "$INSTDIR\${EXE}"
         ${Break}
       ${EndIf}
     ${Else}
