@@ -13,6 +13,7 @@ PACKAGES=(
   tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
   clang libclang-rt-14-dev python3
   libpng-dev libjpeg-dev zlib1g-dev libstb-dev
+  nsis fonts-wine fontconfig
 )
 
 missing=()
@@ -41,6 +42,17 @@ if [ "${#missing[@]}" -gt 0 ] || [ "${UPDATE:-0}" = 1 ]; then
   if [ "${#missing[@]}" -gt 0 ]; then
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
+fi
+
+# This Wine does not read the folder of fonts-wine; its Marlett, whose glyphs are
+# the system's caption buttons (the about window's close box), reaches Wine
+# through fontconfig.
+marlett=/usr/local/share/fonts/wine-marlett/marlett.ttf
+if [ ! -e "$marlett" ]; then
+  need_root
+  mkdir -p "${marlett%/*}"
+  ln -sf /usr/share/wine/fonts/marlett.ttf "$marlett"
+  fc-cache "${marlett%/*}" >/dev/null 2>&1 || true
 fi
 
 # The two locales the program is run under: Chinese (ANSI code page 936) and

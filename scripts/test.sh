@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: the pure routines natively on Linux, then the Windows build's
-# tests under Wine on a private Xvfb display (Chinese locale, code page 936), then
-# the GUI tests once more under US English (code page 1252).
+# Runs every test: the pure routines natively on Linux, then, on a private Xvfb
+# display, the release package installed under Wine, the Windows build's tests
+# under Wine (Chinese locale, code page 936), and the GUI tests once more under US
+# English (code page 1252).
 set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -32,21 +33,27 @@ else
   cat "$log/native-cfg" "$log/native-build" | tail -n 40; failed=$((failed + 1))
 fi
 
-echo "== release build (real service endpoints)"
-if ! { cmake --preset release >"$log/rel-cfg" 2>&1 && cmake --build --preset release --target Ornivex >"$log/rel-build" 2>&1; }; then
+ornivex_start_display || exit 1
+trap 'WINEPREFIX=$here/build/local/wineprefix wineserver -k 2>/dev/null; ornivex_stop_display' EXIT
+
+echo "== release build (real service endpoints), its installer and zip, installed under Wine"
+if cmake --preset release >"$log/rel-cfg" 2>&1 &&
+   cmake --build --preset release -j "$jobs" --target package package_probe >"$log/rel-build" 2>&1; then
+  LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 ctest --preset release -L package 2>&1 | tee "$log/package-test"
+  count "$log/package-test"
+else
   cat "$log/rel-cfg" "$log/rel-build" | tail -n 40; failed=$((failed + 1))
 fi
 
 echo "== Windows build against the loopback stand-ins, tests under Wine"
 if cmake --preset local >"$log/win-cfg" 2>&1 && cmake --build --preset local -j "$jobs" >"$log/win-build" 2>&1; then
-  ornivex_start_display || exit 1
-  trap 'WINEPREFIX=$here/build/local/wineprefix wineserver -k 2>/dev/null; ornivex_stop_display' EXIT
   echo "-- LANG=zh_CN.UTF-8"
-  LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 ctest --preset local -j "$jobs" 2>&1 | tee "$log/win-test"
+  LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 ctest --preset local -LE package -j "$jobs" 2>&1 | tee "$log/win-test"
   count "$log/win-test"
   WINEPREFIX=$here/build/local/wineprefix wineserver -k 2>/dev/null
   echo "-- LANG=en_US.UTF-8 (GUI tests again, ANSI code page 1252)"
-  LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 ORNIVEX_EXPECT_ACP=1252 ctest --preset local -L gui -j "$jobs" 2>&1 | tee "$log/win-test-en"
+  LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 ORNIVEX_EXPECT_ACP=1252 ctest --preset local -L gui -LE package -j "$jobs" 2>&1 |
+    tee "$log/win-test-en"
   count "$log/win-test-en"
 else
   cat "$log/win-cfg" "$log/win-build" | tail -n 60; failed=$((failed + 1))
