@@ -155,6 +155,10 @@ struct Headers {
     return {};
   }
   static Result OnPaint(HeaderRecord& h, const WindowMessage& msg) {
+    if (HDC given = msg.Dc()) {
+      PaintHeader(h, given);
+      return 0;
+    }
     {
       PaintDc dc(h.window);
       if (dc) PaintHeader(h, dc.Get());

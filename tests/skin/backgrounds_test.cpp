@@ -163,15 +163,15 @@ TEST_F(Containers, TextColourOfAComboBoxGoesToItsEdit) {
 
 TEST_F(Containers, TransparentControlsRegisterOnceAndAControlWithChildrenBecomesASubWindow) {
   const auto& list = Record().transparentControls;
-  ASSERT_EQ(list.size(), 6u);
+  ASSERT_EQ(list.size(), 7u);
   EXPECT_EQ(list[0]->window, g_["calendar"]);
   EXPECT_EQ(list[0]->keyColour, GetSysColor(COLOR_BTNFACE));
   EXPECT_EQ(WindowProperty(g_["calendar"], L"Kj_FuID"), g_.number);
   EXPECT_EQ(gEngine->AddTransparentControl(g_["tabs"]), 2);
-  EXPECT_EQ(list.size(), 6u);
+  EXPECT_EQ(list.size(), 7u);
 
   HWND combo = Child(g_.window, L"COMBOBOX", CBS_DROPDOWN, 10, 10, 100, 120);
-  EXPECT_EQ(gEngine->AddTransparentControl(combo, RGB(0, 0, 0), RGB(255, 255, 255), 50), 7);
+  EXPECT_EQ(gEngine->AddTransparentControl(combo, RGB(0, 0, 0), RGB(255, 255, 255), 50), 8);
   SubWindowRecord* sub = FindControlRecord(combo, &SkinWindowRecord::subWindows);
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->transparentBackground, 0);
@@ -193,6 +193,24 @@ LRESULT CALLBACK FacePainter(HWND window, UINT message, WPARAM wparam, LPARAM lp
     return 0;
   }
   return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// A control a family paints and that is registered as transparent too paints into
+// the canvas the transparent paint hands it, so it is seen over the background.
+TEST_F(Containers, FamilyControlsRegisteredAsTransparentStillShow) {
+  for (const char* name : {"trackbar", "panelCheck"}) {
+    HWND control = g_[name];
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT r;
+    GetClientRect(control, &r);
+    WindowDc screen = WindowDc::Client(control);
+    DibCanvas background = gEngine->BackgroundUnder(control, true, true);
+    int differing = 0;
+    for (int y = 0; y < r.bottom; ++y)
+      for (int x = 0; x < r.right; ++x)
+        differing += (GetPixel(screen.Get(), x, y) & 0xFFFFFF) != (GetPixel(background.Dc(), x, y) & 0xFFFFFF);
+    EXPECT_GT(differing, r.right * r.bottom / 20) << name;
+  }
 }
 
 TEST_F(Containers, TransparentControlsShowTheBackgroundWhereTheyPaintTheKeyColour) {
