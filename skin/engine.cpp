@@ -109,7 +109,10 @@ int SkinEngine::WindowNumberOfControl(HWND control) const {
   if (const int number = WindowNumberOf(GetAncestor(control, GA_ROOT))) return number;
   for (HWND parent = GetParent(control); parent; parent = GetParent(parent))
     if (const int number = WindowNumberOf(parent)) return number;
-  return 0;
+  // A control that lies in no skinned window but was enrolled in one (a drop-down
+  // combo's list, a window of the desktop's) belongs to that one.
+  const auto enrolled = static_cast<int>(WindowProperty(control, prop::kWindowNumber));
+  return Record(enrolled) ? enrolled : 0;
 }
 
 SkinWindowRecord* SkinEngine::Record(int number) {
@@ -449,6 +452,12 @@ DibCanvas SkinEngine::BackgroundUnder(HWND control, bool clientArea, bool veil) 
   }
   POINT origin{area.left, area.top};
   ScreenToClient(sourceWindow, &origin);
+  // What lies beyond the composed picture (a drop-down list hanging below its
+  // window) shows the theme colour.
+  const bool beyond = record && source == record->mainDc.Dc() &&
+                      (origin.x < 0 || origin.y < 0 || origin.x + width > record->mainDc.Width() ||
+                       origin.y + height > record->mainDc.Height());
+  if (beyond) FillWithColour(canvas, settings_.themeColour);
   BitBlt(canvas.Dc(), 0, 0, width, height, source, origin.x, origin.y, SRCCOPY);
 
   if (record) {

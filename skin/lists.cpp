@@ -217,8 +217,12 @@ void EnrolLists(SkinEngine& engine, SkinWindowRecord& record, int number, HWND p
     ForEachChildOfClass(parent, className, [&](HWND child) { EnrolList(record, number, child, kind); });
   };
   enrol(L"ListBox", ListKind::ListBox);
+  // A combo's list is asked of the combo: only a simple combo's is its child; a
+  // drop-down combo's list is a window of the desktop's.
   ForEachChildOfClass(parent, L"ComboBox", [&](HWND combo) {
-    ForEachChildOfClass(combo, L"ComboLBox", [&](HWND list) { EnrolList(record, number, list, ListKind::ComboList); });
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(combo, &info) && info.hwndList) EnrolList(record, number, info.hwndList, ListKind::ComboList);
   });
   enrol(L"SysListView32", ListKind::ListView);
   enrol(L"SysTreeView32", ListKind::TreeView);

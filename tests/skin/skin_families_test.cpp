@@ -19,6 +19,7 @@
 #include "runtime/handles.h"
 #include "runtime/subclass.h"
 #include "skin/engine.h"
+#include "skin/families.h"
 #include "skin/family.h"
 
 namespace ornivex::skin {
@@ -195,19 +196,76 @@ TEST_F(Families, HeldArrowKeyMakesMouseMovesRepaintTheList) {
   EXPECT_FALSE(movesRepaint());
 }
 
-TEST_F(Families, ComboListGetsNoBorder) {
-  HWND list = FindWindowExW(g_["simple"], nullptr, L"ComboLBox", nullptr);
-  ASSERT_NE(FindControlRecord(list, &SkinWindowRecord::lists), nullptr);
-  const SIZE size = SizeOf(list);
-  Move(list, 5, 5);
-  for (int x : {0, static_cast<int>(size.cx) - 1})
-    EXPECT_FALSE(Near(Pixel(list, x, size.cy / 2), UnderBlack(Under(list, x, size.cy / 2), 90), 1)) << x;
+// The list of every kind of combo, the drop-down ones (windows of the desktop's)
+// too, is enrolled; open and under the mouse, its edge shows the background.
+TEST_F(Families, ComboListsAreEnrolledAndGetNoBorder) {
+  for (const char* name : {"simple", "dropDown", "dropList", "sub.dropList"}) {
+    SCOPED_TRACE(name);
+    HWND combo = g_[name];
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+    HWND list = info.hwndList;
+    ASSERT_NE(FindControlRecord(list, &SkinWindowRecord::lists), nullptr);
+    const bool dropsDown = (GetWindowLongPtrW(combo, GWL_STYLE) & CBS_DROPDOWN) != 0;
+    if (dropsDown) SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    gallery::Pump(50);
+    ASSERT_TRUE(IsWindowVisible(list));
+    RECT client;
+    GetClientRect(list, &client);
+    const SIZE size = SizeOf(list);
+    if (client.right < size.cx) {  // it has an edge for a border to be drawn on
+      Move(list, 5, 5);
+      for (int x : {0, static_cast<int>(size.cx) - 1})
+        EXPECT_EQ(Pixel(list, x, size.cy / 2), Under(list, x, size.cy / 2)) << x;
+    }
+    Leave(list);
+    if (dropsDown) SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  }
+}
+
+// The parent's repaint rules: an edit without scroll bars after a change or an
+// update, any edit after a scroll; a list box after a selection change or cancel; a
+// combo after a selection change or losing focus; a tree after an item expands.
+// Nothing else. On the window and inside the sub-window alike.
+TEST_F(Families, NotificationsRepaintTheSenderAsTheRulesSay) {
+  struct Case {
+    const char* name;
+    UINT code;
+    bool repaints;
+  };
+  const Case cases[] = {{"edit", EN_CHANGE, true},
+                        {"edit", EN_UPDATE, true},
+                        {"multiEdit", EN_CHANGE, false},
+                        {"multiEdit", EN_VSCROLL, true},
+                        {"edit", EN_SETFOCUS, false},
+                        {"list", LBN_SELCHANGE, true},
+                        {"list", LBN_SELCANCEL, true},
+                        {"list", LBN_DBLCLK, false},
+                        {"dropList", CBN_SELCHANGE, true},
+                        {"dropList", CBN_KILLFOCUS, true},
+                        {"dropList", CBN_DROPDOWN, false},
+                        {"tree", static_cast<UINT>(TVN_ITEMEXPANDINGW), true},
+                        {"tree", static_cast<UINT>(TVN_ITEMEXPANDEDA), true},
+                        {"tree", static_cast<UINT>(NM_CLICK), false}};
+  for (const char* side : {"", "sub."})
+    for (const Case& c : cases) {
+      HWND control = g_[std::string(side) + c.name];
+      UpdateWindow(control);
+      ValidateRect(control, nullptr);
+      if (IsClass(control, L"SysTreeView32")) {
+        NMHDR header{control, static_cast<UINT_PTR>(GetDlgCtrlID(control)), c.code};
+        SendMessageW(GetParent(control), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+      } else {
+        SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), c.code),
+                     reinterpret_cast<LPARAM>(control));
+      }
+      EXPECT_EQ(GetUpdateRect(control, nullptr, FALSE) != FALSE, c.repaints) << side << c.name << " " << c.code;
+    }
 }
 
 // --- trackbars and progress bars --------------------------------------------------
 
-// The blue of the program's accent (0xFF8800) against the red of another.
-int Blueness(COLORREF c) { return GetBValue(c) - GetRValue(c); }
 
 TEST_F(Families, ProgressBarsAtTheirLimits) {
   for (const char* side : {"", "sub."}) {
