@@ -465,7 +465,7 @@ DibCanvas SkinEngine::BackgroundUnder(HWND control, bool clientArea, bool veil) 
       RECT subArea;
       GetWindowRect(sub->window, &subArea);
       OffsetRect(&subArea, -area.left, -area.top);
-      PaintSubWindowFill(canvas, subArea, *sub);
+      PaintSubWindowFill(canvas, subArea, *sub, record->metrics.dpi);
     }
   }
   if (veil && settings_.veilAlpha > 0) Veil(canvas, settings_.veilAlpha);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -23,6 +24,7 @@
 #include "skin/engine.h"
 #include "skin/families.h"
 #include "skin/family.h"
+#include "tests/support/debug_output.h"
 
 namespace ornivex::skin {
 namespace {
@@ -74,6 +76,30 @@ TEST_F(Containers, SubWindowsTakeThePlaceholderRegisterOnceAndEnrolTheirChildren
   EXPECT_NE(FindControlRecord(g_["panelPush"], &SkinWindowRecord::buttons), nullptr);
   EXPECT_NE(FindControlRecord(g_["groupCheck"], &SkinWindowRecord::buttons), nullptr);
   EXPECT_EQ(gEngine->AddSubWindow(GetDesktopWindow(), 1, 0), 0);  // in no skinned window
+  // A control a family already paints stays the family's, and the refusal is traced.
+  testing::DebugOutput output;
+  EXPECT_EQ(gEngine->AddSubWindow(g_["push"], 1, 0), 0);
+  EXPECT_NE(FindControlRecord(g_["push"], &SkinWindowRecord::buttons), nullptr);
+  const std::vector<std::string> lines = output.Lines();
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.find("sub-window") != std::string::npos; }));
+}
+
+// A container without WS_CLIPCHILDREN: painted again on its own (its children
+// not asked to paint after it), it leaves them as they are.
+TEST_F(Containers, ContainerPaintedAgainLeavesItsChildren) {
+  HWND box = Child(g_.window, L"Static", 0, 30, 160, 120, 60);
+  HWND inner = Child(box, L"Static", SS_BLACKRECT, 10, 10, 40, 20);
+  ASSERT_FALSE(GetWindowLongPtrW(box, GWL_STYLE) & WS_CLIPCHILDREN);
+  ASSERT_GE(gEngine->AddSubWindow(box, 1, 0, 0), 1);
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  const COLORREF shown = ScreenPixel(inner, 20, 10);  // the dark rectangle
+  ASSERT_LT(Brightness(shown), 400);
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
+  EXPECT_EQ(ScreenPixel(inner, 20, 10), shown);
+  RECT r;
+  GetClientRect(box, &r);
+  EXPECT_EQ(ScreenPixel(box, r.right - 10, r.bottom - 10), BackgroundPixel(box, r.right - 10, r.bottom - 10, false));
 }
 
 TEST_F(Containers, SubWindowsShowTheBackgroundWithTheirFillFrameAndCaption) {
