@@ -328,7 +328,8 @@ void SkinEngine::CaptionTextChanged(HWND window, std::string_view text) {
   const int band = record->captionHeight;
   BitBlt(record->mainDc.Dc(), 0, 0, client.right, band, record->dc2.Dc(), 0, 0, SRCCOPY);
   PaintCaption(*record, record->mainDc.Dc(), client.right, text);
-  for (int i = 1; i <= static_cast<int>(record->titleButtons.size()); ++i) PaintTitleButton(number, i, false, 0, false);
+  // The buttons keep the look their hover fade has given them.
+  PaintTitleButtonsAsTheyAre(number);
   WindowDc dc = WindowDc::ClientWithoutChildren(window);
   if (dc) BitBlt(dc.Get(), 0, 0, client.right, band, record->mainDc.Dc(), 0, 0, SRCCOPY);
 }

@@ -57,7 +57,8 @@ void SkinEngine::EnsureTooltips(SkinWindowRecord& record) {
 
 int SkinEngine::HitTestTitleButton(int number, int x, int y) {
   const SkinWindowRecord* record = Record(number);
-  return record ? HitTestStrip(record->Strip(), x, y) : 0;
+  // With its title buttons off a window shows none, so none is hit.
+  return record && record->titleButtonsActive ? HitTestStrip(record->Strip(), x, y) : 0;
 }
 
 int SkinEngine::FindMaximizeButton(int number) {
@@ -148,6 +149,15 @@ void SkinEngine::PaintTitleButton(int number, int buttonNumber, bool pressed, in
   if (dc)
     BitBlt(dc.Get(), area.left, area.top, area.right - area.left, area.bottom - area.top, main, area.left, area.top,
            SRCCOPY);
+}
+
+void SkinEngine::PaintTitleButtonsAsTheyAre(int number) {
+  SkinWindowRecord* record = Record(number);
+  if (!record || !record->titleButtonsActive) return;
+  for (int i = 1; i <= static_cast<int>(record->titleButtons.size()); ++i) {
+    const bool pressed = record->pressedTitleButton == i;
+    PaintTitleButton(number, i, pressed, pressed ? 0 : FadeAlphaOf(record->fade, i), false);
+  }
 }
 
 }  // namespace ornivex::skin

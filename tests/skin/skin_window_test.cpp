@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/working_set.h"
 #include "engine_environment.h"
@@ -48,6 +50,12 @@ class SkinnedWindow : public ::testing::Test {
 };
 
 int RedOf(COLORREF c) { return GetRValue(c); }
+int Brightness(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); }
+// A pixel of a window's client area as it is on screen.
+COLORREF ScreenPixel(HWND window, int x, int y) {
+  WindowDc dc = WindowDc::Client(window);
+  return GetPixel(dc.Get(), x, y) & 0xFFFFFF;
+}
 
 TEST_F(SkinnedWindow, ComposesPictureFrameAndRoundCorners) {
   EXPECT_EQ(Record().captionHeight, 25);
@@ -101,6 +109,51 @@ TEST_F(SkinnedWindow, TitleButtonsFadeInAndOutStepByStep) {
   EXPECT_FALSE(Record().fade.timerRunning);
   gallery::Pump(100);
   EXPECT_FALSE(KillTimer(g_.window, reinterpret_cast<UINT_PTR>(g_.window)));
+}
+
+TEST_F(SkinnedWindow, NewCaptionIsShownAndAHoveredButtonKeepsTheLookOfItsFade) {
+  const int close = static_cast<int>(Record().titleButtons.size());
+  const POINT at = CentreOf(close);
+  Send(WM_MOUSEMOVE, at);
+  for (int i = 0; i < 8; ++i) Tick();
+  const COLORREF hot = ScreenPixel(g_.window, at.x, at.y + 5);
+  // The caption's text band, on screen.
+  auto band = [this] {
+    std::vector<COLORREF> pixels;
+    for (int y = 8; y < 22; ++y)
+      for (int x = 30; x < 300; x += 2) pixels.push_back(ScreenPixel(g_.window, x, y));
+    return pixels;
+  };
+  const std::vector<COLORREF> before = band();
+  SetWindowTextW(g_.window, L"\u53e6\u4e00\u4e2a\u6807\u9898 Another caption");
+  EXPECT_NE(band(), before);
+  EXPECT_EQ(ScreenPixel(g_.window, 100, 15), Composed(100, 15));
+  EXPECT_EQ(ScreenPixel(g_.window, at.x, at.y + 5), hot);
+  // Leaving, it fades out from there: never brighter than it was.
+  SendMessageW(g_.window, WM_MOUSELEAVE, 0, 0);
+  Tick();
+  EXPECT_LE(RedOf(ScreenPixel(g_.window, at.x, at.y + 5)), RedOf(hot));
+}
+
+TEST_F(SkinnedWindow, PressedTitleButtonAndTheFrameOnScreen) {
+  // The frame: a dark line along the edge, a light one inside it.
+  const int y = 200;
+  const COLORREF edge = ScreenPixel(g_.window, 0, y), inner = ScreenPixel(g_.window, 1, y);
+  const COLORREF body = ScreenPixel(g_.window, 4, y);
+  EXPECT_LT(Brightness(edge), Brightness(body) - 100);
+  EXPECT_GT(Brightness(inner), Brightness(body));
+
+  // Pressed, the close button turns red from its top; released elsewhere, plain again.
+  const int close = static_cast<int>(Record().titleButtons.size());
+  const BoundsF& b = Record().titleButtons[close - 1].bounds;
+  const POINT spot{static_cast<LONG>(b.x) + 3, static_cast<LONG>(b.y) + 2};
+  const COLORREF plain = ScreenPixel(g_.window, spot.x, spot.y);
+  Send(WM_LBUTTONDOWN, CentreOf(close), MK_LBUTTON);
+  const COLORREF pressed = ScreenPixel(g_.window, spot.x, spot.y);
+  EXPECT_GT(GetRValue(pressed), 200);
+  EXPECT_LT(GetGValue(pressed) + GetBValue(pressed), 120);
+  Send(WM_LBUTTONUP, POINT{100, 150});
+  EXPECT_EQ(ScreenPixel(g_.window, spot.x, spot.y), plain);
 }
 
 TEST_F(SkinnedWindow, ClickActsOnlyWhenReleasedOnTheSameButton) {
@@ -190,11 +243,6 @@ TEST_F(SkinnedWindow, DestroyingTheFirstWindowRenumbersTheOthers) {
   EXPECT_EQ(gEngine->WindowCount(), 0);
 }
 
-// A pixel of a control as it is on screen.
-COLORREF ScreenPixel(HWND control, int x, int y) {
-  WindowDc dc = WindowDc::Client(control);
-  return GetPixel(dc.Get(), x, y) & 0xFFFFFF;
-}
 void Smear(HWND control) {
   WindowDc dc = WindowDc::Client(control);
   RECT client;
