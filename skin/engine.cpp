@@ -174,7 +174,6 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   record.stripLeft = StripLeftAtEnrolment(client.right, record.stripWidth, record.metrics);
   record.stripTop = 0;
 
-  SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(style | WS_SYSMENU));
   windows_.push_back(std::move(owned));
   const int number = WindowCount();
 
@@ -185,10 +184,9 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   if (options.menuCount > 0) AttachMenu(record, options.menuItems);
   ExtraLayout(number);
 
-  EnrolChildren(number, window);
-
-  record.enrolled = 1;
-  record.repaintAll = 1;
+  // The window's procedure first: a window that cannot be skinned keeps its style
+  // and its children as they were, none of them left enrolled in a record that is
+  // gone.
   if (!ReplaceWindowProc(window, &WindowProcEntry, prop::kPrevious)) {
     TraceFailure(L"Replacing a skinned window's procedure");
     windows_.pop_back();
@@ -196,6 +194,11 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   }
   record.oldProc = reinterpret_cast<WNDPROC>(WindowProperty(window, prop::kPrevious));
   SetWindowProperty(window, prop::kNumber, number);
+  SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(style | WS_SYSMENU));
+
+  EnrolChildren(number, window);
+  record.enrolled = 1;
+  record.repaintAll = 1;
   // Composed now, so that a child painting before its window finds its background;
   // then the window, drawn without its skin so far, is drawn anew with its children.
   // The picture is fresh: the window's next WM_PAINT only copies it.

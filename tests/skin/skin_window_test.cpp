@@ -278,6 +278,98 @@ TEST_F(SkinnedWindow, ButtonsEnrolByKindAndRepaintOnlyWhenTheirLookChanges) {
   EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);  // the double click was swallowed
 }
 
+// A skinned window of the test's own class, which records the moves and sizes the
+// skin asks of the system and carries none of them out (no modal loop in a test).
+std::vector<std::pair<UINT, WPARAM>> gAsked;
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCLBUTTONDOWN || (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_SIZE)) {
+    gAsked.emplace_back(message, wparam);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+HWND RecordingWindow(const SkinWindowOptions& options) {
+  static const bool registered = [] {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = RecordingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"OrnivexRecordingWindow";
+    return RegisterClassW(&wc) != 0;
+  }();
+  if (!registered) return nullptr;
+  HWND window = CreateWindowExW(0, L"OrnivexRecordingWindow", L"recording", WS_POPUP | WS_VISIBLE | WS_MINIMIZEBOX,
+                                60, 60, 320, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  gEngine->SkinWindow(window, options);
+  gallery::Pump(30);
+  return window;
+}
+
+TEST(SkinnedWindowOptions, WithSizingOffTheEdgesNeitherShowASizingCursorNorSize) {
+  for (int sizable : {1, 0}) {
+    SCOPED_TRACE(sizable);
+    UniqueWindow window(RecordingWindow({.sizable = sizable}));
+    RECT client;
+    GetClientRect(window.Get(), &client);
+    const LPARAM edge = MAKELPARAM(client.right - 1, client.bottom / 2);
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(window.Get(), WM_MOUSEMOVE, 0, edge);
+    EXPECT_EQ(GetCursor() == LoadCursorW(nullptr, IDC_SIZEWE), sizable == 1);
+    gAsked.clear();
+    SendMessageW(window.Get(), WM_LBUTTONDOWN, MK_LBUTTON, edge);
+    ASSERT_EQ(gAsked.size(), 1u);
+    if (sizable) EXPECT_EQ(gAsked[0], std::make_pair(UINT{WM_SYSCOMMAND}, WPARAM{SC_SIZE + 2}));
+    else EXPECT_EQ(gAsked[0], std::make_pair(UINT{WM_NCLBUTTONDOWN}, WPARAM{HTCAPTION}));  // moves it instead
+  }
+}
+
+TEST(SkinnedWindowOptions, WithTitleButtonsOffThereIsNoStripNoHitAndNoFade) {
+  UniqueWindow window(RecordingWindow({.titleButtonsActive = 0}));
+  const int number = gEngine->WindowNumberOf(window.Get());
+  SkinWindowRecord& record = *gEngine->Record(number);
+  const BoundsF& close = record.titleButtons.back().bounds;
+  const int x = static_cast<int>(close.x + close.width / 2), y = static_cast<int>(close.y + close.height / 2);
+  // Where the close button would be, the composed picture is the bare background.
+  for (int dx : {-8, 0, 8})
+    EXPECT_EQ(GetPixel(record.mainDc.Dc(), x + dx, y), GetPixel(record.dc2.Dc(), x + dx, y)) << dx;
+  EXPECT_EQ(gEngine->HitTestTitleButton(number, x, y), 0);
+  SendMessageW(window.Get(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  EXPECT_EQ(record.fade.hoverButton, 0);
+  EXPECT_FALSE(KillTimer(window.Get(), reinterpret_cast<UINT_PTR>(window.Get())));
+  SendMessageW(window.Get(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  SendMessageW(window.Get(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  EXPECT_TRUE(IsWindow(window.Get()));
+}
+
+// A window that cannot be skinned (its procedure cannot be replaced) keeps its
+// children as they were: none of them enrolled in a record that is gone.
+TEST(SkinWindowFailure, LeavesTheChildrenAsTheyWere) {
+  UniqueWindow parent(CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 40, 40, 300, 200, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr));
+  auto child = [&](const wchar_t* cls, DWORD style, int top) {
+    return CreateWindowExW(0, cls, L"c", WS_CHILD | WS_VISIBLE | style, 10, top, 100, 24, parent.Get(), nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+  };
+  const std::vector<HWND> children{child(L"BUTTON", BS_PUSHBUTTON, 10), child(L"BUTTON", BS_AUTOCHECKBOX, 50),
+                                   child(L"Edit", 0, 90)};
+  std::vector<LONG_PTR> procedures, styles;
+  for (HWND child : children) {
+    procedures.push_back(GetWindowLongPtrW(child, GWLP_WNDPROC));
+    styles.push_back(GetWindowLongPtrW(child, GWL_STYLE));
+  }
+  // A procedure already kept under the skin's name: the skin refuses to stack on it.
+  SetPropW(parent.Get(), L"Hw_hProc", reinterpret_cast<HANDLE>(GetWindowLongPtrW(parent.Get(), GWLP_WNDPROC)));
+  const int windows = gEngine->WindowCount();
+  gEngine->SkinWindow(parent.Get(), {});
+  EXPECT_EQ(gEngine->WindowCount(), windows);
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    EXPECT_EQ(GetWindowLongPtrW(children[i], GWLP_WNDPROC), procedures[i]) << i;
+    EXPECT_EQ(GetWindowLongPtrW(children[i], GWL_STYLE), styles[i]) << i;
+    EXPECT_EQ(WindowProperty(children[i], L"Hw_lbID"), 0) << i;
+  }
+  RemovePropW(parent.Get(), L"Hw_hProc");
+}
+
 // Switching to another program runs the working-set tool with this process's id;
 // coming back runs nothing. The tool's place holds a recording stand-in.
 TEST_F(SkinnedWindow, DeactivationRunsTheToolWithTheProcessId) {
