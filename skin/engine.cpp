@@ -144,8 +144,6 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   record.captionText = options.captionText.value_or(1);
   record.captionGloss = options.captionGloss.value_or(0);
   record.backgroundMode = options.backgroundMode.value_or(settings_.defaultBackgroundMode);
-  record.minTrackWidth = 200;
-  record.minTrackHeight = 150;
   record.maxTrackWidth = GetSystemMetrics(SM_CXSCREEN);
   record.maxTrackHeight = GetSystemMetrics(SM_CYSCREEN);
 
@@ -230,6 +228,8 @@ void SkinEngine::ApplyDpi(SkinWindowRecord& record, int dpi) {
   }
   record.stripWidth = StripWidth(record.TitleKinds(), record.metrics);
   record.stripHeight = record.metrics.stripHeight;
+  record.minTrackWidth = record.metrics.minTrackWidth;
+  record.minTrackHeight = record.metrics.minTrackHeight;
   // Composed anew at the new scale: region, stretched picture, everything.
   record.regionSize = SIZE{0, 0};
   record.scaledBackground.Reset();
@@ -288,9 +288,11 @@ void SkinEngine::AfterSize(HWND window) {
   if (!record) return;
   RECT client;
   GetClientRect(window, &client);
+  const TitleMetrics& m = record->metrics;
   for (const auto& [child, top] : record->dockedChildren)
     if (child)
-      MoveWindow(child, 2, top, client.right - 4, client.bottom - top - record->extraCount - 3, TRUE);
+      MoveWindow(child, m.dockInset, top, client.right - 2 * m.dockInset,
+                 client.bottom - top - record->extraCount - m.dockBottom, TRUE);
 }
 
 void SkinEngine::AttachMenu(SkinWindowRecord& record, std::span<const std::string> items) {
