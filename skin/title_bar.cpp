@@ -78,12 +78,8 @@ void SkinEngine::BodyMouseDown(int number, LPARAM lparam, const RECT& client) {
     SendMessageW(record->window, WM_SYSCOMMAND, SizeCommandFor(zone), 0);
     return;
   }
-  // The whole body acts as a caption: the system moves the window. The press's
-  // screen position goes along, as a real caption press would carry it.
-  POINT screen{x, y};
-  ClientToScreen(record->window, &screen);
-  ReleaseCapture();
-  SendMessageW(record->window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(screen.x, screen.y));
+  // The whole body acts as a caption: the system moves the window.
+  SendMessageW(record->window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
 void SkinEngine::BodyMouseMove(int number, LPARAM lparam, const RECT& client) {
