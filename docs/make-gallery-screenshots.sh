@@ -3,7 +3,8 @@
 #  - docs/skin-gallery.png, and docs/skin-gallery-hot.png with the mouse resting on
 #    the close button (the window and button skins);
 #  - docs/skin-gallery-controls.png, and docs/skin-gallery-controls-hover.png, a
-#    sheet of controls under the mouse (the control families).
+#    sheet of controls under the mouse and a drop-down list opened by a click
+#    (the control families).
 # With a DPI other than 96 the galleries are shown at that display scale (in a
 # Wine prefix of its own) and the files are named ...-<dpi>.png.
 #   usage: docs/make-gallery-screenshots.sh [build-folder [dpi]]   (default: build/local 96)
@@ -34,8 +35,18 @@ open_gallery() { # title [argument]
     sleep 0.5
   done
   [ -n "$window" ] || { echo "no window '$1'" >&2; exit 1; }
-  sleep 2
+  sleep 1
   eval "$(xdotool getwindowgeometry --shell "$window")"
+  # The window is shown before the skin takes its children over: wait until its
+  # picture stays the same for a second.
+  local i
+  shoot "$work/settle-a.png"
+  for i in $(seq 1 30); do
+    sleep 1
+    shoot "$work/settle-b.png"
+    cmp -s "$work/settle-a.png" "$work/settle-b.png" && break
+    mv "$work/settle-b.png" "$work/settle-a.png"
+  done
 }
 shoot() { # output [width height x y] (default: the whole window)
   import -window root "$work/full.png"
@@ -72,6 +83,13 @@ hover 3-list 76 210 170 110 6 156
 hover 4-trackbar 73 400 170 50 6 370
 hover 5-updown 433 148 150 44 306 125
 hover 6-header 151 462 310 44 6 440
-montage "$work"/[1-6]-*.png -tile 3x2 -geometry +8+8 -background '#d0d8e0' -strip \
+# The drop-down combo's button clicked: its list open below it.
+xdotool mousemove 0 0
+sleep 0.4
+xdotool mousemove $((X + 296 * dpi / 96)) $((Y + 52 * dpi / 96)) click 1
+sleep 0.8
+shoot "$work/7-dropdown.png" $((170 * dpi / 96)) $((150 * dpi / 96)) $((156 * dpi / 96)) $((30 * dpi / 96))
+xdotool key Escape
+montage "$work"/[1-7]-*.png -tile 4x2 -geometry +8+8 -background '#d0d8e0' -strip \
   "docs/skin-gallery-controls-hover$suffix.png"
 echo "docs/skin-gallery-controls-hover$suffix.png"

@@ -5,6 +5,7 @@
 #include "gfx/gfx.h"
 #include "runtime/picture_decode.h"
 #include "skin/draw.h"
+#include "skin/family_rules.h"
 #include "skin/pixels.h"
 
 namespace ornivex::skin {
@@ -152,12 +153,15 @@ const SubWindowRecord* FilledSubWindowAround(const SkinWindowRecord& record, HWN
   return nullptr;
 }
 
-void PaintSubWindowFill(DibCanvas& canvas, const RECT& area, const SubWindowRecord& sub) {
+void PaintSubWindowFill(DibCanvas& canvas, const RECT& area, const SubWindowRecord& sub, int dpi) {
   Canvas target(canvas.Dc());
   if (!target) return;
+  const FamilyMetrics m = FamilyMetrics::ForDpi(dpi);
   const auto x = static_cast<float>(area.left), y = static_cast<float>(area.top);
   const auto w = static_cast<float>(area.right - area.left), h = static_cast<float>(area.bottom - area.top);
-  gfx::GraphicsPath shape = (sub.frame || sub.groupBox) ? RoundRect(x, y, w, h - 6, 5) : Rectangle(x, y, w, h);
+  const auto inset = static_cast<float>(m.subWindowFillInset), corner = static_cast<float>(m.subWindowCorner);
+  gfx::GraphicsPath shape =
+      (sub.frame || sub.groupBox) ? RoundRect(x, y, w, h - inset, corner) : Rectangle(x, y, w, h);
   FillSolid(target.graphics, shape, Argb(sub.colour, sub.alpha));
 }
 

@@ -47,8 +47,8 @@ void Veil(DibCanvas& canvas, int alpha);
 // (or is), walking up its parents; null when there is none.
 const SubWindowRecord* FilledSubWindowAround(const SkinWindowRecord& record, HWND control);
 // Paints a sub-window's fill (its colour at its alpha) over `area` of a canvas: a
-// rounded shape 6 pixels shorter for a framed or group-box sub-window, else the
-// plain rectangle.
-void PaintSubWindowFill(DibCanvas& canvas, const RECT& area, const SubWindowRecord& sub);
+// rounded shape a little shorter for a framed or group-box sub-window, else the
+// plain rectangle; lengths at `dpi`.
+void PaintSubWindowFill(DibCanvas& canvas, const RECT& area, const SubWindowRecord& sub, int dpi);
 
 }  // namespace ornivex::skin

@@ -34,26 +34,17 @@ void FillAcross(gfx::Graphics& g, const gfx::GraphicsPath& path, const Box& box,
 }
 
 // Paints `paint` on the background under the whole control and shows it in the
-// control's window DC.
+// control's window DC, or in `target` (a DC of the client area that a caller
+// handed over with WM_PAINT, to take the painting off screen).
 template <class Paint>
-void PaintOnBackground(HWND control, Paint paint) {
+void PaintOnBackground(HWND control, Paint paint, HDC target = nullptr) {
   const SIZE size = WindowSize(control);
   if (size.cx <= 0 || size.cy <= 0) return;
   DibCanvas canvas = Engine().BackgroundUnder(control, false, false);
   if (!canvas) return;
   if (!DrawInto(canvas, [&](gfx::Graphics& g) { paint(g, static_cast<int>(size.cx), static_cast<int>(size.cy)); }))
     return;
-  WindowDc dc = WindowDc::Whole(control);
-  if (dc) BitBlt(dc.Get(), 0, 0, size.cx, size.cy, canvas.Dc(), 0, 0, SRCCOPY);
-}
-
-// The client origin within the window rectangle.
-POINT ClientOffset(HWND control) {
-  RECT window;
-  GetWindowRect(control, &window);
-  POINT origin{0, 0};
-  ClientToScreen(control, &origin);
-  return POINT{origin.x - window.left, origin.y - window.top};
+  CopyToControl(control, canvas, target);
 }
 
 Box ToBox(const RECT& r, POINT offset) {
@@ -95,12 +86,12 @@ void PaintTicks(gfx::Graphics& g, HWND trackbar, DWORD style, bool vertical, con
   }
 }
 
-void PaintTrackbar(const TrackbarRecord& trackbar) {
+void PaintTrackbar(const TrackbarRecord& trackbar, HDC target = nullptr) {
   HWND control = trackbar.window;
   const DWORD style = StyleOf(control);
   const bool vertical = (style & TBS_VERT) != 0;
   const FamilyMetrics m = MetricsOf(control);
-  const POINT offset = ClientOffset(control);
+  const POINT offset = ClientOriginInWindow(control);
   RECT channelRect{}, thumbRect{};
   SendMessageW(control, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channelRect));
   SendMessageW(control, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumbRect));
@@ -143,7 +134,7 @@ void PaintTrackbar(const TrackbarRecord& trackbar) {
         Outline(g, thumbPath, Argb(Accent(), 200));
       }
     }
-  });
+  }, target);
 }
 
 struct Trackbars {
@@ -156,6 +147,10 @@ struct Trackbars {
     return {};
   }
   static Result OnPaint(TrackbarRecord& t, const WindowMessage& msg) {
+    if (HDC given = msg.Dc()) {
+      PaintTrackbar(t, given);
+      return 0;
+    }
     { PaintDc validate(t.window); }
     PaintTrackbar(t);
     return msg.Default();
@@ -198,7 +193,7 @@ struct Trackbars {
 
 // --- progress bars --------------------------------------------------------------
 
-void PaintProgress(const ProgressRecord& progress) {
+void PaintProgress(const ProgressRecord& progress, HDC target = nullptr) {
   HWND control = progress.window;
   const bool vertical = (StyleOf(control) & PBS_VERTICAL) != 0;
   const FamilyMetrics m = MetricsOf(control);
@@ -215,7 +210,7 @@ void PaintProgress(const ProgressRecord& progress) {
     gfx::GraphicsPath fillPath = BoxPath(fill, corner);
     FillAcross(g, fillPath, fill, vertical, Argb(kWhite, 90), Argb(Accent(), 255));
     Outline(g, fillPath, Argb(Accent(), 150));
-  });
+  }, target);
 }
 
 struct ProgressBars {
@@ -230,6 +225,10 @@ struct ProgressBars {
     return result;
   }
   static Result OnPaint(ProgressRecord& p, const WindowMessage& msg) {
+    if (HDC given = msg.Dc()) {
+      PaintProgress(p, given);
+      return 0;
+    }
     {
       PaintDc validate(p.window);
       PaintProgress(p);

@@ -229,13 +229,20 @@ struct Buttons {
     b.caption = msg.lparam ? WideToGbk(reinterpret_cast<const wchar_t*>(msg.lparam)) : std::string();
     return {};
   }
+  // A DC handed over with the message (a caller taking the painting off screen)
+  // is painted into; otherwise the button's own.
   static Result OnPaint(ButtonRecord& b, const WindowMessage& msg) {
-    if (!PaintsItself(b)) return {};  // the old procedure raises WM_DRAWITEM
+    if (!PaintsItself(b)) return {};  // the old procedure raises WM_DRAWITEM, into the same DC
+    RECT client;
+    GetClientRect(b.window, &client);
+    const UINT state = OwnState(b) | (IsHot(b) ? kHot : 0);
+    if (HDC given = msg.Dc()) {
+      PaintButton(Engine(), b, given, state, client);
+      return 0;
+    }
     {
       PaintDc dc(b.window);
-      RECT client;
-      GetClientRect(b.window, &client);
-      if (dc) PaintButton(Engine(), b, dc.Get(), OwnState(b) | (IsHot(b) ? kHot : 0), client);
+      if (dc) PaintButton(Engine(), b, dc.Get(), state, client);
     }
     return msg.Default();
   }

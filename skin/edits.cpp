@@ -84,7 +84,7 @@ void PaintComboButton(gfx::Graphics& g, const Box& button, bool outlineLit, bool
   }
 }
 
-void PaintCombo(ComboRecord& combo, bool hot, bool focused) {
+void PaintCombo(ComboRecord& combo, bool hot, bool focused, HDC target) {
   SkinWindowRecord* window = WindowOf(combo.window);
   if (!window) return;
   const SIZE size = WindowSize(combo.window);
@@ -127,17 +127,26 @@ void PaintCombo(ComboRecord& combo, bool hot, bool focused) {
     FillRect(canvas.Dc(), &r, key.Get());
     keyed = true;
   }
-  WindowDc dc = WindowDc::Whole(combo.window);
-  if (!dc) return;
-  if (keyed) TransparentBlt(dc.Get(), 0, 0, w, h, canvas.Dc(), 0, 0, w, h, kMagenta);
-  else BitBlt(dc.Get(), 0, 0, w, h, canvas.Dc(), 0, 0, SRCCOPY);
+  if (!keyed) {
+    CopyToControl(combo.window, canvas, target);
+    return;
+  }
+  if (target) {
+    const POINT origin = ClientOriginInWindow(combo.window);
+    RECT client;
+    GetClientRect(combo.window, &client);
+    TransparentBlt(target, 0, 0, client.right, client.bottom, canvas.Dc(), origin.x, origin.y, client.right,
+                   client.bottom, kMagenta);
+  } else if (WindowDc dc = WindowDc::Whole(combo.window)) {
+    TransparentBlt(dc.Get(), 0, 0, w, h, canvas.Dc(), 0, 0, w, h, kMagenta);
+  }
 }
 
-void PaintComboNow(ComboRecord& combo, std::optional<bool> hot = std::nullopt) {
+void PaintComboNow(ComboRecord& combo, std::optional<bool> hot = std::nullopt, HDC target = nullptr) {
   SkinWindowRecord* window = WindowOf(combo.window);
   if (!window) return;
   const bool isHot = hot.value_or(IsHovered(*window, kComboKind, PositionOf(combo.window)));
-  PaintCombo(combo, isHot, combo.focused || HasFocusWithin(combo.window));
+  PaintCombo(combo, isHot, combo.focused || HasFocusWithin(combo.window), target);
 }
 
 // The combo the mouse left: plain again, unless the mouse only moved between the
@@ -305,6 +314,10 @@ struct Combos {
     return {};
   }
   static Result OnPaint(ComboRecord& c, const WindowMessage& msg) {
+    if (HDC given = msg.Dc()) {
+      PaintComboNow(c, std::nullopt, given);
+      return 0;
+    }
     { PaintDc validate(c.window); }
     PaintComboNow(c);
     return msg.Default();

@@ -109,7 +109,10 @@ int SkinEngine::WindowNumberOfControl(HWND control) const {
   if (const int number = WindowNumberOf(GetAncestor(control, GA_ROOT))) return number;
   for (HWND parent = GetParent(control); parent; parent = GetParent(parent))
     if (const int number = WindowNumberOf(parent)) return number;
-  return 0;
+  // A control that lies in no skinned window but was enrolled in one (a drop-down
+  // combo's list, a window of the desktop's) belongs to that one.
+  const auto enrolled = static_cast<int>(WindowProperty(control, prop::kWindowNumber));
+  return Record(enrolled) ? enrolled : 0;
 }
 
 SkinWindowRecord* SkinEngine::Record(int number) {
@@ -141,8 +144,6 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   record.captionText = options.captionText.value_or(1);
   record.captionGloss = options.captionGloss.value_or(0);
   record.backgroundMode = options.backgroundMode.value_or(settings_.defaultBackgroundMode);
-  record.minTrackWidth = 200;
-  record.minTrackHeight = 150;
   record.maxTrackWidth = GetSystemMetrics(SM_CXSCREEN);
   record.maxTrackHeight = GetSystemMetrics(SM_CYSCREEN);
 
@@ -171,7 +172,6 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   record.stripLeft = StripLeftAtEnrolment(client.right, record.stripWidth, record.metrics);
   record.stripTop = 0;
 
-  SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(style | WS_SYSMENU));
   windows_.push_back(std::move(owned));
   const int number = WindowCount();
 
@@ -182,10 +182,9 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   if (options.menuCount > 0) AttachMenu(record, options.menuItems);
   ExtraLayout(number);
 
-  EnrolChildren(number, window);
-
-  record.enrolled = 1;
-  record.repaintAll = 1;
+  // The window's procedure first: a window that cannot be skinned keeps its style
+  // and its children as they were, none of them left enrolled in a record that is
+  // gone.
   if (!ReplaceWindowProc(window, &WindowProcEntry, prop::kPrevious)) {
     TraceFailure(L"Replacing a skinned window's procedure");
     windows_.pop_back();
@@ -193,6 +192,11 @@ void SkinEngine::SkinWindow(HWND window, const SkinWindowOptions& options) {
   }
   record.oldProc = reinterpret_cast<WNDPROC>(WindowProperty(window, prop::kPrevious));
   SetWindowProperty(window, prop::kNumber, number);
+  SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(style | WS_SYSMENU));
+
+  EnrolChildren(number, window);
+  record.enrolled = 1;
+  record.repaintAll = 1;
   // Composed now, so that a child painting before its window finds its background;
   // then the window, drawn without its skin so far, is drawn anew with its children.
   // The picture is fresh: the window's next WM_PAINT only copies it.
@@ -224,6 +228,8 @@ void SkinEngine::ApplyDpi(SkinWindowRecord& record, int dpi) {
   }
   record.stripWidth = StripWidth(record.TitleKinds(), record.metrics);
   record.stripHeight = record.metrics.stripHeight;
+  record.minTrackWidth = record.metrics.minTrackWidth;
+  record.minTrackHeight = record.metrics.minTrackHeight;
   // Composed anew at the new scale: region, stretched picture, everything.
   record.regionSize = SIZE{0, 0};
   record.scaledBackground.Reset();
@@ -282,9 +288,11 @@ void SkinEngine::AfterSize(HWND window) {
   if (!record) return;
   RECT client;
   GetClientRect(window, &client);
+  const TitleMetrics& m = record->metrics;
   for (const auto& [child, top] : record->dockedChildren)
     if (child)
-      MoveWindow(child, 2, top, client.right - 4, client.bottom - top - record->extraCount - 3, TRUE);
+      MoveWindow(child, m.dockInset, top, client.right - 2 * m.dockInset,
+                 client.bottom - top - record->extraCount - m.dockBottom, TRUE);
 }
 
 void SkinEngine::AttachMenu(SkinWindowRecord& record, std::span<const std::string> items) {
@@ -325,7 +333,8 @@ void SkinEngine::CaptionTextChanged(HWND window, std::string_view text) {
   const int band = record->captionHeight;
   BitBlt(record->mainDc.Dc(), 0, 0, client.right, band, record->dc2.Dc(), 0, 0, SRCCOPY);
   PaintCaption(*record, record->mainDc.Dc(), client.right, text);
-  for (int i = 1; i <= static_cast<int>(record->titleButtons.size()); ++i) PaintTitleButton(number, i, false, 0, false);
+  // The buttons keep the look their hover fade has given them.
+  PaintTitleButtonsAsTheyAre(number);
   WindowDc dc = WindowDc::ClientWithoutChildren(window);
   if (dc) BitBlt(dc.Get(), 0, 0, client.right, band, record->mainDc.Dc(), 0, 0, SRCCOPY);
 }
@@ -449,6 +458,12 @@ DibCanvas SkinEngine::BackgroundUnder(HWND control, bool clientArea, bool veil) 
   }
   POINT origin{area.left, area.top};
   ScreenToClient(sourceWindow, &origin);
+  // What lies beyond the composed picture (a drop-down list hanging below its
+  // window) shows the theme colour.
+  const bool beyond = record && source == record->mainDc.Dc() &&
+                      (origin.x < 0 || origin.y < 0 || origin.x + width > record->mainDc.Width() ||
+                       origin.y + height > record->mainDc.Height());
+  if (beyond) FillWithColour(canvas, settings_.themeColour);
   BitBlt(canvas.Dc(), 0, 0, width, height, source, origin.x, origin.y, SRCCOPY);
 
   if (record) {
@@ -456,7 +471,7 @@ DibCanvas SkinEngine::BackgroundUnder(HWND control, bool clientArea, bool veil) 
       RECT subArea;
       GetWindowRect(sub->window, &subArea);
       OffsetRect(&subArea, -area.left, -area.top);
-      PaintSubWindowFill(canvas, subArea, *sub);
+      PaintSubWindowFill(canvas, subArea, *sub, record->metrics.dpi);
     }
   }
   if (veil && settings_.veilAlpha > 0) Veil(canvas, settings_.veilAlpha);

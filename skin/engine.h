@@ -135,6 +135,10 @@ class SkinEngine {
   void BodyMouseMove(int number, LPARAM lparam, const RECT& client);
   void RefreshPaint(int number, HDC dc);
   void PaintTitleButton(int number, int button, bool pressed, int hotAlpha, bool toScreen = true);
+  // Draws every title button into the composed picture as it looks now: pressed
+  // while held, else at the alpha its fade has reached. None when the window's
+  // title buttons are off.
+  void PaintTitleButtonsAsTheyAre(int number);
 
   // Window painting.
   void FullPaint(int number, HDC target, bool copyToScreen);

@@ -85,6 +85,28 @@ FadeEffects FadeOnTimer(FadeState& state) {
   return effects;
 }
 
+FadeEffects FadeReset(FadeState& state) {
+  FadeEffects effects;
+  state.hoverButton = 0;
+  state.fadeIn = {};
+  state.fadeOut = {};
+  if (state.timerRunning) {
+    state.timerRunning = false;
+    effects.stopTimer = true;
+  }
+  return effects;
+}
+
+int FadeAlphaOf(const FadeState& state, int button) {
+  if (button < 1) return 0;
+  // A hovered button is the one fading in (or done with it).
+  if (state.hoverButton == button)
+    return state.fadeIn.button == button ? kFadeAlphaStep * state.fadeIn.step : kFadeFullAlpha;
+  if (state.fadeOut.button == button && Running(state.fadeOut))
+    return kFadeFullAlpha - kFadeAlphaStep * state.fadeOut.step;
+  return 0;
+}
+
 FadeEffects FadeOnMouseLeave(FadeState& state) {
   FadeEffects effects;
   state.mouseInside = false;

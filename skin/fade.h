@@ -52,5 +52,14 @@ FadeEffects FadeOnTimer(FadeState& state);
 FadeEffects FadeOnMouseLeave(FadeState& state);
 // The system reported the pointer hovering in the window.
 inline void FadeOnHover(FadeState& state) { state.mouseInside = true; }
+// Everything starts afresh (the window was resized and is drawn anew with plain
+// buttons): no button hovered or fading, the timer stopped.
+FadeEffects FadeReset(FadeState& state);
+
+// The alpha `button` shows now: as far as its fade-in or fade-out has come, full
+// while it is hovered and its fade-in has ended, 0 otherwise. A button drawn anew
+// (a new caption, a full repaint) is drawn at this alpha, so its look stays in
+// step with the fade that goes on from there.
+int FadeAlphaOf(const FadeState& state, int button);
 
 }  // namespace ornivex::skin

@@ -76,6 +76,26 @@ RECT SystemAreaOnScreen(HWND control) {
 
 }  // namespace
 
+POINT ClientOriginInWindow(HWND control) {
+  RECT window;
+  GetWindowRect(control, &window);
+  POINT origin{0, 0};
+  ClientToScreen(control, &origin);
+  return POINT{origin.x - window.left, origin.y - window.top};
+}
+
+void CopyToControl(HWND control, DibCanvas& canvas, HDC target) {
+  if (target) {
+    const POINT origin = ClientOriginInWindow(control);
+    RECT client;
+    GetClientRect(control, &client);
+    BitBlt(target, 0, 0, client.right, client.bottom, canvas.Dc(), origin.x, origin.y, SRCCOPY);
+    return;
+  }
+  WindowDc dc = WindowDc::Whole(control);
+  if (dc) BitBlt(dc.Get(), 0, 0, canvas.Width(), canvas.Height(), canvas.Dc(), 0, 0, SRCCOPY);
+}
+
 bool HasNonClientArea(HWND control) {
   RECT client;
   GetClientRect(control, &client);

@@ -43,6 +43,13 @@ void TrackMouseLeave(HWND control);
 // Whether the cursor is over `window`'s rectangle now.
 bool CursorInside(HWND window);
 
+// The client area's origin within the control's window rectangle.
+POINT ClientOriginInWindow(HWND control);
+// Shows a canvas of the control's whole window rectangle: in the control's window
+// DC, or, when a caller handed a DC over with WM_PAINT (to take the painting off
+// screen), the client area's part of it in that DC.
+void CopyToControl(HWND control, DibCanvas& canvas, HDC target);
+
 // Whether the control's window is larger than its client area (a border, an
 // edge, scroll bars): only then has WM_NCPAINT anything to paint.
 bool HasNonClientArea(HWND control);

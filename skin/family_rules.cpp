@@ -32,7 +32,8 @@ FamilyMetrics FamilyMetrics::ForDpi(int dpi) {
   m.dpi = dpi;
   for (int* length : {&m.comboButton, &m.comboListButton, &m.comboButtonInset, &m.comboButtonCorner,
                       &m.comboTextInset, &m.headerDeadZone, &m.barInset, &m.barCorner, &m.channelThickness,
-                      &m.thumbCorner, &m.upDownCorner, &m.frameHotPen})
+                      &m.thumbCorner, &m.upDownCorner, &m.frameHotPen, &m.subWindowCorner, &m.subWindowInnerCorner,
+                      &m.subWindowFillInset, &m.dockInset})
     *length = ScaleForDpi(*length, dpi);
   return m;
 }

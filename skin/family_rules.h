@@ -25,6 +25,10 @@ struct FamilyMetrics {
   int thumbCorner = 1;
   int upDownCorner = 3;
   int frameHotPen = 2;           // the hot frame of edit boxes and list-like controls
+  int subWindowCorner = 5;       // a sub-window's soft frame, and its fill when framed
+  int subWindowInnerCorner = 3;  // the soft frame's inner, light line
+  int subWindowFillInset = 6;    // how much shorter than a framed sub-window its fill is
+  int dockInset = 2;             // a child docked in a sub-window, from its left and right edges
 
   static FamilyMetrics ForDpi(int dpi);
   int Scale(int length96) const;

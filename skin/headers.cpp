@@ -43,6 +43,14 @@ std::optional<int> ListRightEdge(HWND header) {
   return right.x;
 }
 
+// The face, size and style of the header's font, which its text is drawn in.
+void TakeFont(HeaderRecord& header) {
+  const WindowFont font = FontOfWindow(header.window);
+  header.fontFace = font.face;
+  header.fontSize = font.size;
+  header.fontStyle = font.style;
+}
+
 int HitTestHeader(const HeaderRecord& header, LPARAM lparam) {
   std::vector<ItemSpan> spans;
   const int count = ItemCount(header.window);
@@ -155,6 +163,10 @@ struct Headers {
     return {};
   }
   static Result OnPaint(HeaderRecord& h, const WindowMessage& msg) {
+    if (HDC given = msg.Dc()) {
+      PaintHeader(h, given);
+      return 0;
+    }
     {
       PaintDc dc(h.window);
       if (dc) PaintHeader(h, dc.Get());
@@ -190,6 +202,12 @@ struct Headers {
     if (changed) PaintAgain(msg.window);
     return result;
   }
+  // A new font (a new display scale, say) is the one the text is drawn in from now on.
+  static Result OnSetFont(const WindowMessage& msg) {
+    const LRESULT result = msg.PassOn();
+    if (HeaderRecord* still = FindControlRecord(msg.window, kList)) TakeFont(*still);
+    return result;
+  }
   static Result OnMouseLeave(HeaderRecord& h) {
     DropHover(*WindowOf(h.window), kHeaderKind, PositionOf(h.window));
     HeaderMouseLeave(h);
@@ -199,6 +217,7 @@ struct Headers {
 
   static Result Handle(HeaderRecord& h, const WindowMessage& msg) {
     switch (msg.message) {
+      case WM_SETFONT: return OnSetFont(msg);
       case WM_MOVE: return OnMove(h);
       case WM_PAINT: return OnPaint(h, msg);
       case WM_ERASEBKGND: return OnEraseBackground(msg);
@@ -217,10 +236,7 @@ void EnrolHeader(SkinWindowRecord& record, int number, HWND control) {
   if (!header) return;
   header->buttons = (StyleOf(control) & HDS_BUTTONS) ? 1 : 0;
   // Every header draws its text in its own font (a stand-alone one too).
-  const WindowFont font = FontOfWindow(control);
-  header->fontFace = font.face;
-  header->fontSize = font.size;
-  header->fontStyle = font.style;
+  TakeFont(*header);
   header->imageList = reinterpret_cast<HANDLE>(SendMessageW(control, HDM_GETIMAGELIST, 0, 0));
   InvalidateWhole(control);
 }

@@ -76,14 +76,21 @@ void PaintListFrame(const ListRecord& list) {
 }
 
 // Our own paint: the control paints its items into a memory canvas through its
-// own procedure, and the canvas, laid over the background, goes to the screen.
+// own procedure, and the canvas, laid over the background, goes to the screen, or
+// into the DC a caller handed over with the message.
 LRESULT PaintOverBackground(ListRecord& list, const WindowMessage& msg, Backdrop backdrop) {
   HWND control = list.window;
   const COLORREF text = KeyedTextColour(list);
-  list.painting = true;
-  PaintDc dc(control);  // erases first
-  list.painting = false;
-  if (!dc) return 0;
+  std::optional<PaintDc> own;
+  HDC target = msg.Dc();
+  if (!target) {
+    list.painting = true;
+    own.emplace(control);  // erases first
+    list.painting = false;
+    if (!*own) return 0;
+    target = own->Get();
+    ExcludeChildren(target, control);
+  }
   DibCanvas background = BackdropUnder(control);
   if (!background) return 0;
   LRESULT result = 0;
@@ -101,8 +108,7 @@ LRESULT PaintOverBackground(ListRecord& list, const WindowMessage& msg, Backdrop
     const auto pixels = static_cast<std::size_t>(painted.Width()) * painted.Height();
     LayOverBackground({painted.Bits(), pixels}, {background.Bits(), pixels}, Argb(kMagenta, 255), Argb(text, 255));
   }
-  ExcludeChildren(dc.Get(), control);
-  BitBlt(dc.Get(), 0, 0, background.Width(), background.Height(), background.Dc(), 0, 0, SRCCOPY);
+  BitBlt(target, 0, 0, background.Width(), background.Height(), background.Dc(), 0, 0, SRCCOPY);
   return result;
 }
 
@@ -211,8 +217,12 @@ void EnrolLists(SkinEngine& engine, SkinWindowRecord& record, int number, HWND p
     ForEachChildOfClass(parent, className, [&](HWND child) { EnrolList(record, number, child, kind); });
   };
   enrol(L"ListBox", ListKind::ListBox);
+  // A combo's list is asked of the combo: only a simple combo's is its child; a
+  // drop-down combo's list is a window of the desktop's.
   ForEachChildOfClass(parent, L"ComboBox", [&](HWND combo) {
-    ForEachChildOfClass(combo, L"ComboLBox", [&](HWND list) { EnrolList(record, number, list, ListKind::ComboList); });
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(combo, &info) && info.hwndList) EnrolList(record, number, info.hwndList, ListKind::ComboList);
   });
   enrol(L"SysListView32", ListKind::ListView);
   enrol(L"SysTreeView32", ListKind::TreeView);

@@ -10,9 +10,11 @@
 #include "gfx/gfx.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
+#include "runtime/diagnostics.h"
 #include "skin/draw.h"
 #include "skin/families.h"
 #include "skin/family.h"
+#include "skin/family_paint.h"
 
 namespace ornivex::skin {
 
@@ -22,16 +24,9 @@ bool IsGroupBox(HWND window) {
   return IsClass(window, L"Button") && (GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
 }
 
-int DpiOf(const SubWindowRecord& sub) {
-  SkinEngine* engine = SkinEngine::Instance();
-  const SkinWindowRecord* record =
-      engine ? engine->Record(static_cast<int>(WindowProperty(sub.window, prop::kWindowNumber))) : nullptr;
-  return record ? record->metrics.dpi : 96;
-}
-
 // The group box's frame and caption, the caption placed by the button's alignment.
 void PaintGroupBoxFrame(const SubWindowRecord& sub, gfx::Graphics& g, int width, int height) {
-  const int dpi = DpiOf(sub);
+  const int dpi = MetricsOf(sub.window).dpi;
   auto S = [dpi](float v) { return v * static_cast<float>(dpi) / 96.0f; };
   const std::string caption = GetControlText(sub.window);
   SkinEngine* engine = SkinEngine::Instance();
@@ -66,7 +61,9 @@ void PaintGroupBoxFrame(const SubWindowRecord& sub, gfx::Graphics& g, int width,
 }
 
 // Composes the sub-window's look and copies it to `target`, or to a fresh DC of
-// the sub-window without its children.
+// the sub-window without its children. Its visible children are left as they are
+// either way, even in a container whose paint DC does not leave them out
+// (one without WS_CLIPCHILDREN).
 void PaintSubWindow(SubWindowRecord& sub, HDC target) {
   SkinEngine* engine = SkinEngine::Instance();
   if (!engine) return;
@@ -80,14 +77,18 @@ void PaintSubWindow(SubWindowRecord& sub, HDC target) {
       if (sub.groupBox) {
         PaintGroupBoxFrame(sub, drawing.graphics, client.right, client.bottom);
       } else {
+        const FamilyMetrics m = MetricsOf(sub.window);
         const auto w = static_cast<float>(client.right), h = static_cast<float>(client.bottom);
-        Outline(drawing.graphics, RoundRect(0, 0, w - 1, h - 1, 5), Argb(kBlack, 40));
-        Outline(drawing.graphics, RoundRect(1, 1, w - 3, h - 3, 3), Argb(kWhite, 100));
+        Outline(drawing.graphics, RoundRect(0, 0, w - 1, h - 1, static_cast<float>(m.subWindowCorner)),
+                Argb(kBlack, 40));
+        Outline(drawing.graphics, RoundRect(1, 1, w - 3, h - 3, static_cast<float>(m.subWindowInnerCorner)),
+                Argb(kWhite, 100));
       }
       drawing.graphics.Flush(Gdiplus::FlushIntentionSync);
     }
   }
   if (target) {
+    ExcludeChildren(target, sub.window);
     BitBlt(target, 0, 0, client.right, client.bottom, canvas.Dc(), 0, 0, SRCCOPY);
   } else if (WindowDc dc = WindowDc::ClientWithoutChildren(sub.window)) {
     BitBlt(dc.Get(), 0, 0, client.right, client.bottom, canvas.Dc(), 0, 0, SRCCOPY);
@@ -111,16 +112,22 @@ struct SubWindows {
     sub.repaintNeeded = 1;
     RECT client;
     GetClientRect(sub.window, &client);
+    const int inset = MetricsOf(sub.window).dockInset;
     for (const auto& [child, top] : sub.dockedChildren)
-      if (child) MoveWindow(child, 2, top, client.right - 4, client.bottom - top, TRUE);
+      if (child) MoveWindow(child, inset, top, client.right - 2 * inset, client.bottom - top, TRUE);
     return {};
   }
+  // The full paint (after registration and every resize) goes into the paint DC;
+  // the quick paint lets the paint DC go first and copies into a fresh DC of the
+  // whole client area that leaves the visible children out.
   static Result OnPaint(SubWindowRecord& sub, const WindowMessage& msg) {
     if (!sub.transparentBackground) return {};
+    const bool full = sub.repaintNeeded != 0;
     {
       PaintDc dc(sub.window);
-      PaintSubWindow(sub, dc.Get());
+      if (full) PaintSubWindow(sub, dc.Get());
     }
+    if (!full) PaintSubWindow(sub, nullptr);
     return msg.Default();
   }
   static Result OnEraseBackground(SubWindowRecord& sub, const WindowMessage& msg) {
@@ -230,7 +237,15 @@ int SkinEngine::AddSubWindow(HWND window, int transparentBackground, COLORREF co
     if (record->subWindows[i]->window == window) return static_cast<int>(i) + 1;
 
   SubWindowRecord* sub = EnrolControl<SubWindows>(*record, number, window);
-  if (!sub) return 0;
+  if (!sub) {
+    // A control a family of the skin already paints keeps that family's procedure:
+    // the two would keep the procedure each replaced under the same name.
+    if (WindowProperty(window, prop::kPrevious))
+      TraceNote(L"A control the skin already paints was not made a sub-window");
+    else
+      TraceFailure(L"Making a sub-window");
+    return 0;
+  }
   sub->colour = colour;
   sub->alpha = static_cast<std::uint8_t>(alpha ? (*alpha & 0xFF) : 255);
   sub->frame = frame;

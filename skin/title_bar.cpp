@@ -57,7 +57,8 @@ void SkinEngine::EnsureTooltips(SkinWindowRecord& record) {
 
 int SkinEngine::HitTestTitleButton(int number, int x, int y) {
   const SkinWindowRecord* record = Record(number);
-  return record ? HitTestStrip(record->Strip(), x, y) : 0;
+  // With its title buttons off a window shows none, so none is hit.
+  return record && record->titleButtonsActive ? HitTestStrip(record->Strip(), x, y) : 0;
 }
 
 int SkinEngine::FindMaximizeButton(int number) {
@@ -77,12 +78,8 @@ void SkinEngine::BodyMouseDown(int number, LPARAM lparam, const RECT& client) {
     SendMessageW(record->window, WM_SYSCOMMAND, SizeCommandFor(zone), 0);
     return;
   }
-  // The whole body acts as a caption: the system moves the window. The press's
-  // screen position goes along, as a real caption press would carry it.
-  POINT screen{x, y};
-  ClientToScreen(record->window, &screen);
-  ReleaseCapture();
-  SendMessageW(record->window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(screen.x, screen.y));
+  // The whole body acts as a caption: the system moves the window.
+  SendMessageW(record->window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
 void SkinEngine::BodyMouseMove(int number, LPARAM lparam, const RECT& client) {
@@ -148,6 +145,15 @@ void SkinEngine::PaintTitleButton(int number, int buttonNumber, bool pressed, in
   if (dc)
     BitBlt(dc.Get(), area.left, area.top, area.right - area.left, area.bottom - area.top, main, area.left, area.top,
            SRCCOPY);
+}
+
+void SkinEngine::PaintTitleButtonsAsTheyAre(int number) {
+  SkinWindowRecord* record = Record(number);
+  if (!record || !record->titleButtonsActive) return;
+  for (int i = 1; i <= static_cast<int>(record->titleButtons.size()); ++i) {
+    const bool pressed = record->pressedTitleButton == i;
+    PaintTitleButton(number, i, pressed, pressed ? 0 : FadeAlphaOf(record->fade, i), false);
+  }
 }
 
 }  // namespace ornivex::skin

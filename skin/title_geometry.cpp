@@ -10,7 +10,8 @@ TitleMetrics TitleMetrics::ForDpi(int dpi) {
   TitleMetrics m;
   m.dpi = dpi;
   for (int* length : {&m.minCaptionHeight, &m.margin, &m.corner, &m.stripHeight, &m.buttonHeight, &m.buttonWidth,
-                      &m.closeWidth, &m.closeHitWidth, &m.gap, &m.stripInsetX, &m.stripInsetY})
+                      &m.closeWidth, &m.closeHitWidth, &m.gap, &m.stripInsetX, &m.stripInsetY, &m.minTrackWidth,
+                      &m.minTrackHeight, &m.dockInset, &m.dockBottom})
     *length = ScaleForDpi(*length, dpi);
   // The pitch follows the scaled button and gap, so neighbours never overlap or drift.
   m.pitch = m.buttonWidth + m.gap;

@@ -29,6 +29,10 @@ struct TitleMetrics {
   int gap = 1;                // between two buttons in the strip's width
   int stripInsetX = 2;        // first button's offset from the strip's left edge
   int stripInsetY = 1;
+  int minTrackWidth = 200;    // the smallest size the user can drag the window to
+  int minTrackHeight = 150;
+  int dockInset = 2;          // a docked child from the client's left and right edges
+  int dockBottom = 3;         // ... and from its bottom
 
   // The metrics at `dpi`, every length scaled from its 96-DPI value.
   static TitleMetrics ForDpi(int dpi);

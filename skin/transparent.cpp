@@ -133,9 +133,19 @@ int SkinEngine::AddTransparentControl(HWND window, std::optional<COLORREF> keyCo
     if (record->transparentControls[i]->window == window) return static_cast<int>(i) + 1;
 
   TransparentControlRecord* control = EnrolControl<TransparentControls>(*record, number, window);
-  if (!control) return 0;
+  if (!control) {
+    // Registered as transparent in another skinned window already, or its
+    // procedure could not be replaced.
+    if (WindowProperty(window, prop::kTransparentPrevious))
+      TraceNote(L"A control transparent in another skinned window was not registered again");
+    else
+      TraceFailure(L"Making a control transparent");
+    return 0;
+  }
   control->keyColour = keyColour.value_or(GetSysColor(COLOR_BTNFACE));
-  // Its children (a combo box's edit) send their colour messages to it.
+  // Its children (a combo box's edit) send their colour messages to it. A control
+  // a family already paints (a combo box) stays that family's: AddSubWindow
+  // refuses it and says so.
   if (GetWindow(window, GW_CHILD)) AddSubWindow(window, 0, colour, alpha, 0);
   InvalidateRect(window, nullptr, TRUE);
   return static_cast<int>(WindowProperty(window, prop::kTransparentNumber));

@@ -26,7 +26,7 @@ pictures::SkinPicture ArrowOf(bool horizontal, int half) {
 }
 
 // Paints the control now; with `hotHalf`, that half lit.
-void PaintUpDown(const UpDownRecord& upDown, std::optional<int> hotHalf) {
+void PaintUpDown(const UpDownRecord& upDown, std::optional<int> hotHalf, HDC target = nullptr) {
   HWND control = upDown.window;
   const SIZE size = WindowSize(control);
   const int w = size.cx, h = size.cy;
@@ -70,13 +70,12 @@ void PaintUpDown(const UpDownRecord& upDown, std::optional<int> hotHalf) {
       }
     }
   }
-  WindowDc dc = WindowDc::Whole(control);
-  if (dc) BitBlt(dc.Get(), 0, 0, w, h, canvas.Dc(), 0, 0, SRCCOPY);
+  CopyToControl(control, canvas, target);
 }
 
 // The look the control has now: lit where the mouse is.
-void PaintUpDownAsItIs(const UpDownRecord& upDown) {
-  PaintUpDown(upDown, upDown.tracking ? std::optional<int>(upDown.hotHalf) : std::nullopt);
+void PaintUpDownAsItIs(const UpDownRecord& upDown, HDC target = nullptr) {
+  PaintUpDown(upDown, upDown.tracking ? std::optional<int>(upDown.hotHalf) : std::nullopt, target);
 }
 
 struct UpDowns {
@@ -88,8 +87,13 @@ struct UpDowns {
     PaintUpDownAsItIs(u);
     return {};
   }
-  // The control's own painting is replaced; DefWindowProc validates.
+  // The control's own painting is replaced; DefWindowProc validates. A DC handed
+  // over with the message is painted into instead.
   static Result OnPaint(UpDownRecord& u, const WindowMessage& msg) {
+    if (HDC given = msg.Dc()) {
+      PaintUpDownAsItIs(u, given);
+      return 0;
+    }
     PaintUpDownAsItIs(u);
     return msg.Default();
   }

@@ -95,7 +95,7 @@ void SkinEngine::FullPaint(int number, HDC target, bool copyToScreen) {
   BitBlt(record->dc2.Dc(), 0, 0, width, height, main, 0, 0, SRCCOPY);
 
   if (record->titleButtonsActive && record->captionText) PaintCaption(*record, main, width, GetControlText(record->window));
-  for (int i = 1; i <= static_cast<int>(record->titleButtons.size()); ++i) PaintTitleButton(number, i, false, 0, false);
+  PaintTitleButtonsAsTheyAre(number);
   if (record->extraCount > 0) {
     Canvas canvas(main);
     if (canvas) PaintMenuItems(*record, canvas.graphics);

@@ -47,7 +47,8 @@ struct WindowMessages {
   }
 
   Result OnSize() {
-    record.fade.hoverButton = 0;
+    // The window is composed anew with plain title buttons: their fade starts afresh.
+    Apply(FadeReset(record.fade));
     if (Settings().firstSize) {
       record.repaintAll = 0;
       Settings().firstSize = 0;
@@ -296,9 +297,10 @@ struct WindowMessages {
     HWND window = msg.window;
     engine.TitleButtonAction(number, pressed);
     if (!IsWindow(window)) return 0;
-    // Still under the mouse: back from pressed to hot.
-    if (SkinWindowRecord* current = engine.Record(engine.WindowNumberOf(window)); current && !current->minimized)
-      engine.PaintTitleButton(engine.WindowNumberOf(window), pressed, false, kFadeFullAlpha);
+    // Back from pressed to the look its fade gives it (hot, while still under the mouse).
+    const int now = engine.WindowNumberOf(window);
+    if (SkinWindowRecord* current = engine.Record(now); current && !current->minimized)
+      engine.PaintTitleButton(now, pressed, false, FadeAlphaOf(current->fade, pressed));
     return {};
   }
 
@@ -312,9 +314,9 @@ struct WindowMessages {
     return {};
   }
 
-  // The look a title button falls back to from pressed: hot when the hover fade
-  // holds it, else plain.
-  int ButtonAlpha(int button) const { return record.fade.hoverButton == button ? kFadeFullAlpha : 0; }
+  // The look a title button falls back to from pressed: the one its hover fade
+  // gives it.
+  int ButtonAlpha(int button) const { return FadeAlphaOf(record.fade, button); }
 
   Result OnLButtonDoubleClick() {
     if (msg.Y() <= record.captionHeight && record.sizable) {

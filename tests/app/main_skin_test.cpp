@@ -54,6 +54,29 @@ TEST_F(MainSkinTest, CaptionIs25PixelsWithOnlyMinimizeAndClose) {
   EXPECT_EQ(Record().sizable, 1);
 }
 
+// The theme the program sets: base and accent 0xFF8800 (a clear blue), the picture
+// stretched (mode 3). The caption band is that blue on screen, and a title button
+// under the mouse takes on the accent.
+TEST_F(MainSkinTest, ThemeIsTheProgramsAndTheCaptionShowsIt) {
+  EXPECT_EQ(Skin()->GetThemeColour(), COLORREF{0xFF8800});
+  EXPECT_EQ(Skin()->Settings().accent, COLORREF{0xFF8800});
+  EXPECT_EQ(Skin()->Settings().defaultBackgroundMode, 3);
+  RECT client;
+  GetClientRect(main_, &client);
+  const COLORREF band = OnScreen(main_, client.right / 2, Record().captionHeight - 3);
+  EXPECT_GT(GetBValue(band), GetGValue(band));
+  EXPECT_GT(GetGValue(band), GetRValue(band));
+  EXPECT_GT(GetBValue(band) - GetRValue(band), 80);
+
+  const skin::BoundsF& minimize = Record().titleButtons[0].bounds;
+  const POINT at{static_cast<LONG>(minimize.x) + 3, static_cast<LONG>(minimize.y + minimize.height / 2)};
+  const COLORREF plain = OnScreen(main_, at.x, at.y);
+  SendMessageW(main_, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  for (int i = 0; i < 8; ++i) SendMessageW(main_, WM_TIMER, reinterpret_cast<WPARAM>(main_), 0);
+  EXPECT_NE(OnScreen(main_, at.x, at.y), plain);
+  SendMessageW(main_, WM_MOUSELEAVE, 0, 0);
+}
+
 TEST_F(MainSkinTest, StaysLayeredWithAlpha220) {
   BYTE alpha = 0;
   DWORD flags = 0;

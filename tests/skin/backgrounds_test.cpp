@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -23,6 +24,7 @@
 #include "skin/engine.h"
 #include "skin/families.h"
 #include "skin/family.h"
+#include "tests/support/debug_output.h"
 
 namespace ornivex::skin {
 namespace {
@@ -74,6 +76,30 @@ TEST_F(Containers, SubWindowsTakeThePlaceholderRegisterOnceAndEnrolTheirChildren
   EXPECT_NE(FindControlRecord(g_["panelPush"], &SkinWindowRecord::buttons), nullptr);
   EXPECT_NE(FindControlRecord(g_["groupCheck"], &SkinWindowRecord::buttons), nullptr);
   EXPECT_EQ(gEngine->AddSubWindow(GetDesktopWindow(), 1, 0), 0);  // in no skinned window
+  // A control a family already paints stays the family's, and the refusal is traced.
+  testing::DebugOutput output;
+  EXPECT_EQ(gEngine->AddSubWindow(g_["push"], 1, 0), 0);
+  EXPECT_NE(FindControlRecord(g_["push"], &SkinWindowRecord::buttons), nullptr);
+  const std::vector<std::string> lines = output.Lines();
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.find("sub-window") != std::string::npos; }));
+}
+
+// A container without WS_CLIPCHILDREN: painted again on its own (its children
+// not asked to paint after it), it leaves them as they are.
+TEST_F(Containers, ContainerPaintedAgainLeavesItsChildren) {
+  HWND box = Child(g_.window, L"Static", 0, 30, 160, 120, 60);
+  HWND inner = Child(box, L"Static", SS_BLACKRECT, 10, 10, 40, 20);
+  ASSERT_FALSE(GetWindowLongPtrW(box, GWL_STYLE) & WS_CLIPCHILDREN);
+  ASSERT_GE(gEngine->AddSubWindow(box, 1, 0, 0), 1);
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  const COLORREF shown = ScreenPixel(inner, 20, 10);  // the dark rectangle
+  ASSERT_LT(Brightness(shown), 400);
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
+  EXPECT_EQ(ScreenPixel(inner, 20, 10), shown);
+  RECT r;
+  GetClientRect(box, &r);
+  EXPECT_EQ(ScreenPixel(box, r.right - 10, r.bottom - 10), BackgroundPixel(box, r.right - 10, r.bottom - 10, false));
 }
 
 TEST_F(Containers, SubWindowsShowTheBackgroundWithTheirFillFrameAndCaption) {
@@ -163,15 +189,15 @@ TEST_F(Containers, TextColourOfAComboBoxGoesToItsEdit) {
 
 TEST_F(Containers, TransparentControlsRegisterOnceAndAControlWithChildrenBecomesASubWindow) {
   const auto& list = Record().transparentControls;
-  ASSERT_EQ(list.size(), 6u);
+  ASSERT_EQ(list.size(), 7u);
   EXPECT_EQ(list[0]->window, g_["calendar"]);
   EXPECT_EQ(list[0]->keyColour, GetSysColor(COLOR_BTNFACE));
   EXPECT_EQ(WindowProperty(g_["calendar"], L"Kj_FuID"), g_.number);
   EXPECT_EQ(gEngine->AddTransparentControl(g_["tabs"]), 2);
-  EXPECT_EQ(list.size(), 6u);
+  EXPECT_EQ(list.size(), 7u);
 
   HWND combo = Child(g_.window, L"COMBOBOX", CBS_DROPDOWN, 10, 10, 100, 120);
-  EXPECT_EQ(gEngine->AddTransparentControl(combo, RGB(0, 0, 0), RGB(255, 255, 255), 50), 7);
+  EXPECT_EQ(gEngine->AddTransparentControl(combo, RGB(0, 0, 0), RGB(255, 255, 255), 50), 8);
   SubWindowRecord* sub = FindControlRecord(combo, &SkinWindowRecord::subWindows);
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->transparentBackground, 0);
@@ -193,6 +219,24 @@ LRESULT CALLBACK FacePainter(HWND window, UINT message, WPARAM wparam, LPARAM lp
     return 0;
   }
   return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// A control a family paints and that is registered as transparent too paints into
+// the canvas the transparent paint hands it, so it is seen over the background.
+TEST_F(Containers, FamilyControlsRegisteredAsTransparentStillShow) {
+  for (const char* name : {"trackbar", "panelCheck"}) {
+    HWND control = g_[name];
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT r;
+    GetClientRect(control, &r);
+    WindowDc screen = WindowDc::Client(control);
+    DibCanvas background = gEngine->BackgroundUnder(control, true, true);
+    int differing = 0;
+    for (int y = 0; y < r.bottom; ++y)
+      for (int x = 0; x < r.right; ++x)
+        differing += (GetPixel(screen.Get(), x, y) & 0xFFFFFF) != (GetPixel(background.Dc(), x, y) & 0xFFFFFF);
+    EXPECT_GT(differing, r.right * r.bottom / 20) << name;
+  }
 }
 
 TEST_F(Containers, TransparentControlsShowTheBackgroundWhereTheyPaintTheKeyColour) {

@@ -127,7 +127,7 @@ void SkinContainers(SkinEngine& engine, const Gallery& g) {
   engine.AddSubWindow(g["panel"], 1, GetSysColor(COLOR_BTNFACE), 0);
   engine.AddSubWindow(g["framedPanel"], 1, RGB(255, 255, 255), 90, 1);
   engine.AddSubWindow(g["groupPanel"], 1, GetSysColor(COLOR_BTNFACE), 0);
-  for (const char* name : {"calendar", "tabs", "toolbar", "status", "triState", "trackbar"})
+  for (const char* name : {"calendar", "tabs", "toolbar", "status", "triState", "trackbar", "panelCheck"})
     engine.AddTransparentControl(g[name]);
 }
 

@@ -21,7 +21,8 @@ struct Gallery {
   // "ownerDrawn"; the sub-windows "panel" (holding "panelPush", "panelCheck",
   // "panelText" and "status"), "framedPanel" (holding "toolbar" and "triState")
   // and "groupPanel" (holding "groupCheck"); and the transparent controls
-  // "calendar", "tabs", "toolbar", "status", "triState" and "trackbar".
+  // "calendar", "tabs", "toolbar", "status", "triState", "trackbar" and
+  // "panelCheck" (the last two painted by a family of the skin as well).
   std::map<std::string, HWND> controls;
   HWND operator[](const std::string& name) const {
     auto found = controls.find(name);

@@ -12,7 +12,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
   SkinEngine engine(StartSkinModule());
   gallery::ApplyProgramTheme(engine);
   const bool controls = commandLine && std::wcsstr(commandLine, L"controls");
-  const gallery::Gallery g = controls ? gallery::CreateControls(engine) : gallery::Create(engine);
+  // The controls gallery from the screen's left edge: at 200 % it is as wide as
+  // the test display.
+  const gallery::Gallery g = controls ? gallery::CreateControls(engine, 0, 40) : gallery::Create(engine);
   if (!g.window) return 1;
   MSG msg;
   while (IsWindow(g.window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {

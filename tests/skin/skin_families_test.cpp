@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine_environment.h"
 #include "gallery.h"
@@ -19,6 +21,7 @@
 #include "runtime/handles.h"
 #include "runtime/subclass.h"
 #include "skin/engine.h"
+#include "skin/families.h"
 #include "skin/family.h"
 
 namespace ornivex::skin {
@@ -58,6 +61,9 @@ COLORREF UnderBlack(COLORREF colour, int alpha) {
   auto c = [alpha](int v) { return (v * (255 - alpha) + 127) / 255; };
   return RGB(c(GetRValue(colour)), c(GetGValue(colour)), c(GetBValue(colour)));
 }
+// The blue of the program's accent (0xFF8800) against the red of another.
+int Blueness(COLORREF c) { return GetBValue(c) - GetRValue(c); }
+int Brightness(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); }
 void Move(HWND control, int x, int y) { SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
 void Leave(HWND control) { SendMessageW(control, WM_MOUSELEAVE, 0, 0); }
 void RepaintNow(HWND window) {
@@ -195,19 +201,76 @@ TEST_F(Families, HeldArrowKeyMakesMouseMovesRepaintTheList) {
   EXPECT_FALSE(movesRepaint());
 }
 
-TEST_F(Families, ComboListGetsNoBorder) {
-  HWND list = FindWindowExW(g_["simple"], nullptr, L"ComboLBox", nullptr);
-  ASSERT_NE(FindControlRecord(list, &SkinWindowRecord::lists), nullptr);
-  const SIZE size = SizeOf(list);
-  Move(list, 5, 5);
-  for (int x : {0, static_cast<int>(size.cx) - 1})
-    EXPECT_FALSE(Near(Pixel(list, x, size.cy / 2), UnderBlack(Under(list, x, size.cy / 2), 90), 1)) << x;
+// The list of every kind of combo, the drop-down ones (windows of the desktop's)
+// too, is enrolled; open and under the mouse, its edge shows the background.
+TEST_F(Families, ComboListsAreEnrolledAndGetNoBorder) {
+  for (const char* name : {"simple", "dropDown", "dropList", "sub.dropList"}) {
+    SCOPED_TRACE(name);
+    HWND combo = g_[name];
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+    HWND list = info.hwndList;
+    ASSERT_NE(FindControlRecord(list, &SkinWindowRecord::lists), nullptr);
+    const bool dropsDown = (GetWindowLongPtrW(combo, GWL_STYLE) & CBS_DROPDOWN) != 0;
+    if (dropsDown) SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    gallery::Pump(50);
+    ASSERT_TRUE(IsWindowVisible(list));
+    RECT client;
+    GetClientRect(list, &client);
+    const SIZE size = SizeOf(list);
+    if (client.right < size.cx) {  // it has an edge for a border to be drawn on
+      Move(list, 5, 5);
+      for (int x : {0, static_cast<int>(size.cx) - 1})
+        EXPECT_EQ(Pixel(list, x, size.cy / 2), Under(list, x, size.cy / 2)) << x;
+    }
+    Leave(list);
+    if (dropsDown) SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  }
+}
+
+// The parent's repaint rules: an edit without scroll bars after a change or an
+// update, any edit after a scroll; a list box after a selection change or cancel; a
+// combo after a selection change or losing focus; a tree after an item expands.
+// Nothing else. On the window and inside the sub-window alike.
+TEST_F(Families, NotificationsRepaintTheSenderAsTheRulesSay) {
+  struct Case {
+    const char* name;
+    UINT code;
+    bool repaints;
+  };
+  const Case cases[] = {{"edit", EN_CHANGE, true},
+                        {"edit", EN_UPDATE, true},
+                        {"multiEdit", EN_CHANGE, false},
+                        {"multiEdit", EN_VSCROLL, true},
+                        {"edit", EN_SETFOCUS, false},
+                        {"list", LBN_SELCHANGE, true},
+                        {"list", LBN_SELCANCEL, true},
+                        {"list", LBN_DBLCLK, false},
+                        {"dropList", CBN_SELCHANGE, true},
+                        {"dropList", CBN_KILLFOCUS, true},
+                        {"dropList", CBN_DROPDOWN, false},
+                        {"tree", static_cast<UINT>(TVN_ITEMEXPANDINGW), true},
+                        {"tree", static_cast<UINT>(TVN_ITEMEXPANDEDA), true},
+                        {"tree", static_cast<UINT>(NM_CLICK), false}};
+  for (const char* side : {"", "sub."})
+    for (const Case& c : cases) {
+      HWND control = g_[std::string(side) + c.name];
+      UpdateWindow(control);
+      ValidateRect(control, nullptr);
+      if (IsClass(control, L"SysTreeView32")) {
+        NMHDR header{control, static_cast<UINT_PTR>(GetDlgCtrlID(control)), c.code};
+        SendMessageW(GetParent(control), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+      } else {
+        SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), c.code),
+                     reinterpret_cast<LPARAM>(control));
+      }
+      EXPECT_EQ(GetUpdateRect(control, nullptr, FALSE) != FALSE, c.repaints) << side << c.name << " " << c.code;
+    }
 }
 
 // --- trackbars and progress bars --------------------------------------------------
 
-// The blue of the program's accent (0xFF8800) against the red of another.
-int Blueness(COLORREF c) { return GetBValue(c) - GetRValue(c); }
 
 TEST_F(Families, ProgressBarsAtTheirLimits) {
   for (const char* side : {"", "sub."}) {
@@ -219,6 +282,83 @@ TEST_F(Families, ProgressBarsAtTheirLimits) {
     EXPECT_GT(Blueness(Pixel(high, 3, y)), track + 80) << side;  // the fill from end to end
     EXPECT_GT(Blueness(Pixel(high, size.cx - 4, y)), track + 80) << side;
   }
+}
+
+TEST_F(Families, VerticalBarsFillFromTheirEnds) {
+  for (const char* side : {"", "sub."}) {
+    SCOPED_TRACE(side);
+    // The progress bar at 60 % fills from the bottom.
+    HWND progress = g_[std::string(side) + "vProgress"];
+    const SIZE bar = SizeOf(progress);
+    const int track = Blueness(Pixel(progress, bar.cx / 2, 4));
+    EXPECT_GT(Blueness(Pixel(progress, bar.cx / 2, bar.cy - 5)), track + 80);
+    EXPECT_GT(Blueness(Pixel(progress, bar.cx / 2, bar.cy / 2)), track + 80);
+    // The trackbar at 70 % is filled along its channel from the top down to its
+    // thumb: the bluest pixel across it is the fill's above the thumb, not below.
+    HWND trackbar = g_[std::string(side) + "vTrackbar"];
+    RECT thumb;
+    SendMessageW(trackbar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    const SIZE size = SizeOf(trackbar);
+    ASSERT_GT(thumb.top, size.cy / 2);
+    auto bluest = [&](int y) {
+      int most = -255;
+      for (int x = 0; x < size.cx; ++x) most = std::max(most, Blueness(Pixel(trackbar, x, y)));
+      return most;
+    };
+    EXPECT_GT(bluest(thumb.top / 2), bluest((thumb.bottom + size.cy) / 2) + 60);
+  }
+}
+
+// Each half of an up-down control points its own way (the arrow's rows, or
+// columns, widen towards the far end of the control for the first half, the
+// other way for the second), and the half under the mouse is lit.
+TEST_F(Families, UpDownArrowsPointOutwardsAndTheHalfUnderTheMouseIsLit) {
+  for (const char* name : {"upDown", "hUpDown"}) {
+    SCOPED_TRACE(name);
+    HWND control = g_[name];
+    const SIZE size = SizeOf(control);
+    const bool horizontal = (GetWindowLongPtrW(control, GWL_STYLE) & UDS_HORZ) != 0;
+    const int along = horizontal ? size.cx : size.cy, across = horizontal ? size.cy : size.cx;
+    auto pixel = [&](int a, int c) { return horizontal ? Pixel(control, a, c) : Pixel(control, c, a); };
+    RepaintNow(control);
+    // The arrow's dark lines across the control, from one end of a half to the other.
+    auto profile = [&](int from, int to) {
+      std::vector<int> widths;
+      for (int a = from + 2; a < to - 2; ++a) {
+        int dark = 0;
+        for (int c = 2; c < across - 2; ++c) dark += Brightness(pixel(a, c)) < 250;
+        if (dark) widths.push_back(dark);
+      }
+      return widths;
+    };
+    const std::vector<int> first = profile(0, along / 2), second = profile(along / 2, along);
+    ASSERT_GE(first.size(), 2u);
+    ASSERT_GE(second.size(), 2u);
+    EXPECT_LT(first.front(), first.back());    // the apex towards the top (or the left)
+    EXPECT_GT(second.front(), second.back());  // ... towards the bottom (or the right)
+
+    // Lit: the half under the mouse, at the far end of its gradient.
+    auto litness = [&](int half) { return Blueness(pixel(half == 0 ? along / 2 - 3 : along - 3, 3)); };
+    for (int half : {1, 0}) {
+      const int a = half == 0 ? along / 4 : along * 3 / 4;
+      Move(control, horizontal ? a : across / 2, horizontal ? across / 2 : a);
+      EXPECT_GT(litness(half), litness(1 - half) + 10) << "half " << half;
+    }
+    Leave(control);
+  }
+}
+
+TEST_F(Families, HeaderTakesTheFontItIsGiven) {
+  HWND header = g_["flatHeader"];
+  const HeaderRecord* record = FindControlRecord(header, &SkinWindowRecord::headerControls);
+  ASSERT_NE(record, nullptr);
+  const float before = record->fontSize;
+  UniqueFont larger(CreateFontW(-static_cast<int>(before * 2), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                L"Tahoma"));
+  SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(larger.Get()), TRUE);
+  EXPECT_NEAR(record->fontSize, 2 * before, 1.0f);
+  EXPECT_NE(record->fontStyle, 0);  // bold
+  SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
 }
 
 TEST_F(Families, AccentChangeReachesBarsHeadersAndUpDownsAtTheirNextPaint) {

@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/working_set.h"
 #include "engine_environment.h"
@@ -48,6 +50,12 @@ class SkinnedWindow : public ::testing::Test {
 };
 
 int RedOf(COLORREF c) { return GetRValue(c); }
+int Brightness(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); }
+// A pixel of a window's client area as it is on screen.
+COLORREF ScreenPixel(HWND window, int x, int y) {
+  WindowDc dc = WindowDc::Client(window);
+  return GetPixel(dc.Get(), x, y) & 0xFFFFFF;
+}
 
 TEST_F(SkinnedWindow, ComposesPictureFrameAndRoundCorners) {
   EXPECT_EQ(Record().captionHeight, 25);
@@ -101,6 +109,51 @@ TEST_F(SkinnedWindow, TitleButtonsFadeInAndOutStepByStep) {
   EXPECT_FALSE(Record().fade.timerRunning);
   gallery::Pump(100);
   EXPECT_FALSE(KillTimer(g_.window, reinterpret_cast<UINT_PTR>(g_.window)));
+}
+
+TEST_F(SkinnedWindow, NewCaptionIsShownAndAHoveredButtonKeepsTheLookOfItsFade) {
+  const int close = static_cast<int>(Record().titleButtons.size());
+  const POINT at = CentreOf(close);
+  Send(WM_MOUSEMOVE, at);
+  for (int i = 0; i < 8; ++i) Tick();
+  const COLORREF hot = ScreenPixel(g_.window, at.x, at.y + 5);
+  // The caption's text band, on screen.
+  auto band = [this] {
+    std::vector<COLORREF> pixels;
+    for (int y = 8; y < 22; ++y)
+      for (int x = 30; x < 300; x += 2) pixels.push_back(ScreenPixel(g_.window, x, y));
+    return pixels;
+  };
+  const std::vector<COLORREF> before = band();
+  SetWindowTextW(g_.window, L"\u53e6\u4e00\u4e2a\u6807\u9898 Another caption");
+  EXPECT_NE(band(), before);
+  EXPECT_EQ(ScreenPixel(g_.window, 100, 15), Composed(100, 15));
+  EXPECT_EQ(ScreenPixel(g_.window, at.x, at.y + 5), hot);
+  // Leaving, it fades out from there: never brighter than it was.
+  SendMessageW(g_.window, WM_MOUSELEAVE, 0, 0);
+  Tick();
+  EXPECT_LE(RedOf(ScreenPixel(g_.window, at.x, at.y + 5)), RedOf(hot));
+}
+
+TEST_F(SkinnedWindow, PressedTitleButtonAndTheFrameOnScreen) {
+  // The frame: a dark line along the edge, a light one inside it.
+  const int y = 200;
+  const COLORREF edge = ScreenPixel(g_.window, 0, y), inner = ScreenPixel(g_.window, 1, y);
+  const COLORREF body = ScreenPixel(g_.window, 4, y);
+  EXPECT_LT(Brightness(edge), Brightness(body) - 100);
+  EXPECT_GT(Brightness(inner), Brightness(body));
+
+  // Pressed, the close button turns red from its top; released elsewhere, plain again.
+  const int close = static_cast<int>(Record().titleButtons.size());
+  const BoundsF& b = Record().titleButtons[close - 1].bounds;
+  const POINT spot{static_cast<LONG>(b.x) + 3, static_cast<LONG>(b.y) + 2};
+  const COLORREF plain = ScreenPixel(g_.window, spot.x, spot.y);
+  Send(WM_LBUTTONDOWN, CentreOf(close), MK_LBUTTON);
+  const COLORREF pressed = ScreenPixel(g_.window, spot.x, spot.y);
+  EXPECT_GT(GetRValue(pressed), 200);
+  EXPECT_LT(GetGValue(pressed) + GetBValue(pressed), 120);
+  Send(WM_LBUTTONUP, POINT{100, 150});
+  EXPECT_EQ(ScreenPixel(g_.window, spot.x, spot.y), plain);
 }
 
 TEST_F(SkinnedWindow, ClickActsOnlyWhenReleasedOnTheSameButton) {
@@ -190,11 +243,6 @@ TEST_F(SkinnedWindow, DestroyingTheFirstWindowRenumbersTheOthers) {
   EXPECT_EQ(gEngine->WindowCount(), 0);
 }
 
-// A pixel of a control as it is on screen.
-COLORREF ScreenPixel(HWND control, int x, int y) {
-  WindowDc dc = WindowDc::Client(control);
-  return GetPixel(dc.Get(), x, y) & 0xFFFFFF;
-}
 void Smear(HWND control) {
   WindowDc dc = WindowDc::Client(control);
   RECT client;
@@ -228,6 +276,98 @@ TEST_F(SkinnedWindow, ButtonsEnrolByKindAndRepaintOnlyWhenTheirLookChanges) {
   SendMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(6, 12));
   SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(6, 12));
   EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);  // the double click was swallowed
+}
+
+// A skinned window of the test's own class, which records the moves and sizes the
+// skin asks of the system and carries none of them out (no modal loop in a test).
+std::vector<std::pair<UINT, WPARAM>> gAsked;
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCLBUTTONDOWN || (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_SIZE)) {
+    gAsked.emplace_back(message, wparam);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+HWND RecordingWindow(const SkinWindowOptions& options) {
+  static const bool registered = [] {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = RecordingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"OrnivexRecordingWindow";
+    return RegisterClassW(&wc) != 0;
+  }();
+  if (!registered) return nullptr;
+  HWND window = CreateWindowExW(0, L"OrnivexRecordingWindow", L"recording", WS_POPUP | WS_VISIBLE | WS_MINIMIZEBOX,
+                                60, 60, 320, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  gEngine->SkinWindow(window, options);
+  gallery::Pump(30);
+  return window;
+}
+
+TEST(SkinnedWindowOptions, WithSizingOffTheEdgesNeitherShowASizingCursorNorSize) {
+  for (int sizable : {1, 0}) {
+    SCOPED_TRACE(sizable);
+    UniqueWindow window(RecordingWindow({.sizable = sizable}));
+    RECT client;
+    GetClientRect(window.Get(), &client);
+    const LPARAM edge = MAKELPARAM(client.right - 1, client.bottom / 2);
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(window.Get(), WM_MOUSEMOVE, 0, edge);
+    EXPECT_EQ(GetCursor() == LoadCursorW(nullptr, IDC_SIZEWE), sizable == 1);
+    gAsked.clear();
+    SendMessageW(window.Get(), WM_LBUTTONDOWN, MK_LBUTTON, edge);
+    ASSERT_EQ(gAsked.size(), 1u);
+    if (sizable) EXPECT_EQ(gAsked[0], std::make_pair(UINT{WM_SYSCOMMAND}, WPARAM{SC_SIZE + 2}));
+    else EXPECT_EQ(gAsked[0], std::make_pair(UINT{WM_NCLBUTTONDOWN}, WPARAM{HTCAPTION}));  // moves it instead
+  }
+}
+
+TEST(SkinnedWindowOptions, WithTitleButtonsOffThereIsNoStripNoHitAndNoFade) {
+  UniqueWindow window(RecordingWindow({.titleButtonsActive = 0}));
+  const int number = gEngine->WindowNumberOf(window.Get());
+  SkinWindowRecord& record = *gEngine->Record(number);
+  const BoundsF& close = record.titleButtons.back().bounds;
+  const int x = static_cast<int>(close.x + close.width / 2), y = static_cast<int>(close.y + close.height / 2);
+  // Where the close button would be, the composed picture is the bare background.
+  for (int dx : {-8, 0, 8})
+    EXPECT_EQ(GetPixel(record.mainDc.Dc(), x + dx, y), GetPixel(record.dc2.Dc(), x + dx, y)) << dx;
+  EXPECT_EQ(gEngine->HitTestTitleButton(number, x, y), 0);
+  SendMessageW(window.Get(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  EXPECT_EQ(record.fade.hoverButton, 0);
+  EXPECT_FALSE(KillTimer(window.Get(), reinterpret_cast<UINT_PTR>(window.Get())));
+  SendMessageW(window.Get(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  SendMessageW(window.Get(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  EXPECT_TRUE(IsWindow(window.Get()));
+}
+
+// A window that cannot be skinned (its procedure cannot be replaced) keeps its
+// children as they were: none of them enrolled in a record that is gone.
+TEST(SkinWindowFailure, LeavesTheChildrenAsTheyWere) {
+  UniqueWindow parent(CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 40, 40, 300, 200, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr));
+  auto child = [&](const wchar_t* cls, DWORD style, int top) {
+    return CreateWindowExW(0, cls, L"c", WS_CHILD | WS_VISIBLE | style, 10, top, 100, 24, parent.Get(), nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+  };
+  const std::vector<HWND> children{child(L"BUTTON", BS_PUSHBUTTON, 10), child(L"BUTTON", BS_AUTOCHECKBOX, 50),
+                                   child(L"Edit", 0, 90)};
+  std::vector<LONG_PTR> procedures, styles;
+  for (HWND child : children) {
+    procedures.push_back(GetWindowLongPtrW(child, GWLP_WNDPROC));
+    styles.push_back(GetWindowLongPtrW(child, GWL_STYLE));
+  }
+  // A procedure already kept under the skin's name: the skin refuses to stack on it.
+  SetPropW(parent.Get(), L"Hw_hProc", reinterpret_cast<HANDLE>(GetWindowLongPtrW(parent.Get(), GWLP_WNDPROC)));
+  const int windows = gEngine->WindowCount();
+  gEngine->SkinWindow(parent.Get(), {});
+  EXPECT_EQ(gEngine->WindowCount(), windows);
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    EXPECT_EQ(GetWindowLongPtrW(children[i], GWLP_WNDPROC), procedures[i]) << i;
+    EXPECT_EQ(GetWindowLongPtrW(children[i], GWL_STYLE), styles[i]) << i;
+    EXPECT_EQ(WindowProperty(children[i], L"Hw_lbID"), 0) << i;
+  }
+  RemovePropW(parent.Get(), L"Hw_hProc");
 }
 
 // Switching to another program runs the working-set tool with this process's id;
