@@ -32,6 +32,13 @@ else
   cat "$log/native-cfg" "$log/native-build" | tail -n 40; failed=$((failed + 1))
 fi
 
+echo "== fuzz targets (built only: a target that stops compiling fails here; scripts/fuzz.sh runs them)"
+if cmake --preset fuzz >"$log/fuzz-cfg" 2>&1 && cmake --build --preset fuzz -j "$jobs" --target ornivex_fuzzers >"$log/fuzz-build" 2>&1; then
+  echo "fuzz targets built: $(cat build/fuzz/fuzzers.txt 2>/dev/null | tr '\n' ' ')"
+else
+  cat "$log/fuzz-cfg" "$log/fuzz-build" | tail -n 40; failed=$((failed + 1))
+fi
+
 echo "== release build (real service endpoints)"
 if ! { cmake --preset release >"$log/rel-cfg" 2>&1 && cmake --build --preset release --target Ornivex >"$log/rel-build" 2>&1; }; then
   cat "$log/rel-cfg" "$log/rel-build" | tail -n 40; failed=$((failed + 1))
