@@ -27,13 +27,15 @@ done
 
 work=$here/build/mutate
 tree=$work/tree
-# The tree as it is now (committed or not), never the working files themselves;
-# times kept, so the build there only redoes what changed.
-rm -rf "$tree"
+# The tree as it is now (committed or not), never the working files themselves.
+# Only files whose bytes differ are copied: a file put back after its mutants
+# keeps the newer time of that, so its mutated objects are rebuilt.
 mkdir -p "$tree"
 git ls-files -z -co --exclude-standard | grep -zv '^build/' |
-  while IFS= read -r -d '' f; do [ -f "$f" ] && printf '%s\0' "$f"; done |
-  tar --null -T - -cf - | tar -xf - -C "$tree"
+  while IFS= read -r -d '' f; do
+    [ -f "$f" ] && ! cmp -s "$f" "$tree/$f" && mkdir -p "$tree/$(dirname "$f")" && cp "$f" "$tree/$f"
+    true
+  done
 cmake -S "$tree" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Mutate -DCMAKE_CXX_FLAGS_MUTATE=-O0 -DCMAKE_C_FLAGS_MUTATE=-O0 -DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld \
   -DORNIVEX_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$work/build" -j2 >/dev/null
