@@ -16,6 +16,7 @@ import os
 import random
 import re
 import shlex
+import signal
 import subprocess
 import sys
 import time
@@ -296,12 +297,14 @@ def try_mutant(build, programs, limit):
 
 
 def main():
+    # A stop (SIGTERM) still puts the mutated file back.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     ap = argparse.ArgumentParser()
     ap.add_argument("--tree", required=True)
     ap.add_argument("--build", required=True)
-    ap.add_argument("--per-file", type=int, default=15)
+    ap.add_argument("--per-file", type=int, default=12)
     ap.add_argument("--seed", type=int, default=21)
-    ap.add_argument("--limit", type=float, default=10.0, help="seconds a test program may take")
+    ap.add_argument("--limit", type=float, default=5.0, help="seconds a test program may take")
     ap.add_argument("--list", action="store_true", help="only count the mutants")
     ap.add_argument("files", nargs="*")
     a = ap.parse_args()
@@ -336,8 +339,11 @@ def main():
         text, mutants = find_mutants(full, compile_args(entry))
         if not mutants:
             continue
-        rng = random.Random(f"{a.seed}:{rel}")
-        sample = sorted(rng.sample(range(len(mutants)), min(a.per_file, len(mutants))))
+        # A seeded shuffle of the file's mutants, of which the first are taken: a
+        # larger sample holds every mutant of a smaller one.
+        shuffled = list(range(len(mutants)))
+        random.Random(f"{a.seed}:{rel}").shuffle(shuffled)
+        sample = sorted(shuffled[:a.per_file])
         programs = b.programs_for(rel)
         if a.list:
             print(f"{rel:34} {len(sample):5}  of {len(mutants):4}  programs: {' '.join(os.path.basename(p) for p in programs)}")

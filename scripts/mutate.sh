@@ -3,8 +3,8 @@
 # the native tests catch. A tool to run by hand, not part of the test command.
 #   usage: scripts/mutate.sh [file...]     (paths from the top of the tree;
 #                                           default: every Windows-free source and header)
-# Environment: MUTATE_SEED (21), MUTATE_PER_FILE (mutants sampled per file, 15),
-#              MUTATE_LIMIT (seconds a test program may run, 10).
+# Environment: MUTATE_SEED (21), MUTATE_PER_FILE (mutants sampled per file, 12),
+#              MUTATE_LIMIT (seconds a test program may run, 5).
 # Rules: < <=, > >=; == !=; && ||; + - (and += -=); integer constants +1 and -1;
 # a removed statement or early exit; std::min std::max. The sample is seeded:
 # two runs make the same mutants. Each mutant is built in a copy of the tree
@@ -46,4 +46,4 @@ if ! ctest --test-dir "$work/build" -j2 -E standins >"$work/baseline.log" 2>&1; 
   exit 1
 fi
 /usr/bin/python3 "$here/scripts/mutate.py" --tree "$tree" --build "$work/build" --seed "${MUTATE_SEED:-21}" \
-  --per-file "${MUTATE_PER_FILE:-15}" --limit "${MUTATE_LIMIT:-10}" "$@" | tee "$work/report.txt"
+  --per-file "${MUTATE_PER_FILE:-12}" --limit "${MUTATE_LIMIT:-5}" "$@" | tee "$work/report.txt"
