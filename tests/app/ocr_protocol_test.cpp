@@ -81,6 +81,9 @@ TEST(PictureNumber, DecimalTextAndDrawsStayInRangeAndSpreadOut) {
   EXPECT_LT(low, 40000u);         // the whole range is used
   EXPECT_GT(high, 980000u);
   EXPECT_EQ(DrawPictureNumber(12345), DrawPictureNumber(12345));
+  // Both ends can be drawn (seeds found by search).
+  EXPECT_EQ(DrawPictureNumber(2139089), 19999u);
+  EXPECT_EQ(DrawPictureNumber(2114088), 999999u);
 }
 
 TEST(LineBreakRule, EachFullStopIsFollowedByCrLfAndFourSpaces) {

@@ -75,9 +75,40 @@ TEST(Sizing, EveryZoneHasItsCursorAndCommand) {
   }
 }
 
+TEST(Sizing, AZoneHoldsItsEdgesAndCornersOutrankNothing) {
+  // margin 3, corner 10, in a 317 x 537 client area
+  const std::pair<std::pair<int, int>, SizingZone> cases[] = {
+      {{3, 200}, SizingZone::Left},        {{4, 200}, SizingZone::None},       {{0, 11}, SizingZone::Left},
+      {{0, 526}, SizingZone::Left},        {{0, 527}, SizingZone::BottomLeft}, {{314, 200}, SizingZone::Right},
+      {{313, 200}, SizingZone::None},      {{11, 3}, SizingZone::Top},         {{11, 4}, SizingZone::None},
+      {{306, 0}, SizingZone::Top},         {{307, 0}, SizingZone::TopRight},   {{150, 534}, SizingZone::Bottom},
+      {{150, 533}, SizingZone::None},      {{10, 10}, SizingZone::TopLeft},    {{11, 10}, SizingZone::None},
+      {{306, 10}, SizingZone::None},       {{10, 527}, SizingZone::BottomLeft}, {{10, 526}, SizingZone::None},
+      {{307, 527}, SizingZone::BottomRight}, {{306, 527}, SizingZone::None},  {{316, 536}, SizingZone::BottomRight},
+  };
+  for (const auto& [point, zone] : cases)
+    EXPECT_EQ(ZoneAt(point.first, point.second, 317, 537, true, k96), zone) << point.first << "," << point.second;
+}
+
+TEST(Caption, FadeAndPressBandsIncludeTheirEdges) {
+  // Minimize, maximize, close in a client 400 wide: the strip is 306..401, 22 high.
+  const StripLayout strip = LayoutStrip(StandardTitleButtons(false, false, true, true), 400, k96);
+  ASSERT_EQ(strip.left, 306);
+  const std::pair<int, int> inFade[] = {{304, 5}, {401, 5}, {350, 0}, {350, 22}};
+  const std::pair<int, int> outOfFade[] = {{303, 5}, {402, 5}, {350, -1}, {350, 23}};
+  for (const auto& [x, y] : inFade) EXPECT_TRUE(InFadeBand(strip, x, y, k96)) << x << "," << y;
+  for (const auto& [x, y] : outOfFade) EXPECT_FALSE(InFadeBand(strip, x, y, k96)) << x << "," << y;
+  const std::pair<int, int> inPress[] = {{306, 5}, {401, 5}, {350, 22}, {350, -5}};
+  const std::pair<int, int> outOfPress[] = {{305, 5}, {402, 5}, {350, 23}};
+  for (const auto& [x, y] : inPress) EXPECT_TRUE(InPressBand(strip, x, y)) << x << "," << y;
+  for (const auto& [x, y] : outOfPress) EXPECT_FALSE(InPressBand(strip, x, y)) << x << "," << y;
+  EXPECT_EQ(StripLeftAtEnrolment(400, strip.width, k96), 400 - 3 - 95 - 2);
+}
+
 TEST(Maximize, KeepsTheTaskbarVisible) {
   EXPECT_EQ(MaximizedHeight(1024, 30), 994);
   EXPECT_EQ(MaximizedHeight(1024, 0), 1024);
+  EXPECT_EQ(MaximizedHeight(1024, -40), 1024);  // a taskbar said to be negative takes nothing
 }
 
 std::vector<int> AlphasOf(const FadeEffects& effects, int button) {
@@ -172,6 +203,35 @@ TEST(Pixels, AverageFadeAndVeil) {
   EXPECT_EQ(veiled[0], 0xFF000000u);
   VeilPixels(veiled, 255);
   EXPECT_EQ(veiled[0], 0xFFFFFFFFu);
+}
+
+TEST(Pixels, BandVeilAndMeanExactly) {
+  struct Band { int width, band; bool left; std::vector<std::uint32_t> row; };
+  const std::uint32_t k = 0xFF000000u, w = 0xFFFFFFFFu;
+  const Band bands[] = {
+      {6, 3, false, {k, k, k, 0xFF545454u, 0xFFA9A9A9u, w}},  // the key's share: 85, 170, 256 of 256
+      {4, 2, true, {w, 0xFF7F7F7Fu, k, k}},
+      {2, 5, false, {0xFF7F7F7Fu, w}},  // a band wider than the picture is the picture
+      {3, 0, false, {k, k, k}},
+  };
+  for (const Band& b : bands) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(b.width) * 2, k);
+    FadeEdgeIntoColour(pixels, b.width, 2, b.band, w, b.left);
+    EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin(), pixels.begin() + b.width), b.row) << b.band;
+    EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin() + b.width, pixels.end()), b.row) << b.band;
+  }
+  for (const auto& [alpha, veiled] : {std::pair{128, 0xFF808080u}, {2, 0xFF010101u}, {300, w}, {-5, k}}) {
+    std::vector<std::uint32_t> one(1, k);
+    VeilPixels(one, alpha);
+    EXPECT_EQ(one[0], veiled) << alpha;
+  }
+  const std::vector<std::uint32_t> flat(12, 0xFF102030u);
+  EXPECT_EQ(AverageColourOfSamples(flat, 4, 3, 50, 0), 0xFF102030u);
+  EXPECT_EQ(AverageColourOfSamples(flat, 4, 4, 50, 1), 0xFF000000u);  // fewer pixels than said
+  EXPECT_EQ(AverageColourOfSamples(flat, 0, 3, 50, 1), 0xFF000000u);
+  EXPECT_EQ(AverageColourOfSamples(flat, 4, 3, 0, 1), 0xFF000000u);
+  for (const auto& [dpi, step] : {std::pair{119, 0}, {120, 1}, {167, 1}, {168, 2}})
+    EXPECT_EQ(PictureScaleStep(dpi), step) << dpi;
 }
 
 TEST(Pixels, ScalingKeepsEdgesAndTransparencyShowsTheColour) {
