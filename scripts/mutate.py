@@ -280,7 +280,20 @@ class Build:
         return out
 
 
-def try_mutant(build, programs, limit):
+def time_programs(build, programs):
+    """Seconds each program takes unmutated (it must pass)."""
+    took = {}
+    for exe in programs:
+        started = time.time()
+        r = subprocess.run([os.path.join(build, exe), "--gtest_brief=1"], cwd=build, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+        if r.returncode != 0:
+            raise RuntimeError(f"{exe} fails before any mutation")
+        took[exe] = time.time() - started
+    return took
+
+
+def try_mutant(build, programs, limits):
     """'broken', 'killed', 'timeout' or 'survived'. The programs are built and run
     one at a time, the likeliest killer first, so a kill costs one link."""
     for exe in programs:
@@ -288,7 +301,7 @@ def try_mutant(build, programs, limit):
             return "broken"
         try:
             r = subprocess.run([os.path.join(build, exe), "--gtest_fail_fast", "--gtest_brief=1"], cwd=build,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=limit)
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=limits[exe])
         except subprocess.TimeoutExpired:
             return "timeout"
         if r.returncode != 0:
@@ -304,7 +317,7 @@ def main():
     ap.add_argument("--build", required=True)
     ap.add_argument("--per-file", type=int, default=12)
     ap.add_argument("--seed", type=int, default=21)
-    ap.add_argument("--limit", type=float, default=5.0, help="seconds a test program may take")
+    ap.add_argument("--limit", type=float, default=5.0, help="seconds a test program may take at least")
     ap.add_argument("--list", action="store_true", help="only count the mutants")
     ap.add_argument("files", nargs="*")
     a = ap.parse_args()
@@ -323,6 +336,8 @@ def main():
     # Args for a header: those of a source in its folder (or any).
     any_entry = next(e for f, e in b.entries.items() if os.path.relpath(f, tree) in sources)
 
+    # A mutant's program may take the limit, or five times what it takes unmutated.
+    limits = {exe: max(a.limit, 5 * took) for exe, took in time_programs(build, sorted(b.tests)).items()}
     started = time.time()
     totals = defaultdict(lambda: [0, 0, 0, 0, 0])  # made, killed, survived, build-broken, timed-out
     by_library = defaultdict(lambda: [0, 0])
@@ -358,7 +373,7 @@ def main():
                 with open(full, "wb") as f:
                     f.write(mutated)
                 t[0] += 1
-                outcome = try_mutant(build, programs, a.limit)
+                outcome = try_mutant(build, programs, limits)
                 if outcome == "survived":
                     t[2] += 1
                     n = line_of(text, m.start)

@@ -2,6 +2,7 @@
 // title buttons' fade, which buttons are enrolled, and pixel arithmetic.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <utility>
 #include <vector>
 
@@ -182,6 +183,13 @@ TEST(Enrolment, ButtonsByStyle) {
   EXPECT_EQ(CheckOrRadioKind(0x9), ButtonKind::Radio);
   for (std::uint32_t other : {0x0u, 0x4u, 0x5u, 0x6u, 0x7u, 0xAu, 0xBu})  // plain radio, 3-state, group, owner
     EXPECT_EQ(CheckOrRadioKind(other), std::nullopt) << other;
+  // The painter tells the kinds apart by their numbers alone.
+  EXPECT_NE(ButtonKind::Radio, ButtonKind::Check);
+  EXPECT_NE(ButtonKind::Push, ButtonKind::Check);
+  EXPECT_NE(ButtonKind::Push, ButtonKind::Radio);
+  EXPECT_EQ(CheckOrRadioKind(0x50000003u | 0x20u), ButtonKind::Check);  // other bits do not hide the type
+  EXPECT_EQ(CheckOrRadioKind(0xB), std::nullopt);
+  EXPECT_EQ(CheckOrRadioKind(0xF), std::nullopt);
 }
 
 TEST(Pixels, AverageFadeAndVeil) {
@@ -253,9 +261,15 @@ TEST(Pixels, ScalingKeepsEdgesAndTransparencyShowsTheColour) {
   }
   EXPECT_FALSE(ResamplePremultiplied(source, 8, 4, std::span<std::uint8_t>(), 2, 2));
 
-  std::vector<std::uint8_t> clear = {0, 0, 0, 0, 10, 20, 30, 255};
+  std::vector<std::uint8_t> clear = {0, 0, 0, 0, 10, 20, 30, 255, 10, 20, 30, 128, 1, 2, 3};
   CompositeOverColour(clear, 0x102030);
-  EXPECT_EQ(clear, (std::vector<std::uint8_t>{0x30, 0x20, 0x10, 255, 10, 20, 30, 255}));
+  EXPECT_EQ(clear, (std::vector<std::uint8_t>{0x30, 0x20, 0x10, 255, 10, 20, 30, 255, 34, 36, 38, 255, 1, 2, 3}));
+  // Sizes that are no picture, or more than the buffers hold, are refused.
+  std::vector<std::uint8_t> target(2 * 2 * 4);
+  for (const auto& [sw, sh, tw, th] : {std::array{0, 4, 2, 2}, {8, -1, 2, 2}, {8, 4, 0, 2}, {8, 4, 2, 0},
+                                       {8, 5, 2, 2}, {8, 4, 3, 2}})
+    EXPECT_FALSE(ResamplePremultiplied(source, sw, sh, target, tw, th)) << sw << "x" << sh << " to " << tw << "x" << th;
+  EXPECT_TRUE(ResamplePremultiplied(source, 8, 4, target, 2, 2));
 }
 
 TEST(Scale, MetricsFollowTheDpi) {
