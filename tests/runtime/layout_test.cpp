@@ -58,7 +58,7 @@ TEST(Scaling, AWindowsSizeIsScaledAsASize) {
 TEST(Scaling, RoundsHalvesAwayFromZeroAndLeavesNonsenseDpisAlone) {
   struct Case { int length, dpi, scaled; };
   const Case cases[] = {
-      {10, 0, 10},  {10, -5, 10}, {10, 96, 10}, {1, 144, 2},  {-1, 144, -2}, {3, 120, 4},
+      {10, 0, 10},  {10, -5, 10}, {10, 1, 0},   {10, 96, 10}, {1, 144, 2},  {-1, 144, -2}, {3, 120, 4},
       {-3, 120, -4}, {7, 168, 12}, {1, 47, 0},  {-1, 47, 0},  {1, 48, 1},    {-1, 48, -1},
   };
   for (const Case& c : cases) EXPECT_EQ(ScaleForDpi(c.length, c.dpi), c.scaled) << c.length << " at " << c.dpi;

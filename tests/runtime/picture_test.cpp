@@ -241,11 +241,15 @@ TEST(PictureDecoding, BmpDepthsHeadersAndRuns) {
       {"RLE8: a run past the row's end is cut, an escape 0 moves up a row",
        {.width = 2, .height = 2, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {3, 1, 0, 0, 1, 2}},
        2, 2, {{0, 1, 0xFFFF0000}, {1, 1, 0xFFFF0000}, {0, 0, 0xFF00FF00}, {1, 0, 0xFF000000}}},
-      {"the largest side", {.width = kMaxPictureSide, .bits = 1, .palette = {0, 0xFFFFFF}, .pixels = Bytes(2048, 0x01)},
-       kMaxPictureSide, 1, {{kMaxPictureSide - 1, 0, 0xFFFFFFFF}, {kMaxPictureSide - 2, 0, 0xFF000000}}},
-      {"the most pixels", {.width = kMaxPictureSide, .height = kMaxPicturePixels / kMaxPictureSide, .bits = 8,
-                           .compression = 1, .colours = 1, .palette = {0x00FF00}, .pixels = {1, 0, 0, 1}},
-       kMaxPictureSide, kMaxPicturePixels / kMaxPictureSide, {{0, 4095, 0xFF00FF00}, {1, 4095, 0xFF000000}}},
+      {"RLE8: a lone byte after the last pair is no run",
+       {.width = 2, .bits = 8, .compression = 1, .colours = 256, .palette = std::vector<std::uint32_t>(256, 0xFFFFFF),
+        .pixels = {1, 0, 2}}, 2, 1, {{0, 0, 0xFFFFFFFF}, {1, 0, 0xFF000000}}},
+      // The limits: 16384 a side, 2^26 pixels.
+      {"the largest side", {.width = 16384, .bits = 1, .palette = {0, 0xFFFFFF}, .pixels = Bytes(2048, 0x01)},
+       16384, 1, {{16383, 0, 0xFFFFFFFF}, {16382, 0, 0xFF000000}}},
+      {"the most pixels", {.width = 16384, .height = 4096, .bits = 8, .compression = 1, .colours = 1,
+                           .palette = {0x00FF00}, .pixels = {1, 0, 0, 1}},
+       16384, 4096, {{0, 4095, 0xFF00FF00}, {1, 4095, 0xFF000000}}},
   };
   for (const Case& c : cases) {
     const auto picture = DecodePictureFile(Encode(c.file));
@@ -259,10 +263,10 @@ TEST(PictureDecoding, BmpDepthsHeadersAndRuns) {
 TEST(PictureDecoding, BmpOutsideWhatItCanHoldIsRefused) {
   const Bytes row(64, 0);
   const std::pair<const char*, BmpFile> cases[] = {
-      {"wider than the largest side", {.width = kMaxPictureSide + 1, .bits = 1, .palette = {0, 1}, .pixels = Bytes(2052, 0)}},
-      {"taller than the largest side", {.height = kMaxPictureSide + 1, .bits = 1, .palette = {0, 1}, .pixels = Bytes(4 * 16385, 0)}},
-      {"more pixels than allowed", {.width = kMaxPictureSide, .height = kMaxPicturePixels / kMaxPictureSide + 1,
-                                    .bits = 8, .compression = 1, .colours = 1, .palette = {0}, .pixels = {0, 1}}},
+      {"wider than the largest side", {.width = 16385, .bits = 1, .palette = {0, 1}, .pixels = Bytes(2052, 0)}},
+      {"taller than the largest side", {.height = 16385, .bits = 1, .palette = {0, 1}, .pixels = Bytes(4 * 16385, 0)}},
+      {"more pixels than allowed", {.width = 16384, .height = 4097, .bits = 8, .compression = 1, .colours = 1,
+                                    .palette = {0}, .pixels = {0, 1}}},
       {"no width", {.width = 0, .pixels = row}},
       {"two planes", {.planes = 2, .pixels = row}},
       {"two planes, core header", {.header = 12, .planes = 2, .pixels = row}},

@@ -62,6 +62,9 @@ TEST(Hover, OnceForEachControlAndANeighbourKeepsIt) {
   EXPECT_TRUE(IsHovered(w, 4, 2));
   DropHover(w, 4, 2);
   EXPECT_TRUE(TakeHover(w, 4, 2));
+  TakeHover(w, 3, 1);
+  DropHover(w, 3, 1);
+  EXPECT_FALSE(IsHovered(w, 3, 1));
 }
 
 struct Header {
@@ -93,6 +96,22 @@ TEST(Header, RepaintsOncePerItemAndOnceWhenNoItemIsHot) {
   EXPECT_FALSE(HeaderMouseMove(h, 1));  // dragging: no hot repaint
   EXPECT_TRUE(HeaderButtonUp(h));
   EXPECT_FALSE(HeaderItemTint(h, 2).pressed);
+
+  // Item 1 pressed and released; a second press with no item hot keeps the first.
+  Header one;
+  HeaderMouseMove(one, 1);
+  EXPECT_TRUE(HeaderButtonDown(one));
+  EXPECT_TRUE(HeaderButtonUp(one));
+  EXPECT_FALSE(HeaderItemTint(one, 1).pressed);
+  HeaderMouseMove(one, 2);
+  HeaderButtonDown(one);
+  HeaderMouseMove(one, 0);
+  EXPECT_TRUE(HeaderButtonDown(one));
+  HeaderButtonUp(one);
+  // After the pointer leaves, a press hits no item.
+  HeaderMouseMove(one, 1);
+  HeaderMouseLeave(one);
+  EXPECT_FALSE(HeaderButtonDown(one));
 
   Header flat;
   flat.buttons = 0;
@@ -173,6 +192,28 @@ TEST(Pixels, FrameCoversOnlyTheOuterRing) {
   EXPECT_EQ(canvas[5 * 3 + 2], 0xFF000000u);
   EXPECT_EQ(canvas[5 * 1 + 1], 0xFFFFFFFFu);
   EXPECT_EQ(canvas[5 * 2 + 3], 0xFFFFFFFFu);
+  // Half red over white, each channel rounded; nothing past the h rows is touched.
+  std::vector<std::uint32_t> taller(3 * 3, 0xFFFFFFFF);
+  BlendFrame(taller, 3, 2, 1, 0x80FF0000);
+  EXPECT_EQ(taller[0], 0xFFFF7F7Fu);
+  EXPECT_EQ(taller[3 * 2], 0xFFFFFFFFu);
+}
+
+TEST(Pixels, SlackOfAChannelThatTellsNothingEndsAtSix) {
+  const std::uint32_t key = 0xFF808080, text = 0xFF008080, background = 0xFF000000;  // only red tells
+  const std::pair<std::uint32_t, std::uint32_t> cases[] = {
+      {0xFF408680, 0xFF004040},  // green 6 off the key: still text at half
+      {0xFF408780, 0xFF408780},  // 7 off: the control's own pixel
+      {key, background},
+  };
+  for (const auto& [painted, laid] : cases) {
+    std::vector<std::uint32_t> out(1, background);
+    LayOverBackground(std::vector<std::uint32_t>{painted}, out, key, text);
+    EXPECT_EQ(out[0], laid) << std::hex << painted;
+  }
+  std::vector<std::uint32_t> out(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{key}, out, key, key);  // text in the key's colour
+  EXPECT_EQ(out[0], background);
 }
 
 }  // namespace

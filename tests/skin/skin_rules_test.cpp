@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,10 @@ const TitleMetrics k96;
 TEST(Caption, HeightIsRaisedToTheMinimumOnly) {
   EXPECT_EQ(CaptionHeightFor(20, k96), 25);
   EXPECT_EQ(CaptionHeightFor(30, k96), 30);
+  EXPECT_EQ(CaptionHeightFor(100, k96), 100);
+  // The kinds are told apart by their numbers (close alone is wider).
+  const std::set<K> kinds = {K::Close, K::Maximize, K::Minimize, K::MainMenu, K::Help, K::Custom};
+  EXPECT_EQ(kinds.size(), 6u);
 }
 
 TEST(Caption, StripOfCloseOnlyEndsAtTheClientEdge) {
@@ -95,6 +100,7 @@ TEST(Caption, FadeAndPressBandsIncludeTheirEdges) {
   // Minimize, maximize, close in a client 400 wide: the strip is 306..401, 22 high.
   const StripLayout strip = LayoutStrip(StandardTitleButtons(false, false, true, true), 400, k96);
   ASSERT_EQ(strip.left, 306);
+  EXPECT_EQ(strip.buttons.size(), 3u);
   const std::pair<int, int> inFade[] = {{304, 5}, {401, 5}, {350, 0}, {350, 22}};
   const std::pair<int, int> outOfFade[] = {{303, 5}, {402, 5}, {350, -1}, {350, 23}};
   for (const auto& [x, y] : inFade) EXPECT_TRUE(InFadeBand(strip, x, y, k96)) << x << "," << y;
@@ -143,6 +149,21 @@ TEST(Fade, InThenOutInEightStepsAndTheTimerStopsWhenDone) {
   EXPECT_FALSE(s.timerRunning);
   EXPECT_EQ(s.hoverButton, 0);
   EXPECT_EQ(s.fadeOut, Fade{});
+}
+
+TEST(Fade, NothingMovesUnlessAButtonWasHovered) {
+  FadeState s;
+  EXPECT_TRUE(FadeOnTimer(s).paints.empty());
+  EXPECT_TRUE(FadeOnMouseLeave(s).paints.empty());
+  FadeOnHover(s);  // a hover report counts as a move: no second request to track
+  EXPECT_FALSE(FadeOnMouseMove(s, 0, false).trackMouse);
+  // Leaving while a button fades out lets that fade run on.
+  FadeState t;
+  FadeOnMouseMove(t, 2, true);
+  for (int i = 0; i < 8; ++i) FadeOnTimer(t);
+  FadeOnMouseMove(t, 0, true);
+  EXPECT_TRUE(FadeOnMouseLeave(t).paints.empty());
+  EXPECT_EQ(AlphasOf(FadeOnTimer(t), 2), std::vector<int>{210});
 }
 
 TEST(Fade, CrossingToTheNextButtonFadesBothAtOnce) {
@@ -228,7 +249,7 @@ TEST(Pixels, BandVeilAndMeanExactly) {
     EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin(), pixels.begin() + b.width), b.row) << b.band;
     EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin() + b.width, pixels.end()), b.row) << b.band;
   }
-  for (const auto& [alpha, veiled] : {std::pair{128, 0xFF808080u}, {2, 0xFF010101u}, {300, w}, {-5, k}}) {
+  for (const auto& [alpha, veiled] : {std::pair{128, 0xFF808080u}, {2, 0xFF010101u}, {256, w}, {300, w}, {-5, k}}) {
     std::vector<std::uint32_t> one(1, k);
     VeilPixels(one, alpha);
     EXPECT_EQ(one[0], veiled) << alpha;
@@ -264,6 +285,9 @@ TEST(Pixels, ScalingKeepsEdgesAndTransparencyShowsTheColour) {
   std::vector<std::uint8_t> clear = {0, 0, 0, 0, 10, 20, 30, 255, 10, 20, 30, 128, 1, 2, 3};
   CompositeOverColour(clear, 0x102030);
   EXPECT_EQ(clear, (std::vector<std::uint8_t>{0x30, 0x20, 0x10, 255, 10, 20, 30, 255, 34, 36, 38, 255, 1, 2, 3}));
+  std::vector<std::uint8_t> nearlyOpaque = {0, 0, 0, 254, 0, 0, 0, 0};
+  CompositeOverColour(nearlyOpaque, 0x8080FF);  // 128 x 1 / 255 rounds to 1; the clear pixel takes the colour
+  EXPECT_EQ(nearlyOpaque, (std::vector<std::uint8_t>{1, 1, 1, 255, 0xFF, 0x80, 0x80, 255}));
   // Sizes that are no picture, or more than the buffers hold, are refused.
   std::vector<std::uint8_t> target(2 * 2 * 4);
   for (const auto& [sw, sh, tw, th] : {std::array{0, 4, 2, 2}, {8, -1, 2, 2}, {8, 4, 0, 2}, {8, 4, 2, 0},
