@@ -10,10 +10,6 @@ cd "$here"
 seconds=${1:-60}
 shift || true
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then
-  targets=(fuzz_text_between fuzz_text_before fuzz_merge_cookies fuzz_join_distinct fuzz_url_decode fuzz_base64
-           fuzz_ocr_replies fuzz_upload_body fuzz_settings fuzz_pictures)
-fi
 
 # Small pictures of every kind the decoders read, as the first corpus of the
 # picture fuzzer (made with ImageMagick; a corpus that has files is left alone).
@@ -38,9 +34,12 @@ seed_pictures() { # folder
 }
 
 cmake --preset fuzz >/dev/null || exit 1
+# Every target the fuzz build defines (fuzz/CMakeLists.txt lists them) unless told.
+[ ${#targets[@]} -eq 0 ] && mapfile -t targets < build/fuzz/fuzzers.txt
 cmake --build build/fuzz -j2 --target "${targets[@]}" || exit 1
 
 failed=0
+total=0
 printf '%-22s %12s %8s  %s\n' target executions seconds result
 for t in "${targets[@]}"; do
   corpus=build/fuzz/corpus/$t
@@ -62,5 +61,7 @@ for t in "${targets[@]}"; do
     failed=$((failed + 1))
   fi
   printf '%-22s %12s %8s  %s\n' "$t" "${runs:-?}" "${secs:-?}" "$result"
+  total=$((total + ${runs:-0}))
 done
+printf '%-22s %12s\n' "all" "$total"
 [ "$failed" -eq 0 ]
