@@ -10,10 +10,6 @@ cd "$here"
 seconds=${1:-60}
 shift || true
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then
-  targets=(fuzz_text_between fuzz_text_before fuzz_merge_cookies fuzz_join_distinct fuzz_url_decode fuzz_base64
-           fuzz_ocr_replies fuzz_upload_body fuzz_settings fuzz_pictures)
-fi
 
 # Small pictures of every kind the decoders read, as the first corpus of the
 # picture fuzzer (made with ImageMagick; a corpus that has files is left alone).
@@ -37,16 +33,36 @@ seed_pictures() { # folder
   convert -size 5x3 gradient:red-blue "BMP2:$d/core.bmp"
 }
 
+# The BMP pictures without their file header, behind the byte that says "bitmap".
+seed_bitmaps() { # folder
+  local d=$1 tmp
+  [ -n "$(ls -A "$d" 2>/dev/null)" ] && return 0
+  command -v convert >/dev/null || return 0
+  tmp=$(mktemp -d)
+  convert -size 5x3 gradient:red-blue "BMP3:$tmp/rgb24.bmp"
+  convert -size 5x3 gradient:red-blue -colors 8 -type palette "BMP3:$tmp/palette.bmp"
+  convert -size 5x3 gradient:red-blue -alpha set -channel A -evaluate set 50% +channel "BMP:$tmp/argb32.bmp"
+  convert -size 5x3 gradient:red-blue -define bmp:subtype=RGB565 "BMP:$tmp/rgb565.bmp"
+  for f in "$tmp"/*.bmp; do
+    { printf '\0'; tail -c +15 "$f"; } >"$d/$(basename "$f" .bmp).dib"
+  done
+  rm -rf "$tmp"
+}
+
 cmake --preset fuzz >/dev/null || exit 1
+# Every target the fuzz build defines (fuzz/CMakeLists.txt lists them) unless told.
+[ ${#targets[@]} -eq 0 ] && mapfile -t targets < build/fuzz/fuzzers.txt
 cmake --build build/fuzz -j2 --target "${targets[@]}" || exit 1
 
 failed=0
+total=0
 printf '%-22s %12s %8s  %s\n' target executions seconds result
 for t in "${targets[@]}"; do
   corpus=build/fuzz/corpus/$t
   findings=build/fuzz/findings/$t
   mkdir -p "$corpus" "$findings"
   [ "$t" = fuzz_pictures ] && seed_pictures "$corpus"
+  [ "$t" = fuzz_pasted_bitmap ] && seed_bitmaps "$corpus"
   log=build/fuzz/$t.log
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
@@ -62,5 +78,7 @@ for t in "${targets[@]}"; do
     failed=$((failed + 1))
   fi
   printf '%-22s %12s %8s  %s\n' "$t" "${runs:-?}" "${secs:-?}" "$result"
+  total=$((total + ${runs:-0}))
 done
+printf '%-22s %12s\n' "all" "$total"
 [ "$failed" -eq 0 ]

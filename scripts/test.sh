@@ -33,6 +33,13 @@ else
   cat "$log/native-cfg" "$log/native-build" | tail -n 40; failed=$((failed + 1))
 fi
 
+echo "== fuzz targets (built only: a target that stops compiling fails here; scripts/fuzz.sh runs them)"
+if cmake --preset fuzz >"$log/fuzz-cfg" 2>&1 && cmake --build --preset fuzz -j "$jobs" --target ornivex_fuzzers >"$log/fuzz-build" 2>&1; then
+  echo "fuzz targets built: $(cat build/fuzz/fuzzers.txt 2>/dev/null | tr '\n' ' ')"
+else
+  cat "$log/fuzz-cfg" "$log/fuzz-build" | tail -n 40; failed=$((failed + 1))
+fi
+
 ornivex_start_display || exit 1
 trap 'WINEPREFIX=$here/build/local/wineprefix wineserver -k 2>/dev/null; ornivex_stop_display' EXIT
 

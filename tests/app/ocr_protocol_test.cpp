@@ -43,6 +43,19 @@ TEST(UploadBody, FileBytesAreKeptExactlyIncludingZerosAndDelimiterLookalikes) {
   EXPECT_EQ(UploadBodyTail(), "\r\n" + kDelimiter + "--");
 }
 
+TEST(UploadBody, FrameWritesOnlyIntoABufferOfItsExactSize) {
+  const UploadBodyFrame frame = MakeUploadBodyFrame("20417", 3);
+  EXPECT_EQ(frame.FileOffset(), UploadBodyHead("20417").size());
+  for (const std::size_t size : {frame.Size() - 1, frame.Size() + 1}) {
+    std::vector<std::uint8_t> wrong(size, 'x');
+    EXPECT_FALSE(frame.WriteAround(wrong));
+    EXPECT_EQ(wrong, std::vector<std::uint8_t>(size, 'x'));
+  }
+  std::vector<std::uint8_t> body(frame.Size(), 'x');
+  ASSERT_TRUE(frame.WriteAround(body));
+  EXPECT_EQ(std::string(body.begin(), body.end()), BuildUploadBody("20417", "xxx"));
+}
+
 TEST(UploadBody, HeaderBoundaryHasTwoDashesFewerThanTheDelimiterLines) {
   EXPECT_EQ(UploadContentTypeHeader(),
             "Content-Type: multipart/form-data; boundary=----WebKitFormBoundary4C4GSVIylEQB11fE");
@@ -53,6 +66,8 @@ TEST(Endpoints, PictureUrlAndRequestsAreBuiltFromTheBaseUnchanged) {
   EXPECT_EQ(PictureUrl("http://127.0.0.1:18452", "20417"), "http://127.0.0.1:18452/photo/20417.png");
   EXPECT_EQ(PictureUrl("http://img.example.net/", "20417"), "http://img.example.net/photo/20417.png");
   EXPECT_EQ(UploadUrl("http://127.0.0.1:18452"), "http://127.0.0.1:18452/uploadheadimg.php");
+  EXPECT_EQ(UploadUrl("http://h//"), "http://h/uploadheadimg.php");  // every trailing slash goes
+  EXPECT_EQ(UploadUrl(""), "/uploadheadimg.php");
   EXPECT_EQ(TokenUrl("http://127.0.0.1:18451", "Qx7kWm2LpR9tZa4VnB8cYe3D", "Hf6sJ2qT9wLm4Xr8Kp1Zc5Vb7Ng3Dy0E"),
             "http://127.0.0.1:18451/oauth/2.0/token?grant_type=client_credentials"
             "&client_id=Qx7kWm2LpR9tZa4VnB8cYe3D&client_secret=Hf6sJ2qT9wLm4Xr8Kp1Zc5Vb7Ng3Dy0E&");
@@ -85,6 +100,9 @@ TEST(PictureNumber, DecimalTextAndDrawsStayInRangeAndSpreadOut) {
   EXPECT_LT(low, 40000u);         // the whole range is used
   EXPECT_GT(high, 980000u);
   EXPECT_EQ(DrawPictureNumber(12345), DrawPictureNumber(12345));
+  // Both ends can be drawn (seeds found by search).
+  EXPECT_EQ(DrawPictureNumber(2139089), 19999u);
+  EXPECT_EQ(DrawPictureNumber(2114088), 999999u);
 }
 
 TEST(LineBreakRule, EachFullStopIsFollowedByCrLfAndFourSpaces) {

@@ -41,6 +41,8 @@ TEST(TokenGate, WaitsForTheFetchHowEverLongAndStopReleasesWaiters) {
   stopped.join();
   EXPECT_EQ(got, "");
   EXPECT_TRUE(gate.Stopped());
+  gate.Restart();
+  EXPECT_FALSE(gate.Stopped());
 }
 
 TEST(TokenGate, WithNoTokenOneChainFetchesAndTheOthersWaitForIt) {

@@ -12,6 +12,10 @@ namespace {
 TEST(RequestRulesTest, VerbTable) {
   const char* verbs[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE", "CONNECT"};
   for (int i = 0; i < 8; ++i) EXPECT_EQ(HttpVerb(i), verbs[i]);
+  // The named methods are those numbers (callers pass either).
+  const HttpMethod named[] = {kHttpGet, kHttpPost, kHttpHead, kHttpPut, kHttpOptions, kHttpDelete, kHttpTrace,
+                              kHttpConnect};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(HttpVerb(named[i]), verbs[i]);
   EXPECT_EQ(HttpVerb(8), "GET");
   EXPECT_EQ(HttpVerb(-1), "GET");
   EXPECT_EQ(HttpVerb(1 << 30), "GET");

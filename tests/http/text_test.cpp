@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ornivex {
@@ -48,6 +49,20 @@ TEST(GbkSearch, StartPositionsAndDegenerateInput) {
   EXPECT_EQ(FindText("\x81\"x\"", "\""), 2);
   EXPECT_EQ(GbkCharLength("\xD6", 0), 1u);
   EXPECT_EQ(GbkCharLength("\xD6\xD0", 0), 2u);
+}
+
+TEST(GbkSearch, LeadAndTrailByteRangesAtTheirEnds) {
+  // Lead bytes 81..FE; trail bytes 40..7E and 80..FE.
+  const std::pair<const char*, std::size_t> pairs[] = {
+      {"\x80\x40", 1}, {"\x81\x40", 2}, {"\xFE\x40", 2}, {"\xFF\x40", 1}, {"\x81\x3F", 1}, {"\x81\x7E", 2},
+      {"\x81\x7F", 1}, {"\x81\x80", 2}, {"\x81\xFE", 2}, {"\x81\xFF", 1},
+  };
+  for (const auto& [bytes, length] : pairs) EXPECT_EQ(GbkCharLength(bytes, 0), length) << std::hex << +bytes[0];
+  // A trail byte that looks like the first byte of the ideographic full stop
+  // (A1 A3) or like a backslash is still part of its character.
+  EXPECT_EQ(FindText("\xB0\xA1\xA3\xC1", "\xA1\xA3"), -1);
+  EXPECT_EQ(FindText("\xB0\xA1\xA1\xA3", "\xA1\xA3"), 3);
+  EXPECT_EQ(FindText("\xFE\x5C\\", "\\", 1, true), 3);
 }
 
 TEST(Trimming, RemovesAsciiAndFullWidthSpacesOnly) {

@@ -69,6 +69,12 @@ TEST(SkinPictures, BackgroundIsAPalettePngAndTheLogoRgbaAtEveryScale) {
   }
   // A scale beyond the largest gives the largest.
   EXPECT_EQ(SkinBackground(kScaleSteps).data(), SkinBackground(kScaleSteps - 1).data());
+  // Without a step, the 1x pictures; a picture outside the list has no bytes.
+  EXPECT_EQ(SkinBackground().data(), SkinBackground(0).data());
+  EXPECT_EQ(AboutLogo().data(), AboutLogo(0).data());
+  EXPECT_EQ(Embedded(SkinPicture::Close).data(), Embedded(SkinPicture::Close, 0).data());
+  EXPECT_TRUE(Embedded(static_cast<SkinPicture>(kSkinPictureCount)).empty());
+  EXPECT_TRUE(Embedded(static_cast<SkinPicture>(-1)).empty());
 }
 
 }  // namespace

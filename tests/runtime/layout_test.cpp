@@ -55,12 +55,38 @@ TEST(Scaling, AWindowsSizeIsScaledAsASize) {
   EXPECT_EQ(ScaleRect(Rect{50, 50, 317, 537}, 168).width, 554);
 }
 
+TEST(Scaling, RoundsHalvesAwayFromZeroAndLeavesNonsenseDpisAlone) {
+  struct Case { int length, dpi, scaled; };
+  const Case cases[] = {
+      {10, 0, 10},  {10, -5, 10}, {10, 1, 0},   {10, 96, 10}, {1, 144, 2},  {-1, 144, -2}, {3, 120, 4},
+      {-3, 120, -4}, {7, 168, 12}, {1, 47, 0},  {-1, 47, 0},  {1, 48, 1},    {-1, 48, -1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ScaleForDpi(c.length, c.dpi), c.scaled) << c.length << " at " << c.dpi;
+  EXPECT_EQ(ScaleRect(Rect{-3, 1, 5, 1}, 144), (Rect{-5, 2, 8, 1}));
+}
+
+TEST(PictureArea, ExtremeProportionsAndEmptyBoxes) {
+  EXPECT_EQ(FitPictureInBox(100, 20, 100000, 1), (Rect{0, 0, 100, 1}));  // never thinner than a pixel
+  EXPECT_EQ(FitPictureInBox(20, 100, 1, 100000), (Rect{0, 0, 1, 100}));
+  EXPECT_EQ(FitPictureInBox(0, 20, 30, 10), Rect{});
+  EXPECT_EQ(FitPictureInBox(20, 0, 10, 30), Rect{});
+  EXPECT_EQ(FitPictureInBox(20, 20, 0, 0), Rect{});
+  EXPECT_EQ(FitPictureInBox(100, 20, 101, 20), (Rect{0, 0, 100, 19}));
+  EXPECT_EQ(FitPictureInBox(100, 20, 100, 21), (Rect{0, 0, 95, 20}));
+  EXPECT_EQ(VisiblePictureArea(10, -3, 20, 10), (Rect{0, 0, 10, 0}));
+  EXPECT_EQ(VisiblePictureArea(10, 10, -4, 20), (Rect{0, 0, 0, 10}));
+}
+
 TEST(Rects, ContainmentCountsTheEdges) {
   const Rect outer{3, 29, 309, 475};
   EXPECT_TRUE(outer.Contains(Rect{3, 29, 309, 475}));
   EXPECT_TRUE(outer.Contains(Rect{9, 50, 297, 419}));
   EXPECT_FALSE(outer.Contains(Rect{3, 29, 310, 475}));
   EXPECT_FALSE(outer.Contains(Rect{2, 29, 10, 10}));
+  EXPECT_FALSE(outer.Contains(Rect{3, 28, 10, 10}));
+  EXPECT_FALSE(outer.Contains(Rect{3, 29, 309, 476}));
+  EXPECT_EQ((Rect{3, 29, 309, 475}.Right()), 312);
+  EXPECT_EQ((Rect{3, 29, 309, 475}.Bottom()), 504);
 }
 
 }  // namespace

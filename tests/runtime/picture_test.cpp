@@ -1,16 +1,19 @@
 // Picture decoding, natively and under Wine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <png.h>
 #include <jpeglib.h>
 
 #include "runtime/picture_decode.h"
+#include "runtime/picture_encode.h"
 
 namespace ornivex {
 namespace {
@@ -95,6 +98,39 @@ Bytes MakeBmp(int width, int height, int bits, bool topDown, const std::vector<s
   return out;
 }
 
+// Any BMP layout, field by field: a 12-byte core header or a 40-, 52-, 56-, 108-
+// or 124-byte one (masks inside from 52 on, after a 40-byte one), the palette in
+// 3-byte (core) or 4-byte entries, then the stored pixel bytes as given.
+struct BmpFile {
+  std::uint32_t header = 40;
+  std::int32_t width = 1, height = 1;
+  int planes = 1, bits = 24;
+  std::uint32_t compression = 0, colours = 0;
+  std::vector<std::uint32_t> masks, palette;
+  Bytes pixels;
+};
+
+Bytes Encode(const BmpFile& f) {
+  Bytes out{'B', 'M'};
+  Put(out, 0, 12);  // sizes and offset, filled in at the end
+  Put(out, f.header, 4);
+  if (f.header == 12) {
+    Put(out, f.width, 2), Put(out, f.height, 2), Put(out, f.planes, 2), Put(out, f.bits, 2);
+  } else {
+    Put(out, f.width, 4), Put(out, static_cast<std::uint32_t>(f.height), 4), Put(out, f.planes, 2);
+    Put(out, f.bits, 2), Put(out, f.compression, 4), Put(out, 0, 12), Put(out, f.colours, 4), Put(out, 0, 4);
+    for (std::uint32_t mask : f.masks) Put(out, mask, 4);
+    out.resize(std::max<std::size_t>(out.size(), 14 + f.header), 0);
+  }
+  for (std::uint32_t colour : f.palette) Put(out, colour, f.header == 12 ? 3 : 4);
+  const auto offBits = static_cast<std::uint32_t>(out.size());
+  out.insert(out.end(), f.pixels.begin(), f.pixels.end());
+  const auto size = static_cast<std::uint32_t>(out.size());
+  std::memcpy(out.data() + 2, &size, 4);
+  std::memcpy(out.data() + 10, &offBits, 4);
+  return out;
+}
+
 std::uint32_t PixelAt(const Picture& p, int x, int y) {
   std::uint32_t value;
   std::memcpy(&value, p.bgra.data() + (static_cast<size_t>(y) * p.width + x) * 4, 4);
@@ -169,6 +205,179 @@ TEST(PictureDecoding, BmpVariants) {
   EXPECT_EQ(PixelAt(*picture, 2, 1), 0xFF00FF00u);
   EXPECT_EQ(PixelAt(*picture, 3, 1), 0xFFFF0000u);
   EXPECT_EQ(PixelAt(*picture, 0, 0), 0xFF000000u);  // top row never written
+}
+
+TEST(PictureDecoding, BmpDepthsHeadersAndRuns) {
+  struct Pixel { int x, y; std::uint32_t argb; };
+  struct Case { const char* what; BmpFile file; int width, height; std::vector<Pixel> pixels; };
+  const std::vector<std::uint32_t> four = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+  const Case cases[] = {
+      {"1 bit, a row past one byte", {.width = 10, .bits = 1, .palette = {0, 0x123456}, .pixels = {0xA0, 0x40, 0, 0}},
+       10, 1, {{0, 0, 0xFF123456}, {1, 0, 0xFF000000}, {2, 0, 0xFF123456}, {9, 0, 0xFF123456}, {8, 0, 0xFF000000}}},
+      {"4 bit, both nibbles", {.width = 3, .bits = 4, .colours = 4, .palette = four, .pixels = {0x12, 0x30, 0, 0}},
+       3, 1, {{0, 0, 0xFFFF0000}, {1, 0, 0xFF00FF00}, {2, 0, 0xFF0000FF}}},
+      {"2 x 2 bottom-up 8 bit, palette of its own length",
+       {.width = 2, .height = 2, .bits = 8, .colours = 3, .palette = {0, 0xFF0000, 0x00FF00}, .pixels = {1, 2, 0, 0, 2, 1, 0, 0}},
+       2, 2, {{0, 1, 0xFFFF0000}, {1, 1, 0xFF00FF00}, {0, 0, 0xFF00FF00}, {1, 0, 0xFFFF0000}}},
+      {"32 bit BI_RGB: x8r8g8b8, alpha byte ignored", {.bits = 32, .pixels = {0x30, 0x20, 0x10, 0x00}},
+       1, 1, {{0, 0, 0xFF102030}}},
+      {"16 bit BI_RGB: x1r5g5b5", {.width = 2, .bits = 16, .pixels = {0x00, 0x7C, 0x10, 0x00}},
+       2, 1, {{0, 0, 0xFFFF0000}, {1, 0, 0xFF000084}}},
+      {"core header, 3-byte palette", {.header = 12, .width = 2, .bits = 1, .palette = {0x0A0B0C, 0x010203}, .pixels = {0x80, 0, 0, 0}},
+       2, 1, {{0, 0, 0xFF010203}, {1, 0, 0xFF0A0B0C}}},
+      {"core header, 24 bit", {.header = 12, .pixels = {3, 2, 1, 0}}, 1, 1, {{0, 0, 0xFF010203}}},
+      {"124-byte header, masks inside", {.header = 124, .bits = 32, .compression = 3, .masks = {0xFF, 0xFF00, 0xFF0000},
+       .pixels = {0x11, 0x22, 0x33, 0x44}}, 1, 1, {{0, 0, 0xFF112233}}},
+      {"108-byte header, 4-4-4 masks", {.header = 108, .bits = 16, .compression = 3, .masks = {0xF00, 0x0F0, 0x00F},
+       .pixels = {0x80, 0x0F, 0, 0}}, 1, 1, {{0, 0, 0xFFFF8800}}},
+      {"52-byte header, masks inside", {.header = 52, .bits = 32, .compression = 3, .masks = {0xFF0000, 0xFF00, 0xFF},
+       .pixels = {1, 2, 3, 4}}, 1, 1, {{0, 0, 0xFF030201}}},
+      {"BI_ALPHABITFIELDS after a 40-byte header, alpha in the low byte", {.bits = 32, .compression = 6,
+       .masks = {0xFF00, 0xFF0000, 0xFF000000, 0xFF}, .pixels = {0xFF, 2, 3, 4}}, 1, 1, {{0, 0, 0xFF020304}}},
+      {"RLE4: alternating runs, an odd absolute run, end of line, a delta",
+       {.width = 6, .height = 2, .bits = 4, .compression = 2, .colours = 4, .palette = four,
+        .pixels = {3, 0x12, 0, 3, 0x31, 0x20, 0, 0, 0, 2, 2, 0, 1, 0x33, 0, 1}},
+       6, 2, {{0, 1, 0xFFFF0000}, {1, 1, 0xFF00FF00}, {2, 1, 0xFFFF0000}, {3, 1, 0xFF0000FF}, {4, 1, 0xFFFF0000},
+              {5, 1, 0xFF00FF00}, {0, 0, 0xFF000000}, {1, 0, 0xFF000000}, {2, 0, 0xFF0000FF}, {3, 0, 0xFF000000}}},
+      {"RLE8: a run past the row's end is cut, an escape 0 moves up a row",
+       {.width = 2, .height = 2, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {3, 1, 0, 0, 1, 2}},
+       2, 2, {{0, 1, 0xFFFF0000}, {1, 1, 0xFFFF0000}, {0, 0, 0xFF00FF00}, {1, 0, 0xFF000000}}},
+      {"RLE8: a lone byte after the last pair is no run",
+       {.width = 2, .bits = 8, .compression = 1, .colours = 256, .palette = std::vector<std::uint32_t>(256, 0xFFFFFF),
+        .pixels = {1, 0, 2}}, 2, 1, {{0, 0, 0xFFFFFFFF}, {1, 0, 0xFF000000}}},
+      // The limits: 16384 a side, 2^26 pixels.
+      {"the largest side", {.width = 16384, .bits = 1, .palette = {0, 0xFFFFFF}, .pixels = Bytes(2048, 0x01)},
+       16384, 1, {{16383, 0, 0xFFFFFFFF}, {16382, 0, 0xFF000000}}},
+      {"the most pixels", {.width = 16384, .height = 4096, .bits = 8, .compression = 1, .colours = 1,
+                           .palette = {0x00FF00}, .pixels = {1, 0, 0, 1}},
+       16384, 4096, {{0, 4095, 0xFF00FF00}, {1, 4095, 0xFF000000}}},
+  };
+  for (const Case& c : cases) {
+    const auto picture = DecodePictureFile(Encode(c.file));
+    ASSERT_TRUE(picture) << c.what;
+    EXPECT_EQ(picture->width, c.width) << c.what;
+    EXPECT_EQ(picture->height, c.height) << c.what;
+    for (const Pixel& p : c.pixels) EXPECT_EQ(PixelAt(*picture, p.x, p.y), p.argb) << c.what << " at " << p.x << "," << p.y;
+  }
+}
+
+TEST(PictureDecoding, BmpOutsideWhatItCanHoldIsRefused) {
+  const Bytes row(64, 0);
+  const std::pair<const char*, BmpFile> cases[] = {
+      {"wider than the largest side", {.width = 16385, .bits = 1, .palette = {0, 1}, .pixels = Bytes(2052, 0)}},
+      {"taller than the largest side", {.height = 16385, .bits = 1, .palette = {0, 1}, .pixels = Bytes(4 * 16385, 0)}},
+      {"more pixels than allowed", {.width = 16384, .height = 4097, .bits = 8, .compression = 1, .colours = 1,
+                                    .palette = {0}, .pixels = {0, 1}}},
+      {"no width", {.width = 0, .pixels = row}},
+      {"two planes", {.planes = 2, .pixels = row}},
+      {"two planes, core header", {.header = 12, .planes = 2, .pixels = row}},
+      {"2 bits", {.bits = 2, .palette = {0, 1, 2, 3}, .pixels = row}},
+      {"bit fields of 24 bits", {.bits = 24, .compression = 3, .masks = {0xFF0000, 0xFF00, 0xFF}, .pixels = row}},
+      {"JPEG inside", {.compression = 4, .pixels = row}},
+      {"RLE8 stored top-down", {.height = -1, .bits = 8, .compression = 1, .colours = 1, .palette = {0}, .pixels = {0, 1}}},
+      {"RLE4 of 8 bits", {.bits = 8, .compression = 2, .colours = 1, .palette = {0}, .pixels = {0, 1}}},
+      {"a palette of 257", {.bits = 8, .colours = 257, .palette = std::vector<std::uint32_t>(257), .pixels = row}},
+      {"a header of 64 bytes", {.header = 64, .pixels = row}},
+      {"no pixel bytes at all", {.pixels = {}}},
+  };
+  for (const auto& [what, file] : cases) EXPECT_FALSE(DecodePictureFile(Encode(file))) << what;
+  // A palette said to reach past the start of the pixels.
+  Bytes overlap = Encode({.bits = 8, .palette = std::vector<std::uint32_t>(256), .pixels = row});
+  const std::uint32_t early = 14 + 40 + 255 * 4;
+  std::memcpy(overlap.data() + 10, &early, 4);
+  EXPECT_FALSE(DecodePictureFile(overlap));
+  // Masks said to lie after the header and the pixels before them.
+  Bytes masks = Encode({.bits = 32, .compression = 3, .masks = {0xFF0000, 0xFF00, 0xFF}, .pixels = row});
+  const std::uint32_t inside = 14 + 40;
+  std::memcpy(masks.data() + 10, &inside, 4);
+  EXPECT_FALSE(DecodePictureFile(masks));
+}
+
+// A bare 32-bit bitmap with a 124-byte header and bit fields, as a program puts
+// it on the clipboard: pixels straight 0xAARRGGBB, top row first.
+Bytes MakeV5Dib(int width, int height, bool topDown, const std::vector<std::uint32_t>& pixels,
+                std::uint32_t alphaMask, bool masksRepeated = false) {
+  Bytes out;
+  Put(out, 124, 4);
+  Put(out, width, 4);
+  Put(out, static_cast<std::uint32_t>(topDown ? -height : height), 4);
+  Put(out, 1, 2);
+  Put(out, 32, 2);
+  Put(out, 3, 4);  // BI_BITFIELDS
+  Put(out, width * height * 4, 4);
+  Put(out, 0, 4 * 4);
+  for (std::uint32_t mask : {0xFF0000u, 0xFF00u, 0xFFu, alphaMask}) Put(out, mask, 4);
+  out.resize(124, 0);
+  if (masksRepeated)
+    for (std::uint32_t mask : {0xFF0000u, 0xFF00u, 0xFFu}) Put(out, mask, 4);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) Put(out, pixels[(topDown ? y : height - 1 - y) * width + x], 4);
+  return out;
+}
+
+TEST(PictureDecoding, BareBitmapsDecodeOnceGivenTheirFileHeader) {
+  const std::vector<std::uint32_t> argb = {0xFFFF0000, 0x80204060, 0x00FFFFFF, 0x01FE0201};
+  struct Row {
+    const char* what;
+    Bytes dib;
+    Alpha alpha;
+    std::vector<std::uint32_t> expected;  // 0xAARRGGBB, top row first
+  };
+  const Bytes dib24 = [] {
+    const Bytes file = MakeBmp(3, 1, 24, false, {}, {{0, 0, 255, 0, 255, 0, 255, 0, 0}});
+    return Bytes(file.begin() + 14, file.end());
+  }();
+  const Bytes dib8 = [] {  // two palette entries counted, not 256
+    const Bytes file = MakeBmp(2, 1, 8, false, {0x112233, 0x445566}, {{1, 0}});
+    return Bytes(file.begin() + 14, file.end());
+  }();
+  const Row rows[] = {
+      {"24-bit, 40-byte header", dib24, Alpha::Straight, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF}},
+      {"8-bit, short palette", dib8, Alpha::Straight, {0xFF445566, 0xFF112233}},
+      {"V5 with alpha, top-down", MakeV5Dib(2, 2, true, argb, 0xFF000000), Alpha::Straight, argb},
+      {"V5 with alpha, bottom-up", MakeV5Dib(2, 2, false, argb, 0xFF000000), Alpha::Straight, argb},
+      {"V5 with its masks repeated", MakeV5Dib(2, 2, true, argb, 0xFF000000, true), Alpha::Straight, argb},
+      {"V5 with alpha, premultiplied", MakeV5Dib(2, 2, true, argb, 0xFF000000), Alpha::Premultiplied,
+       {0xFFFF0000, 0x80102030, 0x00000000, 0x01010000}},
+      {"V5 without an alpha mask", MakeV5Dib(2, 2, true, argb, 0), Alpha::Straight,
+       {0xFFFF0000, 0xFF204060, 0xFFFFFFFF, 0xFFFE0201}},
+      {"V5 whose alpha is zero throughout", MakeV5Dib(1, 2, true, {0x00102030, 0x00405060}, 0xFF000000),
+       Alpha::Straight, {0xFF102030, 0xFF405060}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const auto file = BmpFileFromDib(row.dib);
+    ASSERT_TRUE(file);
+    const auto picture = DecodeBmp(*file, row.alpha);
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(static_cast<std::size_t>(picture->width) * picture->height, row.expected.size());
+    for (std::size_t i = 0; i < row.expected.size(); ++i)
+      EXPECT_EQ(PixelAt(*picture, static_cast<int>(i % picture->width), static_cast<int>(i / picture->width)),
+                row.expected[i])
+          << i;
+  }
+  EXPECT_FALSE(BmpFileFromDib(Bytes(dib24.begin(), dib24.begin() + 30)));  // ends inside its header
+  EXPECT_FALSE(BmpFileFromDib(Bytes(dib8.begin(), dib8.begin() + 44)));    // ends inside its palette
+}
+
+TEST(PictureEncoding, PngGivesTheStraightPixelsBack) {
+  Picture translucent{3, 2, {}};
+  for (std::uint8_t v : {0, 0, 255, 255, 10, 20, 30, 128, 255, 255, 255, 0, 1, 2, 3, 1, 90, 80, 70, 255, 7, 7, 7, 254})
+    translucent.bgra.push_back(v);
+  Picture opaque{2, 1, {9, 8, 7, 255, 200, 100, 50, 255}};
+  for (const Picture* p : {&translucent, &opaque}) {
+    const auto png = EncodePng(*p);
+    ASSERT_TRUE(png);
+    ASSERT_GT(png->size(), 26u);
+    EXPECT_EQ((*png)[25], p == &opaque ? 2 : 6);  // IHDR colour type: RGB when opaque, else RGBA
+    const auto back = DecodePng(*png, Alpha::Straight);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->width, p->width);
+    EXPECT_EQ(back->height, p->height);
+    EXPECT_EQ(back->bgra, p->bgra);
+  }
+  EXPECT_FALSE(EncodePng(Picture{2, 2, Bytes(12)}));  // fewer pixels than its size says
+  EXPECT_FALSE(EncodePng(Picture{0, 1, {}}));
 }
 
 TEST(PictureDecoding, DamagedFilesAreRefusedNotRead) {

@@ -3,6 +3,7 @@
 // work on their canvases.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "skin/control_pixels.h"
@@ -18,6 +19,24 @@ TEST(Combo, ButtonIsNarrowerForDropDownListsAndAbsentForSimpleOnes) {
   EXPECT_EQ(ComboButton(120, 24, 0x3, k96), (Box{101, 2, 17, 20}));  // drop-down list
   EXPECT_FALSE(ComboHasButton(0x1));
   EXPECT_EQ(FamilyMetrics::ForDpi(192).comboListButton, 34);
+}
+
+TEST(Combo, EdgeCasesOfStylesKeysAndSizes) {
+  for (const auto& [style, button] : {std::pair{0x0u, false}, {0x1u, false}, {0x2u, true}, {0x3u, true}})
+    EXPECT_EQ(ComboHasButton(style), button) << style;
+  EXPECT_EQ(ComboButton(30, 3, 0x2, k96), (Box{10, 2, 18, 0}));  // too low for the insets: no height
+  for (const auto& [key, arrow] : {std::pair{36u, false}, {37u, true}, {40u, true}, {41u, false}})
+    EXPECT_EQ(IsArrowKey(key), arrow) << key;
+  // Extended styles with an edge: every bit of one of 0x1, 0x100, 0x200, 0x300, 0x188.
+  for (const auto& [ex, border] : {std::pair{0x1u, true}, {0x100u, true}, {0x200u, true}, {0x188u, true},
+                                   {0x88u, false}, {0x80u, false}, {0x400u, false}})
+    EXPECT_EQ(ListHasBorder(0, ex, false), border) << std::hex << ex;
+  const FrameLook plain = NonClientFrame(false, false, 200, 90, k96), hot = NonClientFrame(true, false, 200, 90, k96);
+  EXPECT_EQ(plain.alpha, 90);
+  EXPECT_EQ(plain.penWidth, 1);
+  EXPECT_EQ(hot.alpha, 200);
+  EXPECT_EQ(NonClientFrame(false, true, 200, 90, k96).alpha, 200);
+  EXPECT_EQ(NonClientFrame(false, true, 200, 90, k96).penWidth, 1);
 }
 
 TEST(Frame, HotOutranksFocusAndComboListsGoBare) {
@@ -43,6 +62,9 @@ TEST(Hover, OnceForEachControlAndANeighbourKeepsIt) {
   EXPECT_TRUE(IsHovered(w, 4, 2));
   DropHover(w, 4, 2);
   EXPECT_TRUE(TakeHover(w, 4, 2));
+  TakeHover(w, 3, 1);
+  DropHover(w, 3, 1);
+  EXPECT_FALSE(IsHovered(w, 3, 1));
 }
 
 struct Header {
@@ -75,6 +97,22 @@ TEST(Header, RepaintsOncePerItemAndOnceWhenNoItemIsHot) {
   EXPECT_TRUE(HeaderButtonUp(h));
   EXPECT_FALSE(HeaderItemTint(h, 2).pressed);
 
+  // Item 1 pressed and released; a second press with no item hot keeps the first.
+  Header one;
+  HeaderMouseMove(one, 1);
+  EXPECT_TRUE(HeaderButtonDown(one));
+  EXPECT_TRUE(HeaderButtonUp(one));
+  EXPECT_FALSE(HeaderItemTint(one, 1).pressed);
+  HeaderMouseMove(one, 2);
+  HeaderButtonDown(one);
+  HeaderMouseMove(one, 0);
+  EXPECT_TRUE(HeaderButtonDown(one));
+  HeaderButtonUp(one);
+  // After the pointer leaves, a press hits no item.
+  HeaderMouseMove(one, 1);
+  HeaderMouseLeave(one);
+  EXPECT_FALSE(HeaderButtonDown(one));
+
   Header flat;
   flat.buttons = 0;
   HeaderMouseMove(flat, 1);
@@ -103,6 +141,26 @@ TEST(Trackbar, ChannelIsUprightAndFillReachesTheThumbOrSpansTheSelection) {
   EXPECT_EQ(TrackbarPositionAt(channel, thumb, true, 0, 100, 0), 13);
   EXPECT_EQ(TrackbarPositionAt(channel, thumb, true, 0, 100, 100), 93);
   EXPECT_EQ(TrackbarPositionAt(channel, thumb, true, -50, 50, 0), 53);
+}
+
+TEST(Trackbar, ThicknessSelectionAndRangeEnds) {
+  EXPECT_EQ(TrackbarChannel(Box{10, 20, 100, 4}, false, k96), (Box{10, 20, 100, 4}));  // thick enough: as reported
+  EXPECT_EQ(TrackbarChannel(Box{10, 20, 100, 1}, false, k96), (Box{10, 19, 100, 4}));
+  EXPECT_EQ(TrackbarChannel(Box{8, 10, 4, 90}, true, k96), (Box{8, 10, 4, 90}));      // upright already
+  const Box channel{10, 20, 100, 4}, thumb{40, 14, 10, 16};
+  // An empty selection, or one the wrong way round, falls back to the thumb.
+  EXPECT_EQ(TrackbarFill(channel, thumb, false, true, 0, 100, 30, 30), (Box{10, 20, 35, 4}));
+  EXPECT_EQ(TrackbarFill(channel, thumb, false, true, 0, 100, 60, 30), (Box{10, 20, 35, 4}));
+  EXPECT_EQ(TrackbarFill(channel, thumb, false, true, 0, 100, -20, 150), (Box{10, 20, 100, 4}));  // clamped
+  EXPECT_EQ(TrackbarFill(channel, Box{200, 14, 10, 16}, false, false, 0, 100, 0, 0), (Box{10, 20, 100, 4}));
+  EXPECT_EQ(TrackbarFill(channel, Box{0, 14, 10, 16}, false, false, 0, 100, 0, 0), (Box{10, 20, 0, 4}));
+  EXPECT_EQ(TrackbarPositionAt(channel, thumb, false, 0, 100, 50), 10 + 5 + 45);
+  EXPECT_EQ(TrackbarPositionAt(channel, thumb, false, 10, 10, 10), 15);               // no range
+  EXPECT_EQ(TrackbarPositionAt(channel, Box{0, 0, 120, 16}, false, 0, 100, 50), 70);  // thumb wider than the channel
+  const UpDownHalves across = UpDownHalfBoxes(41, 20, true);
+  EXPECT_EQ(across.first, (Box{0, 0, 19, 19}));
+  EXPECT_EQ(across.second, (Box{20, 0, 20, 19}));
+  EXPECT_EQ(ProgressTrack(1, 2, k96), (Box{1, 1, 0, 0}));
 }
 
 TEST(Progress, FillFollowsThePositionFromTheLowEnd) {
@@ -134,6 +192,28 @@ TEST(Pixels, FrameCoversOnlyTheOuterRing) {
   EXPECT_EQ(canvas[5 * 3 + 2], 0xFF000000u);
   EXPECT_EQ(canvas[5 * 1 + 1], 0xFFFFFFFFu);
   EXPECT_EQ(canvas[5 * 2 + 3], 0xFFFFFFFFu);
+  // Half red over white, each channel rounded; nothing past the h rows is touched.
+  std::vector<std::uint32_t> taller(3 * 3, 0xFFFFFFFF);
+  BlendFrame(taller, 3, 2, 1, 0x80FF0000);
+  EXPECT_EQ(taller[0], 0xFFFF7F7Fu);
+  EXPECT_EQ(taller[3 * 2], 0xFFFFFFFFu);
+}
+
+TEST(Pixels, SlackOfAChannelThatTellsNothingEndsAtSix) {
+  const std::uint32_t key = 0xFF808080, text = 0xFF008080, background = 0xFF000000;  // only red tells
+  const std::pair<std::uint32_t, std::uint32_t> cases[] = {
+      {0xFF408680, 0xFF004040},  // green 6 off the key: still text at half
+      {0xFF408780, 0xFF408780},  // 7 off: the control's own pixel
+      {key, background},
+  };
+  for (const auto& [painted, laid] : cases) {
+    std::vector<std::uint32_t> out(1, background);
+    LayOverBackground(std::vector<std::uint32_t>{painted}, out, key, text);
+    EXPECT_EQ(out[0], laid) << std::hex << painted;
+  }
+  std::vector<std::uint32_t> out(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{key}, out, key, key);  // text in the key's colour
+  EXPECT_EQ(out[0], background);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // title buttons' fade, which buttons are enrolled, and pixel arithmetic.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -20,6 +22,10 @@ const TitleMetrics k96;
 TEST(Caption, HeightIsRaisedToTheMinimumOnly) {
   EXPECT_EQ(CaptionHeightFor(20, k96), 25);
   EXPECT_EQ(CaptionHeightFor(30, k96), 30);
+  EXPECT_EQ(CaptionHeightFor(100, k96), 100);
+  // The kinds are told apart by their numbers (close alone is wider).
+  const std::set<K> kinds = {K::Close, K::Maximize, K::Minimize, K::MainMenu, K::Help, K::Custom};
+  EXPECT_EQ(kinds.size(), 6u);
 }
 
 TEST(Caption, StripOfCloseOnlyEndsAtTheClientEdge) {
@@ -75,9 +81,41 @@ TEST(Sizing, EveryZoneHasItsCursorAndCommand) {
   }
 }
 
+TEST(Sizing, AZoneHoldsItsEdgesAndCornersOutrankNothing) {
+  // margin 3, corner 10, in a 317 x 537 client area
+  const std::pair<std::pair<int, int>, SizingZone> cases[] = {
+      {{3, 200}, SizingZone::Left},        {{4, 200}, SizingZone::None},       {{0, 11}, SizingZone::Left},
+      {{0, 526}, SizingZone::Left},        {{0, 527}, SizingZone::BottomLeft}, {{314, 200}, SizingZone::Right},
+      {{313, 200}, SizingZone::None},      {{11, 3}, SizingZone::Top},         {{11, 4}, SizingZone::None},
+      {{306, 0}, SizingZone::Top},         {{307, 0}, SizingZone::TopRight},   {{150, 534}, SizingZone::Bottom},
+      {{150, 533}, SizingZone::None},      {{10, 10}, SizingZone::TopLeft},    {{11, 10}, SizingZone::None},
+      {{306, 10}, SizingZone::None},       {{10, 527}, SizingZone::BottomLeft}, {{10, 526}, SizingZone::None},
+      {{307, 527}, SizingZone::BottomRight}, {{306, 527}, SizingZone::None},  {{316, 536}, SizingZone::BottomRight},
+  };
+  for (const auto& [point, zone] : cases)
+    EXPECT_EQ(ZoneAt(point.first, point.second, 317, 537, true, k96), zone) << point.first << "," << point.second;
+}
+
+TEST(Caption, FadeAndPressBandsIncludeTheirEdges) {
+  // Minimize, maximize, close in a client 400 wide: the strip is 306..401, 22 high.
+  const StripLayout strip = LayoutStrip(StandardTitleButtons(false, false, true, true), 400, k96);
+  ASSERT_EQ(strip.left, 306);
+  EXPECT_EQ(strip.buttons.size(), 3u);
+  const std::pair<int, int> inFade[] = {{304, 5}, {401, 5}, {350, 0}, {350, 22}};
+  const std::pair<int, int> outOfFade[] = {{303, 5}, {402, 5}, {350, -1}, {350, 23}};
+  for (const auto& [x, y] : inFade) EXPECT_TRUE(InFadeBand(strip, x, y, k96)) << x << "," << y;
+  for (const auto& [x, y] : outOfFade) EXPECT_FALSE(InFadeBand(strip, x, y, k96)) << x << "," << y;
+  const std::pair<int, int> inPress[] = {{306, 5}, {401, 5}, {350, 22}, {350, -5}};
+  const std::pair<int, int> outOfPress[] = {{305, 5}, {402, 5}, {350, 23}};
+  for (const auto& [x, y] : inPress) EXPECT_TRUE(InPressBand(strip, x, y)) << x << "," << y;
+  for (const auto& [x, y] : outOfPress) EXPECT_FALSE(InPressBand(strip, x, y)) << x << "," << y;
+  EXPECT_EQ(StripLeftAtEnrolment(400, strip.width, k96), 400 - 3 - 95 - 2);
+}
+
 TEST(Maximize, KeepsTheTaskbarVisible) {
   EXPECT_EQ(MaximizedHeight(1024, 30), 994);
   EXPECT_EQ(MaximizedHeight(1024, 0), 1024);
+  EXPECT_EQ(MaximizedHeight(1024, -40), 1024);  // a taskbar said to be negative takes nothing
 }
 
 std::vector<int> AlphasOf(const FadeEffects& effects, int button) {
@@ -111,6 +149,21 @@ TEST(Fade, InThenOutInEightStepsAndTheTimerStopsWhenDone) {
   EXPECT_FALSE(s.timerRunning);
   EXPECT_EQ(s.hoverButton, 0);
   EXPECT_EQ(s.fadeOut, Fade{});
+}
+
+TEST(Fade, NothingMovesUnlessAButtonWasHovered) {
+  FadeState s;
+  EXPECT_TRUE(FadeOnTimer(s).paints.empty());
+  EXPECT_TRUE(FadeOnMouseLeave(s).paints.empty());
+  FadeOnHover(s);  // a hover report counts as a move: no second request to track
+  EXPECT_FALSE(FadeOnMouseMove(s, 0, false).trackMouse);
+  // Leaving while a button fades out lets that fade run on.
+  FadeState t;
+  FadeOnMouseMove(t, 2, true);
+  for (int i = 0; i < 8; ++i) FadeOnTimer(t);
+  FadeOnMouseMove(t, 0, true);
+  EXPECT_TRUE(FadeOnMouseLeave(t).paints.empty());
+  EXPECT_EQ(AlphasOf(FadeOnTimer(t), 2), std::vector<int>{210});
 }
 
 TEST(Fade, CrossingToTheNextButtonFadesBothAtOnce) {
@@ -151,6 +204,13 @@ TEST(Enrolment, ButtonsByStyle) {
   EXPECT_EQ(CheckOrRadioKind(0x9), ButtonKind::Radio);
   for (std::uint32_t other : {0x0u, 0x4u, 0x5u, 0x6u, 0x7u, 0xAu, 0xBu})  // plain radio, 3-state, group, owner
     EXPECT_EQ(CheckOrRadioKind(other), std::nullopt) << other;
+  // The painter tells the kinds apart by their numbers alone.
+  EXPECT_NE(ButtonKind::Radio, ButtonKind::Check);
+  EXPECT_NE(ButtonKind::Push, ButtonKind::Check);
+  EXPECT_NE(ButtonKind::Push, ButtonKind::Radio);
+  EXPECT_EQ(CheckOrRadioKind(0x50000003u | 0x20u), ButtonKind::Check);  // other bits do not hide the type
+  EXPECT_EQ(CheckOrRadioKind(0xB), std::nullopt);
+  EXPECT_EQ(CheckOrRadioKind(0xF), std::nullopt);
 }
 
 TEST(Pixels, AverageFadeAndVeil) {
@@ -174,6 +234,35 @@ TEST(Pixels, AverageFadeAndVeil) {
   EXPECT_EQ(veiled[0], 0xFFFFFFFFu);
 }
 
+TEST(Pixels, BandVeilAndMeanExactly) {
+  struct Band { int width, band; bool left; std::vector<std::uint32_t> row; };
+  const std::uint32_t k = 0xFF000000u, w = 0xFFFFFFFFu;
+  const Band bands[] = {
+      {6, 3, false, {k, k, k, 0xFF545454u, 0xFFA9A9A9u, w}},  // the key's share: 85, 170, 256 of 256
+      {4, 2, true, {w, 0xFF7F7F7Fu, k, k}},
+      {2, 5, false, {0xFF7F7F7Fu, w}},  // a band wider than the picture is the picture
+      {3, 0, false, {k, k, k}},
+  };
+  for (const Band& b : bands) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(b.width) * 2, k);
+    FadeEdgeIntoColour(pixels, b.width, 2, b.band, w, b.left);
+    EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin(), pixels.begin() + b.width), b.row) << b.band;
+    EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin() + b.width, pixels.end()), b.row) << b.band;
+  }
+  for (const auto& [alpha, veiled] : {std::pair{128, 0xFF808080u}, {2, 0xFF010101u}, {256, w}, {300, w}, {-5, k}}) {
+    std::vector<std::uint32_t> one(1, k);
+    VeilPixels(one, alpha);
+    EXPECT_EQ(one[0], veiled) << alpha;
+  }
+  const std::vector<std::uint32_t> flat(12, 0xFF102030u);
+  EXPECT_EQ(AverageColourOfSamples(flat, 4, 3, 50, 0), 0xFF102030u);
+  EXPECT_EQ(AverageColourOfSamples(flat, 4, 4, 50, 1), 0xFF000000u);  // fewer pixels than said
+  EXPECT_EQ(AverageColourOfSamples(flat, 0, 3, 50, 1), 0xFF000000u);
+  EXPECT_EQ(AverageColourOfSamples(flat, 4, 3, 0, 1), 0xFF000000u);
+  for (const auto& [dpi, step] : {std::pair{119, 0}, {120, 1}, {167, 1}, {168, 2}})
+    EXPECT_EQ(PictureScaleStep(dpi), step) << dpi;
+}
+
 TEST(Pixels, ScalingKeepsEdgesAndTransparencyShowsTheColour) {
   // A picture whose left half is blue and right half red, opaque, stretched and
   // squeezed: the outermost columns keep their colour (nothing fades in from
@@ -193,9 +282,20 @@ TEST(Pixels, ScalingKeepsEdgesAndTransparencyShowsTheColour) {
   }
   EXPECT_FALSE(ResamplePremultiplied(source, 8, 4, std::span<std::uint8_t>(), 2, 2));
 
-  std::vector<std::uint8_t> clear = {0, 0, 0, 0, 10, 20, 30, 255};
+  std::vector<std::uint8_t> clear = {0, 0, 0, 0, 10, 20, 30, 255, 10, 20, 30, 128, 1, 2, 3};
   CompositeOverColour(clear, 0x102030);
-  EXPECT_EQ(clear, (std::vector<std::uint8_t>{0x30, 0x20, 0x10, 255, 10, 20, 30, 255}));
+  EXPECT_EQ(clear, (std::vector<std::uint8_t>{0x30, 0x20, 0x10, 255, 10, 20, 30, 255, 34, 36, 38, 255, 1, 2, 3}));
+  std::vector<std::uint8_t> nearlyOpaque = {0, 0, 0, 254}, odd = {0, 0, 0, 0};
+  CompositeOverColour(nearlyOpaque, 0x808080);  // 128 x 1 / 255 rounds to 1
+  EXPECT_EQ(nearlyOpaque, (std::vector<std::uint8_t>{1, 1, 1, 255}));
+  CompositeOverColour(odd, 0x010101);
+  EXPECT_EQ(odd, (std::vector<std::uint8_t>{1, 1, 1, 255}));
+  // Sizes that are no picture, or more than the buffers hold, are refused.
+  std::vector<std::uint8_t> target(2 * 2 * 4);
+  for (const auto& [sw, sh, tw, th] : {std::array{0, 4, 2, 2}, {8, -1, 2, 2}, {8, 4, 0, 2}, {8, 4, 2, 0},
+                                       {8, 5, 2, 2}, {8, 4, 3, 2}})
+    EXPECT_FALSE(ResamplePremultiplied(source, sw, sh, target, tw, th)) << sw << "x" << sh << " to " << tw << "x" << th;
+  EXPECT_TRUE(ResamplePremultiplied(source, 8, 4, target, 2, 2));
 }
 
 TEST(Scale, MetricsFollowTheDpi) {
