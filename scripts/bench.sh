@@ -75,14 +75,14 @@ jobs=$(nproc)
 if [ ${#wine_targets[@]} -gt 0 ]; then
   echo "== building ${wine_targets[*]} ($build)"
   cmake --preset local -B "$build" >/dev/null &&
-    cmake --build "$build" -j "$jobs" --target "${wine_targets[@]}" >"$build.bench-build.log" 2>&1 ||
-    { tail -n 40 "$build.bench-build.log"; exit 1; }
+    cmake --build "$build" -j "$jobs" --target "${wine_targets[@]}" >"$build/bench-build.log" 2>&1 ||
+    { tail -n 40 "$build/bench-build.log"; exit 1; }
 fi
 if [ ${#native_targets[@]} -gt 0 ]; then
   echo "== building ${native_targets[*]} ($native)"
   cmake --preset native >/dev/null &&
-    cmake --build --preset native -j "$jobs" --target "${native_targets[@]}" >"$native.bench-build.log" 2>&1 ||
-    { tail -n 40 "$native.bench-build.log"; exit 1; }
+    cmake --build --preset native -j "$jobs" --target "${native_targets[@]}" >"$native/bench-build.log" 2>&1 ||
+    { tail -n 40 "$native/bench-build.log"; exit 1; }
 fi
 
 # What the script starts, it stops.
