@@ -8,7 +8,6 @@
 #include "app/startup_clock.h"
 #include "app/texts.h"
 #include "app/working_set.h"
-#include "gfx/flat.h"
 #include "resources/skin_pictures.h"
 #include "runtime/dpi.h"
 #include "skin/pixels.h"
@@ -37,11 +36,9 @@ skin::SkinEngine* Skin() { return gSkin.get(); }
 void SkinStartup() {
   // Before the main window exists: GDI+ started, the application icon loaded, the
   // one engine created. Switching to another program trims the working set.
-  // GDI+ starts on a thread of its own while the window is made: the skin's first
-  // picture, at the first paint, waits for it.
-  gSkin = std::make_unique<skin::SkinEngine>(skin::StartSkinModule(skin::GdiplusStart::InBackground));
+  gSkin = std::make_unique<skin::SkinEngine>(skin::StartSkinModule());
   gSkin->SetDeactivationRoutine(TrimUnlessClosing);
-  MarkStartup("skin module (icon; GDI+ begun)");
+  MarkStartup("skin module (GDI+, icon)");
 }
 
 void SetMainWindowTheme(int dpi) {
@@ -57,9 +54,6 @@ void ApplyMainWindowSkin(HWND mainWindow) {
   // The skin picture stretched over the window, child controls skinned with no
   // veil, the caption with its title buttons, and the group box as a container
   // that lets the picture show through.
-  // GDI+, started in the background, is needed from here on.
-  gfx::AwaitGdiplusStartup();
-  MarkStartup("GDI+ ready");
   SetMainWindowTheme(WindowDpi(mainWindow));
   MarkStartup("theme");
   engine->SetControlSkinning(1, 0);

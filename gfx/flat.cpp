@@ -5,7 +5,6 @@
 #include <string>
 
 #include "runtime/codepage.h"
-#include "runtime/diagnostics.h"
 
 namespace ornivex::gfx {
 
@@ -32,16 +31,6 @@ std::array<const char*, kNameCount> g_names = [] {
 bool g_bound = false;
 bool g_running = false;
 std::uint32_t g_lastSession = 0;
-
-// A start under way on a thread of its own, and what it came to.
-struct BackgroundStart {
-  HANDLE thread = nullptr;
-  UINT32 version = 1;
-  GpStatus status = Gdiplus::GdiplusNotInitialized;
-  ULONG_PTR token = 0;
-};
-BackgroundStart g_background;
-SRWLOCK g_backgroundLock = SRWLOCK_INIT;
 
 // Says why the program cannot go on and ends it: on the console when there is one
 // (a test or a script), otherwise in a message box.
@@ -95,86 +84,22 @@ bool SubstituteFlatFunctionName(const char* name, const char* substitute) {
   return false;
 }
 
-namespace {
-
-GpStatus StartBound(UINT32 version, ULONG_PTR& token) {
+ULONG_PTR GdiplusStartup(UINT32 version) {
+  EnsureBound();
   Gdiplus::GdiplusStartupInput input;
   input.GdiplusVersion = version ? version : 1;
   input.DebugEventCallback = nullptr;
   input.SuppressBackgroundThread = FALSE;
   input.SuppressExternalCodecs = FALSE;
-  token = 0;
-  return g_flat.GdiplusStartup(&token, &input, nullptr);
-}
-
-// The session a start opened, on the thread that awaits or makes it.
-ULONG_PTR TakeStart(GpStatus status, ULONG_PTR token) {
-  if (!StoreStatus(status)) return 0;
+  ULONG_PTR token = 0;
+  if (!StoreStatus(g_flat.GdiplusStartup(&token, &input, nullptr))) return 0;
   g_gdiplusToken = token;
   g_running = true;
   ++g_lastSession;
   return token;
 }
 
-// The background start: the same calls as GdiplusStartup, then one Graphics made
-// and dropped, with the flat functions alone (a wrapper object would wait for this
-// very thread). Its outcome is taken by AwaitGdiplusStartup.
-DWORD WINAPI StartInBackground(void*) {
-  EnsureBound();
-  g_background.status = StartBound(g_background.version, g_background.token);
-  if (g_background.status != Gdiplus::Ok) return 0;
-  if (HDC dc = CreateCompatibleDC(nullptr)) {
-    Gdiplus::GpGraphics* graphics = nullptr;
-    if (g_flat.GdipCreateFromHDC(dc, &graphics) == Gdiplus::Ok) g_flat.GdipDeleteGraphics(graphics);
-    DeleteDC(dc);
-  }
-  return 0;
-}
-
-}  // namespace
-
-ULONG_PTR GdiplusStartup(UINT32 version) {
-  AwaitGdiplusStartup();
-  EnsureBound();
-  ULONG_PTR token = 0;
-  const GpStatus status = StartBound(version, token);
-  return TakeStart(status, token);
-}
-
-void GdiplusStartupInBackground(UINT32 version) {
-  AcquireSRWLockExclusive(&g_backgroundLock);
-  const bool idle = !g_gdiplusStarting.load() && !g_running;
-  if (idle) {
-    g_background = {};
-    g_background.version = version;
-    g_background.thread = CreateThread(nullptr, 0, StartInBackground, nullptr, 0, nullptr);
-    if (g_background.thread) g_gdiplusStarting.store(true, std::memory_order_release);
-  }
-  const bool startHere = idle && !g_background.thread;
-  ReleaseSRWLockExclusive(&g_backgroundLock);
-  if (startHere) {
-    TraceFailure(L"Starting GDI+ on a thread of its own; started at once");
-    GdiplusStartup(version);
-  }
-}
-
-ULONG_PTR AwaitGdiplusStartup() {
-  if (!g_gdiplusStarting.load(std::memory_order_acquire)) return g_gdiplusToken;
-  AcquireSRWLockExclusive(&g_backgroundLock);
-  if (g_gdiplusStarting.load()) {
-    WaitForSingleObject(g_background.thread, INFINITE);
-    CloseHandle(g_background.thread);
-    g_background.thread = nullptr;
-    if (!TakeStart(g_background.status, g_background.token) && LastStatus != Gdiplus::Ok)
-      TraceNote(L"GDI+ did not start");
-    g_gdiplusStarting.store(false, std::memory_order_release);
-  }
-  ReleaseSRWLockExclusive(&g_backgroundLock);
-  return g_gdiplusToken;
-}
-
 void GdiplusShutdown(ULONG_PTR token) {
-  AwaitGdiplusStartup();
   if (!g_bound) return;
   if (token == 0) {
     token = g_gdiplusToken;

@@ -10,7 +10,6 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -75,22 +74,6 @@ extern ULONG_PTR g_gdiplusToken;
 // with a message naming it), then starts GDI+ with the given version (1 when 0).
 // The token is stored module-wide and returned; 0 with LastStatus set on failure.
 ULONG_PTR GdiplusStartup(UINT32 version = 1);
-
-// Starts GDI+ as GdiplusStartup does, but on a thread of its own, which then makes
-// and drops one Graphics on a memory DC: loading gdiplus.dll and the DLLs it
-// needs, and GDI+'s first-use set-up, overlap with whatever the caller does next.
-// The first wrapper object made afterwards waits for the start to end (see
-// AwaitGdiplusStartup); so do GdiplusStartup and GdiplusShutdown. Without a thread
-// it starts GDI+ at once. Does nothing while GDI+ runs or a start is under way.
-void GdiplusStartupInBackground(UINT32 version = 1);
-
-// True from GdiplusStartupInBackground until the start has been awaited.
-inline std::atomic<bool> g_gdiplusStarting = false;
-
-// Waits for a start begun in the background to end, then takes its outcome as
-// GdiplusStartup would have (token, session, LastStatus); returns the module-wide
-// token. At once when no start is under way.
-ULONG_PTR AwaitGdiplusStartup();
 
 // Stops GDI+ with the given token, or with the module-wide one (then cleared) when
 // none is given. A zero module-wide token with nothing running does nothing.

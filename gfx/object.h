@@ -141,10 +141,7 @@ enum class Ownership {
 // delete member still works if the caller wants that holder to be the copy).
 class GraphicsObject {
  public:
-  // GDI+ started in the background is awaited before the first object exists.
-  GraphicsObject() {
-    if (g_gdiplusStarting.load(std::memory_order_acquire)) AwaitGdiplusStartup();
-  }
+  GraphicsObject() = default;
   GraphicsObject(const GraphicsObject&) = delete;
   GraphicsObject& operator=(const GraphicsObject&) = delete;
   // Moving hands the handle (and its ownership) over; the source is left empty.

@@ -67,18 +67,11 @@ HICON LoadWindowIcon(int size) {
 
 }  // namespace
 
-SkinSettings StartSkinModule(GdiplusStart gdiplus) {
+SkinSettings StartSkinModule() {
   SkinSettings settings;
-  if (gdiplus == GdiplusStart::InBackground) {
-    // Stopped at the end with the module-wide token, which the first GDI+ object
-    // (or the stop itself) waits for; a start that failed leaves nothing to stop.
-    gfx::GdiplusStartupInBackground(1);
-    settings.gdiplusStarted = true;
-  } else {
-    settings.gdiplusToken = gfx::GdiplusStartup(1);
-    settings.gdiplusStarted = gfx::LastStatus == Gdiplus::Ok;
-    if (!settings.gdiplusStarted) TraceNote(L"GDI+ did not start; the skin draws nothing");
-  }
+  settings.gdiplusToken = gfx::GdiplusStartup(1);
+  settings.gdiplusStarted = gfx::LastStatus == Gdiplus::Ok;
+  if (!settings.gdiplusStarted) TraceNote(L"GDI+ did not start; the skin draws nothing");
   settings.windowIcon.Reset(LoadWindowIcon(ScaleForDpi(17, WindowDpi(nullptr))));
   settings.themeColour = GetSysColor(COLOR_BTNFACE);
   return settings;

@@ -53,15 +53,10 @@ struct SkinSettings {
   COLORREF themeColour = 0;
 };
 
-// How the module's start-up starts GDI+: at once, or on a thread of its own while
-// the caller goes on (the first GDI+ object then waits for it; see
-// gfx::GdiplusStartupInBackground), the token being the module-wide one.
-enum class GdiplusStart { Now, InBackground };
-
 // The module's start-up: GDI+ (version 1) started and its token kept, the window
 // icon loaded (resource 129 of the program, else the icon named "DEFAULT_ICON"),
 // every other setting at its default.
-SkinSettings StartSkinModule(GdiplusStart gdiplus = GdiplusStart::Now);
+SkinSettings StartSkinModule();
 
 // Optional arguments of SkinWindow; an empty optional takes the default.
 struct SkinWindowOptions {
