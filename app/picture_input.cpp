@@ -135,8 +135,12 @@ bool OnPaste() {
 }
 
 std::wstring PictureFromCommandLine() {
+  // Most starts give no argument: then shell32, which splits the line, is not
+  // loaded at start-up.
+  const wchar_t* line = GetCommandLineW();
+  if (!line || !CommandLineMayHaveArgument(line)) return {};
   int count = 0;
-  UniqueLocalMemory args(CommandLineToArgvW(GetCommandLineW(), &count));
+  UniqueLocalMemory args(CommandLineToArgvW(line, &count));
   if (!args) {
     TraceFailure(L"Reading the command line");
     return {};

@@ -37,6 +37,19 @@ bool HasPictureExtension(std::wstring_view path) {
   return extension == L"jpg" || extension == L"jpeg" || extension == L"png" || extension == L"bmp";
 }
 
+bool CommandLineMayHaveArgument(std::wstring_view line) {
+  std::size_t end;
+  if (!line.empty() && line.front() == L'"') {
+    end = line.find(L'"', 1);
+    if (end == std::wstring_view::npos) return false;
+    ++end;
+  } else {
+    end = line.find_first_of(L" \t");
+    if (end == std::wstring_view::npos) return false;
+  }
+  return line.find_first_not_of(L" \t", end) != std::wstring_view::npos;
+}
+
 std::wstring PastedPictureName(const DateTime& t, int attempt) {
   wchar_t name[64];
   std::swprintf(name, 64, L"%04d-%02d-%02d %02d.%02d.%02d.%03d", t.year, t.month, t.day, t.hour, t.minute, t.second,

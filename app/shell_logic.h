@@ -35,6 +35,12 @@ std::string ResultFileName(std::int32_t pictureNumber);
 // .jpeg, .png or .bmp, in any case.
 bool HasPictureExtension(std::wstring_view path);
 
+// Whether a command line may hold an argument after the program's name: false
+// only when nothing but spaces and tabs follows the name (taken as the system
+// takes it: up to the closing quote when it begins with one, else up to the first
+// space or tab), so that splitting the line can be left out.
+bool CommandLineMayHaveArgument(std::wstring_view commandLine);
+
 // File name of a picture pasted at `time`: "2026-06-07 09.05.03.042.png", or with
 // " (2)", " (3)"... before ".png" for the second and later `attempt`.
 std::wstring PastedPictureName(const DateTime& time, int attempt = 1);

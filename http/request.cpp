@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cwchar>
 #include <new>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -144,7 +145,9 @@ struct Exchange {
   DWORD error = 0;           // the Windows error behind `failure` or `readFailed`
   bool readFailed = false;   // reading failed part-way, or memory ran out (not fatal)
   bool headersRead = false;
-  ByteBuffer bodyBytes;
+  // The body as received. Held as text: the program asks for the text, which is
+  // this with its end cut at the first zero byte, so it is handed over uncopied.
+  std::string received;
   std::wstring rawHeaders;
 
   void Fail(std::string_view status) {
@@ -197,12 +200,27 @@ constexpr unsigned long long kReadPiece = 1u << 20;
 // The most memory a declared length sets aside before the data is there: a
 // server may declare far more than it sends.
 constexpr long long kReserveLimit = 8ll << 20;
+// Past that bound, a declared length is believed up to this many times what has
+// arrived: a body of declared length then grows in one or two steps instead of
+// doubling (each step copies what came before), and a length that lies costs at
+// most this many times the data actually sent.
+constexpr unsigned long long kDeclaredTrust = 8;
+
+// The capacity to grow `body` to so that `more` bytes fit.
+std::size_t GrownCapacity(std::size_t size, std::size_t more, long long declared) {
+  const unsigned long long needed = static_cast<unsigned long long>(size) + more;
+  unsigned long long grown = std::max<unsigned long long>(needed, 2ull * size);
+  if (declared > 0 && static_cast<unsigned long long>(declared) >= needed)
+    grown = std::max(grown, std::min(static_cast<unsigned long long>(declared), kDeclaredTrust * size));
+  return static_cast<std::size_t>(grown);
+}
 
 void ReadBody(HINTERNET request, Exchange& x) {
-  // A declared length sizes the buffer up front, up to a bound; past it, and
-  // without one, the vector grows geometrically as the data arrives.
+  // A declared length sizes the buffer up front, up to a bound; past it the
+  // buffer grows as the data arrives (see GrownCapacity).
+  std::string& body = x.received;
   const long long declared = HasNoBody(request, x.verb) ? -1 : DeclaredLength(request);
-  if (declared > 0) x.bodyBytes.reserve(static_cast<std::size_t>(std::min(declared, kReserveLimit)));
+  if (declared > 0) body.reserve(static_cast<std::size_t>(std::min(declared, kReserveLimit)));
   for (;;) {
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(request, &available)) {
@@ -214,25 +232,25 @@ void ReadBody(HINTERNET request, Exchange& x) {
     // With a declared length the rest of the body is known to be coming, so
     // it is read in large pieces: far fewer calls than the few kilobytes the
     // query reports at a time.
-    if (declared > 0 && static_cast<unsigned long long>(declared) > x.bodyBytes.size()) {
-      const unsigned long long rest = static_cast<unsigned long long>(declared) - x.bodyBytes.size();
+    if (declared > 0 && static_cast<unsigned long long>(declared) > body.size()) {
+      const unsigned long long rest = static_cast<unsigned long long>(declared) - body.size();
       available = static_cast<DWORD>(std::max<unsigned long long>(available, std::min<unsigned long long>(rest, kReadPiece)));
     }
-    std::size_t old = x.bodyBytes.size();
-    if (x.bodyBytes.capacity() - old < available) x.bodyBytes.reserve(std::max<std::size_t>(old * 2, old + available));
-    x.bodyBytes.resize(old + available);
+    const std::size_t old = body.size();
+    if (body.capacity() - old < available) body.reserve(GrownCapacity(old, available, declared));
+    body.resize(old + available);
     DWORD read = 0;
-    if (!WinHttpReadData(request, x.bodyBytes.data() + old, available, &read)) {
+    if (!WinHttpReadData(request, body.data() + old, available, &read)) {
       x.error = GetLastError();
-      x.bodyBytes.resize(old);
+      body.resize(old);
       x.readFailed = true;
       return;
     }
-    x.bodyBytes.resize(old + std::min(read, available));
+    body.resize(old + std::min(read, available));
   }
   // WinHttp takes a connection closed early for the end of the body; the
   // declared length tells the two apart.
-  if (declared >= 0 && x.bodyBytes.size() < static_cast<unsigned long long>(declared)) {
+  if (declared >= 0 && body.size() < static_cast<unsigned long long>(declared)) {
     x.error = ERROR_WINHTTP_CONNECTION_ERROR;
     x.readFailed = true;
   }
@@ -396,7 +414,7 @@ std::string UpToZero(std::string text) {
 
 // The body read through the system's stream object as text in `charset`.
 // False when the object is missing or cannot read that charset.
-bool DecodeThroughStream(const ByteBuffer& body, std::string_view charset, std::string& out) {
+bool DecodeThroughStream(std::span<const std::uint8_t> body, std::string_view charset, std::string& out) {
   DispatchRef object = CreateDispatchObject(L"Adodb.Stream");
   if (!object) return false;
   ComRef<AdoStream> stream;
@@ -424,7 +442,7 @@ bool DecodeThroughStream(const ByteBuffer& body, std::string_view charset, std::
 // The body decoded with the code page the system's charset table gives for
 // `charset`; false when the name is unknown. This serves where the stream
 // object reads only a few charsets itself.
-bool DecodeWithCharsetTable(const ByteBuffer& body, std::string_view charset, std::string& out) {
+bool DecodeWithCharsetTable(std::span<const std::uint8_t> body, std::string_view charset, std::string& out) {
   // {275C23E2-3747-11D0-9FEA-00AA003F8646}, {275C23E1-3747-11D0-9FEA-00AA003F8646}
   static constexpr CLSID kClsidMultiLanguage = {0x275C23E2, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
   static constexpr IID kIidMultiLanguage = {0x275C23E1, 0x3747, 0x11D0, {0x9F, 0xEA, 0x00, 0xAA, 0x00, 0x3F, 0x86, 0x46}};
@@ -452,7 +470,7 @@ bool DecodeWithCharsetTable(const ByteBuffer& body, std::string_view charset, st
 
 // The page text decoded from the charset its meta tag declares; `text` as it
 // is when neither the stream object nor the charset table knows the name.
-std::string Redecode(const ByteBuffer& body, std::string_view charset, std::string text) {
+std::string Redecode(std::span<const std::uint8_t> body, std::string_view charset, std::string text) {
   ComApartment com;
   std::string decoded;
   if (DecodeThroughStream(body, charset, decoded) || DecodeWithCharsetTable(body, charset, decoded)) return decoded;
@@ -522,15 +540,22 @@ std::string SendHttpRequestUnguarded(std::string_view url, const HttpRequestOpti
   }
   if (o.responseHeaders) *o.responseHeaders = std::move(headers);
 
-  const auto* bytes = reinterpret_cast<const char*>(x.bodyBytes.data());
-  std::string_view asText(bytes, x.bodyBytes.size());
-  std::string result(asText.substr(0, asText.find('\0')));
-  std::string charset = DeclaredCharset(regex, result);
-  if (!charset.empty() && charset != "gbk" && charset != "gb2312") {
-    result = Redecode(x.bodyBytes, charset, std::move(result));
+  // The text is the body up to its first zero byte: the body itself, cut there,
+  // unless the page is decoded again.
+  const std::size_t zero = std::min(x.received.find('\0'), x.received.size());
+  std::string charset = DeclaredCharset(regex, std::string_view(x.received).substr(0, zero));
+  std::string result;
+  const bool redecode = !charset.empty() && charset != "gbk" && charset != "gb2312";
+  if (redecode) {
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(x.received.data()), x.received.size());
+    result = Redecode(bytes, charset, x.received.substr(0, zero));
   }
   DispatchPendingMessages();
-  if (o.responseBytes) *o.responseBytes = std::move(x.bodyBytes);
+  if (o.responseBytes) o.responseBytes->assign(x.received.begin(), x.received.end());
+  if (!redecode) {
+    x.received.resize(zero);
+    result = std::move(x.received);
+  }
   return result;
 }
 

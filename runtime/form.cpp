@@ -280,7 +280,12 @@ void Form::OnLostFocus(std::string_view control, Handler handler) {
 
 void Form::OnFilesDropped(FilesHandler handler) {
   filesDropped_ = std::move(handler);
-  if (window_) DragAcceptFiles(window_, filesDropped_ ? TRUE : FALSE);
+  // The extended style is all that DragAcceptFiles sets; set here, shell32 stays
+  // unloaded until files are dropped.
+  if (!window_) return;
+  const LONG_PTR style = GetWindowLongPtrW(window_, GWL_EXSTYLE);
+  const LONG_PTR wanted = filesDropped_ ? (style | WS_EX_ACCEPTFILES) : (style & ~LONG_PTR{WS_EX_ACCEPTFILES});
+  if (wanted != style) SetWindowLongPtrW(window_, GWL_EXSTYLE, wanted);
 }
 
 void Form::OnPaste(KeyHandler handler) {

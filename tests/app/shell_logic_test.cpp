@@ -40,6 +40,15 @@ TEST(PictureInput, PicturesAreKnownByTheirExtensionInAnyCase) {
     EXPECT_FALSE(HasPictureExtension(no)) << no;
 }
 
+TEST(PictureInput, ACommandLineWithNothingAfterTheProgramNeedsNoSplitting) {
+  for (const wchar_t* none : {L"", L"Ornivex.exe", L"Ornivex.exe \t ", L"\"C:\\Program Files\\Ornivex.exe\"",
+                              L"\"C:\\a b\\Ornivex.exe\"  ", L"\"C:\\a b\\Ornivex.exe"})
+    EXPECT_FALSE(CommandLineMayHaveArgument(none)) << none;
+  for (const wchar_t* some : {L"Ornivex.exe a.png", L"Ornivex.exe\t\"\"", L"\"C:\\a b\\Ornivex.exe\"a.png",
+                              L"\"C:\\a b\\Ornivex.exe\" \"c d.png\"", L"C:\\a\"b c\" d"})
+    EXPECT_TRUE(CommandLineMayHaveArgument(some)) << some;
+}
+
 TEST(PictureInput, PastedPicturesAreNamedByDateAndTime) {
   EXPECT_EQ(PastedPictureName({2026, 6, 7, 9, 5, 3, 42}), L"2026-06-07 09.05.03.042.png");
   EXPECT_EQ(PastedPictureName({2027, 12, 31, 23, 59, 59, 999}, 2), L"2027-12-31 23.59.59.999 (2).png");
