@@ -45,8 +45,9 @@ HWND MainControl(std::string_view name) {
   return gApplication->mainWindow->Control(name);
 }
 
-bool StartApplication() {
+bool StartApplication(std::wstring pictureToOpen) {
   gApplication = std::make_unique<Application>();
+  gApplication->pictureToOpen = std::move(pictureToOpen);
   Form* window = nullptr;
   if (auto created = Form::Create(MainWindowDefinition())) {
     gApplication->mainWindow = std::move(created);
@@ -64,6 +65,8 @@ bool StartApplication() {
   window->OnClicked(texts::kAboutButton, OnAbout);
   window->OnClicked(texts::kCheckNewVersionButton, OnCheckNewVersion);
   window->OnLostFocus(texts::kPathBox, OnPathBoxLostFocus);
+  window->OnFilesDropped(OnFilesDropped);
+  window->OnPaste(OnPaste);
   window->QuitOnClose(true);
   window->Show();
   return true;
@@ -74,11 +77,12 @@ void StopApplication() {
   StopOcrWorkflow();
   if (gApplication->mainWindow) gApplication->mainWindow->QuitOnClose(false);
   gApplication.reset();
+  DeletePastedPictures();
 }
 
 int RunOrnivex() {
   SkinStartup();
-  if (!StartApplication()) {
+  if (!StartApplication(PictureFromCommandLine())) {
     SkinExit();
     return 1;
   }
@@ -88,6 +92,7 @@ int RunOrnivex() {
   // end before the program's static objects go. Whatever still runs after it
   // (a request waiting for its time-out) touches none of them.
   if (!WaitForWorkers(kWorkerExitWaitMs)) TraceNote(L"Workers still running at exit");
+  DeletePastedPictures();  // one a worker wrote after the window closed
   SkinExit();
   return code;
 }
@@ -119,6 +124,9 @@ void OnMainWindowCreated() {
   // Token stage: the OCR service's access token, into AppState::accessToken.
   FetchAccessToken();
   MarkStartup("token fetched");
+
+  // Start-up is complete: a picture given on the command line goes as if chosen now.
+  OpenPictureGivenAtStart();
 }
 
 void OnMainWindowSizeChanged() {

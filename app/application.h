@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/settings.h"
@@ -24,6 +25,7 @@ struct Application {
   ServiceSettings services;  // read at start-up, before the token fetch; fixed after it
   std::unique_ptr<Form> mainWindow;
   Form* aboutWindow = nullptr;  // while the about window is shown
+  std::wstring pictureToOpen;   // given on the command line, until start-up is complete
 };
 
 // The running application; only valid between StartApplication and StopApplication.
@@ -31,9 +33,10 @@ Application& App();
 bool ApplicationRunning();
 
 // Creates the empty AppState, then the main window, shows it and raises its
-// created event. False when the main window could not be created.
-bool StartApplication();
-// Closes the windows and releases AppState.
+// created event; `pictureToOpen` (a path, or empty) is recognised at the end of
+// start-up. False when the main window could not be created.
+bool StartApplication(std::wstring pictureToOpen = {});
+// Closes the windows, releases AppState and deletes the pictures written for pastes.
 void StopApplication();
 // The whole life of the program: start-up, the message loop, exit.
 int RunOrnivex();
@@ -50,8 +53,27 @@ void OnMainWindowSizeChanged();
 void OnMainWindowDpiChanged();
 void OnChoosePicture();
 // The chain for a chosen picture: shows its path, draws its number, logs the
-// choice and starts the upload.
+// choice and starts the upload. The dialog, a drop, a paste and the command line
+// all start it.
 void StartChainForPath(const std::wstring& path);
+// Marks the main window busy (the working cursor) until the last copy of the
+// mark is gone, on whichever thread that happens. UI thread only.
+std::shared_ptr<void> BackgroundWorkMark();
+// Files dropped on the main window: the first JPG, PNG or BMP picture among them
+// is recognised.
+void OnFilesDropped(const std::vector<std::wstring>& files);
+// Ctrl+V or Shift+Insert in the main window: recognises the picture on the
+// clipboard (written as a file under %TEMP%\Ornivex first, unless it is a
+// file already). False, leaving the keys to the focused control, when the
+// clipboard holds no picture.
+bool OnPaste();
+// The picture path given on the command line, made whole; empty when none.
+std::wstring PictureFromCommandLine();
+// Recognises the picture given at start (Application::pictureToOpen), once the
+// token fetch is over; a path that is missing or not a picture is ignored.
+void OpenPictureGivenAtStart();
+// Deletes the picture files this run wrote for pastes.
+void DeletePastedPictures();
 void OnSaveResult();
 void OnAbout();
 void OnCheckNewVersion();

@@ -14,6 +14,7 @@
 // A worker that runs out of memory ends its chain silently (StartWorker's
 // barrier), like any other failure on the way.
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
@@ -46,6 +47,9 @@ struct Chain {
   std::string pictureUrl;
   std::string replyText;     // recognition reply, GBK
   ServiceSettings services;  // where the services are, as at the choice
+  // Keeps the working cursor up while the chain runs: the last copy goes when the
+  // chain ends, shown or failed.
+  std::shared_ptr<void> busy;
 };
 
 // Number of the chain chosen last. Read and written on the UI thread only.
@@ -192,9 +196,10 @@ void ShowRecognisedText(Chain chain) {
   // The lines are taken out and broken here; the UI thread only replaces the
   // box's text, in one piece, so two chains' lines can never interleave. The
   // whole text set at once leaves the caret and the view at its start: a long
-  // result is read from its first line, not shown scrolled to its end.
+  // result is read from its first line, not shown scrolled to its end. The
+  // chain counts as running (busy) until its text is in the box.
   std::string text = ResultBoxText(RecognisedLines(chain.replyText));
-  OnUiThreadIfLatest(chain, [text = std::move(text), number = chain.number](Application& app) {
+  OnUiThreadIfLatest(chain, [text = std::move(text), number = chain.number, busy = chain.busy](Application& app) {
     HWND box = MainControl(texts::kResultBox);
     if (!box) return;
     SetControlText(box, text);
@@ -251,8 +256,24 @@ void StartChainForPath(const std::wstring& path) {
   state.pictureNumber = static_cast<std::int32_t>(DrawPictureNumber(GetTickCount()));
   chain.number = state.pictureNumber;
   chain.numberText = PictureNumberText(static_cast<std::uint32_t>(state.pictureNumber));
+  chain.busy = BackgroundWorkMark();
   UpdateActivityLog();
   StartStep(UploadPicture, std::move(chain));
+}
+
+std::shared_ptr<void> BackgroundWorkMark() {
+  HWND window = App().mainWindow->Handle();
+  App().mainWindow->BeginBackgroundWork();
+  // The end is handed to the UI thread; a window that is gone by then needs none.
+  return std::shared_ptr<void>(nullptr, [window](void*) noexcept {
+    try {
+      PostToWindowThread(window, [window] {
+        if (ApplicationRunning() && App().mainWindow->Handle() == window) App().mainWindow->EndBackgroundWork();
+      });
+    } catch (...) {
+      TraceNote(L"No memory to end the working cursor");
+    }
+  });
 }
 
 }  // namespace ornivex

@@ -14,6 +14,7 @@ struct DateTime {
   int hour = 0;
   int minute = 0;
   int second = 0;
+  int millisecond = 0;
 };
 
 // "year/month/day hour:minute second" + "s", every number without leading zeros:
@@ -29,5 +30,13 @@ std::string ActivityRecord(std::string_view startTime, std::string_view fileName
 
 // Name of the saved result: the picture number followed by ".txt".
 std::string ResultFileName(std::int32_t pictureNumber);
+
+// Whether a path names a picture the program takes by its extension: .jpg,
+// .jpeg, .png or .bmp, in any case.
+bool HasPictureExtension(std::wstring_view path);
+
+// File name of a picture pasted at `time`: "2026-06-07 09.05.03.042.png", or with
+// " (2)", " (3)"... before ".png" for the second and later `attempt`.
+std::wstring PastedPictureName(const DateTime& time, int attempt = 1);
 
 }  // namespace ornivex

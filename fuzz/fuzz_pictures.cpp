@@ -1,6 +1,6 @@
 // The picture decoders on arbitrary bytes: a decoded picture has the size it
-// claims, within the limits, with as many pixels as it says; BMP and JPEG
-// pictures are opaque and PNG pixels properly premultiplied. The PNG chunks'
+// claims, within the limits, with as many pixels as it says; JPEG pictures are
+// opaque, PNG and BMP pixels properly premultiplied. The PNG chunks'
 // checksums are put right first, so mutations reach past libpng's CRC check.
 #include <cstdlib>
 #include <cstring>
@@ -48,10 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(picture->bgra.size() == static_cast<std::size_t>(picture->width) * picture->height * 4);
   for (std::size_t i = 0; i < picture->bgra.size(); i += 4) {
     const std::uint8_t* p = &picture->bgra[i];
-    if (format == ornivex::PictureFormat::Png) {
-      Check(p[0] <= p[3] && p[1] <= p[3] && p[2] <= p[3]);
-    } else {
+    if (format == ornivex::PictureFormat::Jpeg) {
       Check(p[3] == 255);
+    } else {
+      Check(p[0] <= p[3] && p[1] <= p[3] && p[2] <= p[3]);
     }
   }
   return 0;

@@ -14,6 +14,7 @@
 #include "runtime/resample.h"
 #include "runtime/subclass.h"
 #include "runtime/threads.h"
+#include "runtime/transfer.h"
 
 namespace ornivex {
 
@@ -25,6 +26,8 @@ constexpr int kFirstControlId = 1000;
 // predecessor, as window properties.
 constexpr wchar_t kFormProperty[] = L"Rt_Form";
 constexpr wchar_t kContainerPrevious[] = L"Rt_hProc";
+// The procedure a control had before the form took its keys (for paste).
+constexpr wchar_t kControlPrevious[] = L"Rt_kProc";
 
 
 struct KindTraits {
@@ -275,6 +278,69 @@ void Form::OnLostFocus(std::string_view control, Handler handler) {
   if (ControlRecord* record = RecordOf(control)) record->lostFocus = std::move(handler);
 }
 
+void Form::OnFilesDropped(FilesHandler handler) {
+  filesDropped_ = std::move(handler);
+  if (window_) DragAcceptFiles(window_, filesDropped_ ? TRUE : FALSE);
+}
+
+void Form::OnPaste(KeyHandler handler) {
+  paste_ = std::move(handler);
+  // The keys go to the focused control: each control hands them to the form
+  // first. The group box already passes its messages through the form.
+  for (auto& record : controls_) {
+    if (!record->window || record->definition->kind == ControlKind::GroupBox) continue;
+    if (WindowPropertyPointer<Form>(record->window, kFormProperty)) continue;  // already
+    SetWindowPropertyPointer(record->window, kFormProperty, this);
+    if (!ReplaceWindowProc(record->window, &Form::ControlProc, kControlPrevious))
+      RemoveWindowProperties(record->window, {kFormProperty});
+  }
+}
+
+bool Form::TakePasteKey(WPARAM key, LPARAM flags) {
+  if (!paste_ || (flags & (1 << 30))) return false;  // nobody to take it, or a repeat of a held key
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0, alt = GetKeyState(VK_MENU) < 0;
+  const bool paste = !alt && ((key == 'V' && ctrl) || (key == VK_INSERT && shift && !ctrl));
+  if (!paste) return false;
+  KeyHandler handler = paste_;  // a copy: the handler may rebind or close the form
+  return handler();
+}
+
+void Form::DropFiles(HDROP drop) {
+  UniqueDrop owned(drop);
+  if (!filesDropped_) return;
+  const std::vector<std::wstring> files = DroppedFiles(drop);
+  owned.Reset();
+  FilesHandler handler = filesDropped_;
+  handler(files);
+}
+
+void Form::BeginBackgroundWork() {
+  if (backgroundWork_++ == 0) RefreshCursor();
+}
+
+void Form::EndBackgroundWork() {
+  if (backgroundWork_ > 0 && --backgroundWork_ == 0) RefreshCursor();
+}
+
+bool Form::SetWorkingCursor(LPARAM hitAndMessage) {
+  // The sizing edges keep their arrows, and a click on a window a modal one
+  // disables keeps its answer (HTERROR).
+  const short hit = static_cast<short>(LOWORD(hitAndMessage));
+  if (backgroundWork_ == 0 || hit == HTERROR || (hit >= HTSIZEFIRST && hit <= HTSIZELAST)) return false;
+  SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+  return true;
+}
+
+void Form::RefreshCursor() {
+  // What the system does when the pointer moves, without waiting for it to move.
+  POINT at;
+  if (!window_ || !GetCursorPos(&at)) return;
+  HWND under = WindowFromPoint(at);
+  if (!under || (under != window_ && !IsChild(window_, under))) return;
+  const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y));
+  SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
+}
+
 void Form::Show(int showCommand) {
   if (!window_) return;
   ShowWindow(window_, showCommand);
@@ -388,6 +454,16 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
         handler();
       }
       return 0;
+    case WM_DROPFILES:
+      DropFiles(reinterpret_cast<HDROP>(wparam));
+      return 0;
+    case WM_KEYDOWN:
+      if (TakePasteKey(wparam, lparam)) return 0;
+      break;
+    case WM_SETCURSOR:
+      // The controls' default answer asks their parent first, so this covers them too.
+      if (SetWorkingCursor(lparam)) return TRUE;
+      break;
     case WM_DPICHANGED:
       // Moved to a monitor of another scale: laid out anew, where the system says.
       Rescale(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
@@ -437,7 +513,11 @@ LRESULT CALLBACK Form::ContainerProc(HWND container, UINT message, WPARAM wparam
     case WM_CTLCOLORBTN:
     case WM_DRAWITEM:
     case WM_NEXTDLGCTL:
+    case WM_DROPFILES:
       if (form->window_) return SendMessageW(form->window_, message, wparam, lparam);
+      break;
+    case WM_KEYDOWN:
+      if (form->TakePasteKey(wparam, lparam)) return 0;
       break;
     case WM_CLOSE:
       // A container is part of its window and never closes by itself: a
@@ -456,6 +536,17 @@ LRESULT CALLBACK Form::ContainerProc(HWND container, UINT message, WPARAM wparam
     }
   }
   return CallPreviousProcedure(kContainerPrevious, container, message, wparam, lparam);
+}
+
+LRESULT CALLBACK Form::ControlProc(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* form = WindowPropertyPointer<Form>(control, kFormProperty);
+  if (message == WM_KEYDOWN && form && form->TakePasteKey(wparam, lparam)) return 0;
+  if (message == WM_NCDESTROY) {
+    const LRESULT result = CallPreviousProcedure(kControlPrevious, control, message, wparam, lparam);
+    RemoveWindowProperties(control, {kFormProperty, kControlPrevious});
+    return result;
+  }
+  return CallPreviousProcedure(kControlPrevious, control, message, wparam, lparam);
 }
 
 }  // namespace ornivex

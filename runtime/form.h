@@ -23,6 +23,8 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, UINT style);
 class Form {
  public:
   using Handler = std::function<void()>;
+  using FilesHandler = std::function<void(const std::vector<std::wstring>&)>;
+  using KeyHandler = std::function<bool()>;
 
   // Creates the window and all its controls, hidden. Null when the window could
   // not be created.
@@ -48,6 +50,21 @@ class Form {
   void OnDpiChanged(Handler handler) { dpiChanged_ = std::move(handler); }
   void OnClicked(std::string_view control, Handler handler);
   void OnLostFocus(std::string_view control, Handler handler);
+  // Files dropped anywhere on the window. The window accepts dropped files; its
+  // controls do not, so the system hands a drop over a control to it too.
+  void OnFilesDropped(FilesHandler handler);
+  // Ctrl+V or Shift+Insert pressed in the window or in any of its controls (not
+  // its repeats while held). The handler says whether it took the keystroke; when
+  // it did not, the focused control gets it as it always did.
+  void OnPaste(KeyHandler handler);
+
+  // Work going on in the background: while at least one piece of it runs, the
+  // pointer over the window and its controls is the "working in background"
+  // cursor (IDC_APPSTARTING), and the window stays fully usable. The pointer
+  // changes at once when the first piece begins and when the last one ends.
+  void BeginBackgroundWork();
+  void EndBackgroundWork();
+  bool InBackgroundWork() const { return backgroundWork_ > 0; }
 
   // Closing this form ends the message loop.
   void QuitOnClose(bool quit) { quitOnClose_ = quit; }
@@ -73,6 +90,7 @@ class Form {
   Form() = default;
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
   bool CreateControls(const FormDef& definition);
   // Gives a control its font and its picture at the form's DPI.
@@ -88,6 +106,15 @@ class Form {
   // The answer to WM_NEXTDLGCTL: the focus moves as in a dialog.
   LRESULT MoveFocus(WPARAM wparam, LPARAM lparam);
   void ReenableOthers();
+  // A key pressed in the window or a control: true when it was the paste key and
+  // the paste handler took it.
+  bool TakePasteKey(WPARAM key, LPARAM flags);
+  // The answer to WM_SETCURSOR: the working cursor during background work.
+  bool SetWorkingCursor(LPARAM hitAndMessage);
+  // Has the window under the pointer, if it is this one or a control of it, set
+  // the pointer again.
+  void RefreshCursor();
+  void DropFiles(HDROP drop);
 
   HWND window_ = nullptr;
   bool createdRaised_ = false;
@@ -98,6 +125,9 @@ class Form {
   Handler created_;
   Handler sizeChanged_;
   Handler dpiChanged_;
+  FilesHandler filesDropped_;
+  KeyHandler paste_;
+  int backgroundWork_ = 0;
   const FormDef* definition_ = nullptr;
   int dpi_ = 96;
   std::vector<std::unique_ptr<ControlRecord>> controls_;

@@ -1,7 +1,9 @@
 #pragma once
 // Small owners for Win32 handles, so an early return never leaks one.
 #include <windows.h>
+#include <shellapi.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
@@ -64,6 +66,52 @@ using UniqueMemoryDc = UniqueResource<handles_detail::NullIsNone<HDC, ::DeleteDC
 using UniqueHook = UniqueResource<handles_detail::NullIsNone<HHOOK, ::UnhookWindowsHookEx>>;
 using UniquePen = UniqueResource<handles_detail::NullIsNone<HPEN, handles_detail::DeleteGdi>>;
 using UniqueRegion = UniqueResource<handles_detail::NullIsNone<HRGN, handles_detail::DeleteGdi>>;
+// Memory the system hands over with LocalAlloc (CommandLineToArgvW's array).
+using UniqueLocalMemory = UniqueResource<handles_detail::NullIsNone<HLOCAL, ::LocalFree>>;
+// The files of a drop (WM_DROPFILES), released with DragFinish.
+using UniqueDrop = UniqueResource<handles_detail::NullIsNone<HDROP, ::DragFinish>>;
+
+// The clipboard, open for this thread while the guard lives. Another program
+// may hold it for a moment: opening is tried a few times, 10 ms apart.
+class OpenClipboardGuard {
+ public:
+  explicit OpenClipboardGuard(HWND owner) {
+    for (int attempt = 0; attempt < 5 && !open_; ++attempt) {
+      if (attempt) ::Sleep(10);
+      open_ = ::OpenClipboard(owner) != FALSE;
+    }
+  }
+  OpenClipboardGuard(const OpenClipboardGuard&) = delete;
+  OpenClipboardGuard& operator=(const OpenClipboardGuard&) = delete;
+  ~OpenClipboardGuard() {
+    if (open_) ::CloseClipboard();
+  }
+  explicit operator bool() const { return open_; }
+
+ private:
+  bool open_ = false;
+};
+
+// A global memory block locked for reading while the guard lives; empty when it
+// cannot be locked.
+class GlobalLockGuard {
+ public:
+  explicit GlobalLockGuard(HGLOBAL memory)
+      : memory_(memory), data_(memory ? ::GlobalLock(memory) : nullptr), size_(data_ ? ::GlobalSize(memory) : 0) {}
+  GlobalLockGuard(const GlobalLockGuard&) = delete;
+  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+  ~GlobalLockGuard() {
+    if (data_) ::GlobalUnlock(memory_);
+  }
+  const std::uint8_t* Data() const { return static_cast<const std::uint8_t*>(data_); }
+  std::size_t Size() const { return size_; }
+  explicit operator bool() const { return data_ != nullptr; }
+
+ private:
+  HGLOBAL memory_;
+  void* data_;
+  std::size_t size_;
+};
 
 // Selects a GDI object into a DC for the lifetime of the guard. A region is not
 // selected like the other objects: SelectObject copies it into the DC's clipping

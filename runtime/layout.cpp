@@ -36,17 +36,31 @@ Rect VisiblePictureArea(int boxWidth, int boxHeight, int pictureWidth, int pictu
               std::clamp(pictureHeight, 0, std::max(boxHeight, 0))};
 }
 
+namespace {
+
+// Rounded division by 255 keeps an opaque pixel exact and a clear one black.
+std::uint8_t TimesAlpha(unsigned c, unsigned a) { return static_cast<std::uint8_t>((c * a + 127) / 255); }
+
+}  // namespace
+
 void RgbaToPremultipliedBgra(std::span<std::uint8_t> pixels) {
   const std::size_t count = pixels.size() / 4;
   for (std::size_t i = 0; i < count; ++i) {
     std::uint8_t* p = pixels.data() + i * 4;
     const unsigned a = p[3];
-    // Rounded division by 255 keeps an opaque pixel exact and a clear one black.
-    const auto mul = [a](unsigned c) { return static_cast<std::uint8_t>((c * a + 127) / 255); };
-    const std::uint8_t r = mul(p[0]), g = mul(p[1]), b = mul(p[2]);
+    const std::uint8_t r = TimesAlpha(p[0], a), g = TimesAlpha(p[1], a), b = TimesAlpha(p[2], a);
     p[0] = b;
     p[1] = g;
     p[2] = r;
+  }
+}
+
+void PremultiplyBgra(std::span<std::uint8_t> pixels) {
+  const std::size_t count = pixels.size() / 4;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint8_t* p = pixels.data() + i * 4;
+    if (p[3] == 255) continue;
+    for (int c = 0; c < 3; ++c) p[c] = TimesAlpha(p[c], p[3]);
   }
 }
 

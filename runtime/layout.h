@@ -44,6 +44,10 @@ Rect VisiblePictureArea(int boxWidth, int boxHeight, int pictureWidth, int pictu
 // BGRA that GDI's AlphaBlend expects.
 void RgbaToPremultipliedBgra(std::span<std::uint8_t> pixels);
 
+// Multiplies the colour channels of straight BGRA pixels by their alpha, in place,
+// rounding as RgbaToPremultipliedBgra does.
+void PremultiplyBgra(std::span<std::uint8_t> pixels);
+
 // Expands packed RGB rows to opaque BGRA pixels.
 void RgbToBgra(std::span<const std::uint8_t> rgb, std::span<std::uint8_t> bgra);
 

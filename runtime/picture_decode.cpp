@@ -33,25 +33,33 @@ PictureFormat SniffPictureFormat(std::span<const std::uint8_t> bytes) {
 
 namespace {
 
-// Whether every chunk up to IEND lies inside the file. libpng sets aside memory
-// for an ancillary chunk by its declared length before it reads it, and only
-// warns about a length above its own limit: a file of a few bytes could have it
-// ask for 2 GB.
-bool PngChunksFit(std::span<const std::uint8_t> bytes) {
+// Where the chunk walk ends: just after IEND, or 0 when a chunk does not fit
+// (or there is no IEND).
+std::size_t EndOfPngChunks(std::span<const std::uint8_t> bytes) {
   std::size_t at = 8;  // after the signature
   while (bytes.size() - at >= 12) {
     const std::uint64_t length = static_cast<std::uint64_t>(bytes[at]) << 24 | bytes[at + 1] << 16 |
                                  bytes[at + 2] << 8 | bytes[at + 3];
-    if (length > bytes.size() - at - 12) return false;
-    if (std::memcmp(&bytes[at + 4], "IEND", 4) == 0) return true;
+    if (length > bytes.size() - at - 12) return 0;
+    if (std::memcmp(&bytes[at + 4], "IEND", 4) == 0) return at + 12 + static_cast<std::size_t>(length);
     at += 12 + static_cast<std::size_t>(length);
   }
-  return false;  // ends before IEND
+  return 0;  // ends before IEND
 }
+
+// Whether every chunk up to IEND lies inside the file. libpng sets aside memory
+// for an ancillary chunk by its declared length before it reads it, and only
+// warns about a length above its own limit: a file of a few bytes could have it
+// ask for 2 GB.
+bool PngChunksFit(std::span<const std::uint8_t> bytes) { return EndOfPngChunks(bytes) != 0; }
 
 }  // namespace
 
-std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
+std::size_t PngFileSize(std::span<const std::uint8_t> bytes) {
+  return SniffPictureFormat(bytes) == PictureFormat::Png ? EndOfPngChunks(bytes) : 0;
+}
+
+std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes, Alpha alpha) {
   if (bytes.size() < 8 || !PngChunksFit(bytes)) return std::nullopt;
   png_image image;
   std::memset(&image, 0, sizeof image);
@@ -61,7 +69,8 @@ std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
     png_image_free(&image);
     return std::nullopt;
   }
-  image.format = PNG_FORMAT_RGBA;
+  // 8-bit sRGB output: libpng leaves the alpha straight and the values as stored.
+  image.format = alpha == Alpha::Straight ? PNG_FORMAT_BGRA : PNG_FORMAT_RGBA;
   Picture picture;
   picture.width = static_cast<int>(image.width);
   picture.height = static_cast<int>(image.height);
@@ -73,7 +82,7 @@ std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes) {
   }
   // finish_read frees the image's internal state whether it succeeds or not.
   if (!png_image_finish_read(&image, nullptr, picture.bgra.data(), 0, nullptr)) return std::nullopt;
-  RgbaToPremultipliedBgra(picture.bgra);
+  if (alpha == Alpha::Premultiplied) RgbaToPremultipliedBgra(picture.bgra);
   return picture;
 }
 
@@ -161,7 +170,9 @@ namespace {
 // pixels. Then one of the DIB headers, told apart by their first field, their
 // size: 12 (the old core header: 16-bit sizes, 3-byte palette entries), 40
 // (with BI_BITFIELDS its three masks follow it), 52 and 56 (masks inside), 108
-// and 124 (masks inside, colour-space fields this reader ignores).
+// and 124 (masks inside, colour-space fields this reader ignores). The alpha
+// mask, where there is one, lies 52 bytes into the header: in the header from
+// 56 bytes on, and as the fourth mask after a 40-byte BI_ALPHABITFIELDS header.
 
 constexpr std::uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3, kBiAlphaBitfields = 6;
 constexpr std::size_t kFileHeaderSize = 14;
@@ -208,7 +219,7 @@ struct BmpLayout {
   bool topDown = false;
   std::uint32_t bits = 0;
   std::uint32_t compression = kBiRgb;
-  std::uint32_t masks[3] = {};  // red, green, blue
+  std::uint32_t masks[4] = {};  // red, green, blue, alpha (0: opaque)
   std::vector<std::uint32_t> palette;  // 0x00RRGGBB
   std::size_t pixels = 0;              // offset of the pixel data
   std::size_t pixelBytes = 0;          // bytes of pixel data present
@@ -251,6 +262,7 @@ std::optional<BmpLayout> ReadBmpLayout(const ByteReader& in) {
         afterHeader += maskBytes;
       }
       for (int i = 0; i < 3; ++i) layout.masks[i] = in.U32(masksAt + 4 * i);
+      if (headerSize >= 56 || layout.compression == kBiAlphaBitfields) layout.masks[3] = in.U32(h + 52);
       layout.compression = kBiBitfields;
     }
   } else {
@@ -301,12 +313,12 @@ std::optional<BmpLayout> ReadBmpLayout(const ByteReader& in) {
   return layout;
 }
 
-void PutPixel(Picture& picture, std::size_t x, std::size_t row, std::uint32_t rgb) {
+void PutPixel(Picture& picture, std::size_t x, std::size_t row, std::uint32_t rgb, std::uint8_t alpha = 255) {
   std::uint8_t* p = picture.bgra.data() + (row * static_cast<std::size_t>(picture.width) + x) * 4;
   p[0] = static_cast<std::uint8_t>(rgb);
   p[1] = static_cast<std::uint8_t>(rgb >> 8);
   p[2] = static_cast<std::uint8_t>(rgb >> 16);
-  p[3] = 255;
+  p[3] = alpha;
 }
 
 std::uint32_t PaletteColour(const BmpLayout& layout, std::uint32_t index) {
@@ -316,7 +328,7 @@ std::uint32_t PaletteColour(const BmpLayout& layout, std::uint32_t index) {
 bool DecodeBmpRows(const ByteReader& in, const BmpLayout& layout, Picture& picture) {
   const std::uint64_t stride = (static_cast<std::uint64_t>(layout.width) * layout.bits + 31) / 32 * 4;
   if (stride * static_cast<std::uint64_t>(layout.height) > layout.pixelBytes) return false;  // rows cut short
-  const ChannelMask red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]);
+  const ChannelMask red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]), alpha(layout.masks[3]);
   const auto width = static_cast<std::size_t>(layout.width);
   const auto height = static_cast<std::size_t>(layout.height);
   for (std::size_t y = 0; y < height; ++y) {
@@ -325,6 +337,7 @@ bool DecodeBmpRows(const ByteReader& in, const BmpLayout& layout, Picture& pictu
         in.Span(layout.pixels + static_cast<std::size_t>(stored * stride), static_cast<std::size_t>(stride));
     for (std::size_t x = 0; x < width; ++x) {
       std::uint32_t rgb = 0;
+      std::uint8_t a = 255;
       switch (layout.bits) {
         case 1: rgb = PaletteColour(layout, row[x / 8] >> (7 - x % 8) & 1); break;
         case 4: rgb = PaletteColour(layout, row[x / 2] >> (x % 2 ? 0 : 4) & 0xF); break;
@@ -335,14 +348,22 @@ bool DecodeBmpRows(const ByteReader& in, const BmpLayout& layout, Picture& pictu
           std::uint32_t value = p[0] | p[1] << 8;
           if (layout.bits == 32) value |= p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
           rgb = static_cast<std::uint32_t>(red.Of(value)) << 16 | green.Of(value) << 8 | blue.Of(value);
+          if (layout.masks[3]) a = alpha.Of(value);
           break;
         }
         case 24: rgb = row[x * 3] | row[x * 3 + 1] << 8 | row[x * 3 + 2] << 16; break;
       }
-      PutPixel(picture, x, y, rgb);
+      PutPixel(picture, x, y, rgb, a);
     }
   }
   return true;
+}
+
+// A picture with an alpha mask whose alpha is zero everywhere is opaque.
+void OpaqueIfAlphaUnused(Picture& picture) {
+  for (std::size_t i = 3; i < picture.bgra.size(); i += 4)
+    if (picture.bgra[i] != 0) return;
+  for (std::size_t i = 3; i < picture.bgra.size(); i += 4) picture.bgra[i] = 255;
 }
 
 // Run-length data: pairs (count, colour) repeat a colour (RLE4: two alternating
@@ -393,7 +414,7 @@ void DecodeBmpRuns(const ByteReader& in, const BmpLayout& layout, Picture& pictu
 
 }  // namespace
 
-std::optional<Picture> DecodeBmp(std::span<const std::uint8_t> bytes) {
+std::optional<Picture> DecodeBmp(std::span<const std::uint8_t> bytes, Alpha alpha) {
   const ByteReader in(bytes);
   const std::optional<BmpLayout> layout = ReadBmpLayout(in);
   if (!layout) return std::nullopt;
@@ -411,6 +432,10 @@ std::optional<Picture> DecodeBmp(std::span<const std::uint8_t> bytes) {
     DecodeBmpRuns(in, *layout, picture);
   } else if (!DecodeBmpRows(in, *layout, picture)) {
     return std::nullopt;
+  }
+  if (layout->masks[3]) {
+    OpaqueIfAlphaUnused(picture);
+    if (alpha == Alpha::Premultiplied) PremultiplyBgra(picture.bgra);
   }
   return picture;
 }

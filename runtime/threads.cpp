@@ -113,17 +113,19 @@ void AcceptPostedWork(HWND window) {
 
 bool PostToWindowThread(HWND window, std::function<void()> work) {
   PostedWork& posted = ThePostedWork();
-  std::lock_guard lock(posted.mutex);
-  const auto queue = posted.queues.find(window);
-  if (queue == posted.queues.end()) return false;
-  // Queued and announced under one lock: DiscardPostedWork can never come between.
-  queue->second.push_back(std::move(work));
-  if (!PostMessageW(window, PostedWorkMessage(), 0, 0)) {
+  std::function<void()> unsent;  // freed outside the lock: its destructor may post work itself
+  {
+    std::lock_guard lock(posted.mutex);
+    const auto queue = posted.queues.find(window);
+    if (queue == posted.queues.end()) return false;
+    // Queued and announced under one lock: DiscardPostedWork can never come between.
+    queue->second.push_back(std::move(work));
+    if (PostMessageW(window, PostedWorkMessage(), 0, 0)) return true;
     TraceFailure(L"Posting work to a window");
+    unsent = std::move(queue->second.back());
     queue->second.pop_back();
-    return false;
   }
-  return true;
+  return false;
 }
 
 void RunPostedWork(HWND window) {

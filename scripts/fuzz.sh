@@ -33,6 +33,22 @@ seed_pictures() { # folder
   convert -size 5x3 gradient:red-blue "BMP2:$d/core.bmp"
 }
 
+# The BMP pictures without their file header, behind the byte that says "bitmap".
+seed_bitmaps() { # folder
+  local d=$1 tmp
+  [ -n "$(ls -A "$d" 2>/dev/null)" ] && return 0
+  command -v convert >/dev/null || return 0
+  tmp=$(mktemp -d)
+  convert -size 5x3 gradient:red-blue "BMP3:$tmp/rgb24.bmp"
+  convert -size 5x3 gradient:red-blue -colors 8 -type palette "BMP3:$tmp/palette.bmp"
+  convert -size 5x3 gradient:red-blue -alpha set -channel A -evaluate set 50% +channel "BMP:$tmp/argb32.bmp"
+  convert -size 5x3 gradient:red-blue -define bmp:subtype=RGB565 "BMP:$tmp/rgb565.bmp"
+  for f in "$tmp"/*.bmp; do
+    { printf '\0'; tail -c +15 "$f"; } >"$d/$(basename "$f" .bmp).dib"
+  done
+  rm -rf "$tmp"
+}
+
 cmake --preset fuzz >/dev/null || exit 1
 # Every target the fuzz build defines (fuzz/CMakeLists.txt lists them) unless told.
 [ ${#targets[@]} -eq 0 ] && mapfile -t targets < build/fuzz/fuzzers.txt
@@ -46,6 +62,7 @@ for t in "${targets[@]}"; do
   findings=build/fuzz/findings/$t
   mkdir -p "$corpus" "$findings"
   [ "$t" = fuzz_pictures ] && seed_pictures "$corpus"
+  [ "$t" = fuzz_pasted_bitmap ] && seed_bitmaps "$corpus"
   log=build/fuzz/$t.log
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \

@@ -33,5 +33,17 @@ TEST(ResultFile, NamedAfterThePictureNumber) {
   EXPECT_EQ(ResultFileName(0), "0.txt");
 }
 
+TEST(PictureInput, PicturesAreKnownByTheirExtensionInAnyCase) {
+  for (const wchar_t* yes : {L"a.jpg", L"C:\\x\\b.JPEG", L"c.Png", L"Z:\\R\u00e9sum\u00e9\\d.bmp", L".png"})
+    EXPECT_TRUE(HasPictureExtension(yes)) << yes;
+  for (const wchar_t* no : {L"a.txt", L"a.png.txt", L"C:\\pics.png\\readme", L"png", L"a.jpe", L""})
+    EXPECT_FALSE(HasPictureExtension(no)) << no;
+}
+
+TEST(PictureInput, PastedPicturesAreNamedByDateAndTime) {
+  EXPECT_EQ(PastedPictureName({2026, 6, 7, 9, 5, 3, 42}), L"2026-06-07 09.05.03.042.png");
+  EXPECT_EQ(PastedPictureName({2027, 12, 31, 23, 59, 59, 999}, 2), L"2027-12-31 23.59.59.999 (2).png");
+}
+
 }  // namespace
 }  // namespace ornivex

@@ -13,6 +13,7 @@
 #include <jpeglib.h>
 
 #include "runtime/picture_decode.h"
+#include "runtime/picture_encode.h"
 
 namespace ornivex {
 namespace {
@@ -231,8 +232,8 @@ TEST(PictureDecoding, BmpDepthsHeadersAndRuns) {
        .pixels = {0x80, 0x0F, 0, 0}}, 1, 1, {{0, 0, 0xFFFF8800}}},
       {"52-byte header, masks inside", {.header = 52, .bits = 32, .compression = 3, .masks = {0xFF0000, 0xFF00, 0xFF},
        .pixels = {1, 2, 3, 4}}, 1, 1, {{0, 0, 0xFF030201}}},
-      {"BI_ALPHABITFIELDS after a 40-byte header", {.bits = 32, .compression = 6, .masks = {0xFF00, 0xFF0000, 0xFF000000, 0xFF},
-       .pixels = {1, 2, 3, 4}}, 1, 1, {{0, 0, 0xFF020304}}},
+      {"BI_ALPHABITFIELDS after a 40-byte header, alpha in the low byte", {.bits = 32, .compression = 6,
+       .masks = {0xFF00, 0xFF0000, 0xFF000000, 0xFF}, .pixels = {0xFF, 2, 3, 4}}, 1, 1, {{0, 0, 0xFF020304}}},
       {"RLE4: alternating runs, an odd absolute run, end of line, a delta",
        {.width = 6, .height = 2, .bits = 4, .compression = 2, .colours = 4, .palette = four,
         .pixels = {3, 0x12, 0, 3, 0x31, 0x20, 0, 0, 0, 2, 2, 0, 1, 0x33, 0, 1}},
@@ -290,6 +291,93 @@ TEST(PictureDecoding, BmpOutsideWhatItCanHoldIsRefused) {
   const std::uint32_t inside = 14 + 40;
   std::memcpy(masks.data() + 10, &inside, 4);
   EXPECT_FALSE(DecodePictureFile(masks));
+}
+
+// A bare 32-bit bitmap with a 124-byte header and bit fields, as a program puts
+// it on the clipboard: pixels straight 0xAARRGGBB, top row first.
+Bytes MakeV5Dib(int width, int height, bool topDown, const std::vector<std::uint32_t>& pixels,
+                std::uint32_t alphaMask, bool masksRepeated = false) {
+  Bytes out;
+  Put(out, 124, 4);
+  Put(out, width, 4);
+  Put(out, static_cast<std::uint32_t>(topDown ? -height : height), 4);
+  Put(out, 1, 2);
+  Put(out, 32, 2);
+  Put(out, 3, 4);  // BI_BITFIELDS
+  Put(out, width * height * 4, 4);
+  Put(out, 0, 4 * 4);
+  for (std::uint32_t mask : {0xFF0000u, 0xFF00u, 0xFFu, alphaMask}) Put(out, mask, 4);
+  out.resize(124, 0);
+  if (masksRepeated)
+    for (std::uint32_t mask : {0xFF0000u, 0xFF00u, 0xFFu}) Put(out, mask, 4);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) Put(out, pixels[(topDown ? y : height - 1 - y) * width + x], 4);
+  return out;
+}
+
+TEST(PictureDecoding, BareBitmapsDecodeOnceGivenTheirFileHeader) {
+  const std::vector<std::uint32_t> argb = {0xFFFF0000, 0x80204060, 0x00FFFFFF, 0x01FE0201};
+  struct Row {
+    const char* what;
+    Bytes dib;
+    Alpha alpha;
+    std::vector<std::uint32_t> expected;  // 0xAARRGGBB, top row first
+  };
+  const Bytes dib24 = [] {
+    const Bytes file = MakeBmp(3, 1, 24, false, {}, {{0, 0, 255, 0, 255, 0, 255, 0, 0}});
+    return Bytes(file.begin() + 14, file.end());
+  }();
+  const Bytes dib8 = [] {  // two palette entries counted, not 256
+    const Bytes file = MakeBmp(2, 1, 8, false, {0x112233, 0x445566}, {{1, 0}});
+    return Bytes(file.begin() + 14, file.end());
+  }();
+  const Row rows[] = {
+      {"24-bit, 40-byte header", dib24, Alpha::Straight, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF}},
+      {"8-bit, short palette", dib8, Alpha::Straight, {0xFF445566, 0xFF112233}},
+      {"V5 with alpha, top-down", MakeV5Dib(2, 2, true, argb, 0xFF000000), Alpha::Straight, argb},
+      {"V5 with alpha, bottom-up", MakeV5Dib(2, 2, false, argb, 0xFF000000), Alpha::Straight, argb},
+      {"V5 with its masks repeated", MakeV5Dib(2, 2, true, argb, 0xFF000000, true), Alpha::Straight, argb},
+      {"V5 with alpha, premultiplied", MakeV5Dib(2, 2, true, argb, 0xFF000000), Alpha::Premultiplied,
+       {0xFFFF0000, 0x80102030, 0x00000000, 0x01010000}},
+      {"V5 without an alpha mask", MakeV5Dib(2, 2, true, argb, 0), Alpha::Straight,
+       {0xFFFF0000, 0xFF204060, 0xFFFFFFFF, 0xFFFE0201}},
+      {"V5 whose alpha is zero throughout", MakeV5Dib(1, 2, true, {0x00102030, 0x00405060}, 0xFF000000),
+       Alpha::Straight, {0xFF102030, 0xFF405060}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const auto file = BmpFileFromDib(row.dib);
+    ASSERT_TRUE(file);
+    const auto picture = DecodeBmp(*file, row.alpha);
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(static_cast<std::size_t>(picture->width) * picture->height, row.expected.size());
+    for (std::size_t i = 0; i < row.expected.size(); ++i)
+      EXPECT_EQ(PixelAt(*picture, static_cast<int>(i % picture->width), static_cast<int>(i / picture->width)),
+                row.expected[i])
+          << i;
+  }
+  EXPECT_FALSE(BmpFileFromDib(Bytes(dib24.begin(), dib24.begin() + 30)));  // ends inside its header
+  EXPECT_FALSE(BmpFileFromDib(Bytes(dib8.begin(), dib8.begin() + 44)));    // ends inside its palette
+}
+
+TEST(PictureEncoding, PngGivesTheStraightPixelsBack) {
+  Picture translucent{3, 2, {}};
+  for (std::uint8_t v : {0, 0, 255, 255, 10, 20, 30, 128, 255, 255, 255, 0, 1, 2, 3, 1, 90, 80, 70, 255, 7, 7, 7, 254})
+    translucent.bgra.push_back(v);
+  Picture opaque{2, 1, {9, 8, 7, 255, 200, 100, 50, 255}};
+  for (const Picture* p : {&translucent, &opaque}) {
+    const auto png = EncodePng(*p);
+    ASSERT_TRUE(png);
+    ASSERT_GT(png->size(), 26u);
+    EXPECT_EQ((*png)[25], p == &opaque ? 2 : 6);  // IHDR colour type: RGB when opaque, else RGBA
+    const auto back = DecodePng(*png, Alpha::Straight);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->width, p->width);
+    EXPECT_EQ(back->height, p->height);
+    EXPECT_EQ(back->bgra, p->bgra);
+  }
+  EXPECT_FALSE(EncodePng(Picture{2, 2, Bytes(12)}));  // fewer pixels than its size says
+  EXPECT_FALSE(EncodePng(Picture{0, 1, {}}));
 }
 
 TEST(PictureDecoding, DamagedFilesAreRefusedNotRead) {

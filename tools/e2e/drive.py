@@ -369,7 +369,8 @@ def parse_args(argv):
                    help="the Wine prefix the program runs in (to find the desktop folder)")
     p.add_argument("--expected", help="UTF-8 file with the lines the picture holds")
     p.add_argument("--min", type=float, default=0.95, help="least character accuracy that passes")
-    p.add_argument("--screenshot", default=os.path.abspath("ornivex-result.png"))
+    p.add_argument("--screenshot", default=os.path.join(tempfile.gettempdir(), "ornivex-result.png"),
+                   help="where the screenshot of the result goes")
     p.add_argument("--title", default="Ornivex", help="title of the main window")
     p.add_argument("--choose-key", help="press this key in the window instead of clicking 选择图片")
     p.add_argument("--timeout", type=float, default=90, help="seconds to wait for the result box")

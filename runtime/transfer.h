@@ -1,0 +1,33 @@
+#pragma once
+// What other programs hand over: the files of a drop, and a picture on the
+// clipboard (its bytes as the clipboard holds them; turning them into a file is
+// the caller's business).
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ornivex {
+
+// The paths of a drop (or of a CF_HDROP on the clipboard), in their order,
+// UTF-16 as the shell gives them.
+std::vector<std::wstring> DroppedFiles(HDROP drop);
+
+struct ClipboardPicture {
+  enum class Kind { None, Png, Bitmap, Files };
+  Kind kind = Kind::None;
+  std::vector<std::uint8_t> bytes;  // Png: the PNG file; Bitmap: the bare bitmap (header, colours, pixels)
+  std::vector<std::wstring> files;  // Files: every path of the CF_HDROP
+};
+
+// The picture on the clipboard, its formats tried in this order: the registered
+// "PNG" format (browsers and many programs offer images that way; taken when it
+// holds a whole PNG file, trailing bytes cut), CF_HDROP when `wanted` takes one
+// of its files, CF_DIBV5, CF_DIB. Kind::None when it holds none of them, or when
+// the clipboard cannot be opened (traced).
+ClipboardPicture ReadClipboardPicture(HWND owner, const std::function<bool(const std::wstring&)>& wanted);
+
+}  // namespace ornivex

@@ -1,0 +1,357 @@
+// The ways a picture reaches the chain besides the dialog, in the real shell
+// against the loopback stand-ins: a drop (a real HDROP sent to the window), a
+// paste (clipboard contents put here, a click and the keys typed as input), the
+// command line (the real Ornivex.exe started with a path), and the working
+// cursor while a chain runs. Recognition replies fixed lines.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/ocr_protocol.h"
+#include "app/texts.h"
+#include "harness.h"
+#include "runtime/codepage.h"
+#include "runtime/controls.h"
+#include "runtime/files.h"
+#include "runtime/handles.h"
+#include "runtime/picture_decode.h"
+#include "runtime/threads.h"
+
+namespace ornivex {
+namespace {
+
+using namespace e2e;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr char kTwoLinesJson[] = "\\u7b2c\\u4e00\\u884c\\u3002\\nsecond line";
+constexpr char kTwoLinesBox[] = "\xB5\xDA\xD2\xBB\xD0\xD0\xA1\xA3\r\n    second line";
+constexpr char kStale[] = "stale text";
+
+// The picture's bytes inside an upload body: after the part's head, before the
+// closing delimiter.
+std::string UploadedFile(const Record& upload) {
+  const std::string body = RecordBody(upload);
+  const std::size_t start = body.find("\r\n\r\n"), end = body.rfind("\r\n------WebKitFormBoundary");
+  if (start == std::string::npos || end == std::string::npos || end < start + 4) return {};
+  return body.substr(start + 4, end - start - 4);
+}
+
+// Puts one format on the clipboard, as another program would.
+void PutOnClipboard(UINT format, const void* data, std::size_t size) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  ASSERT_NE(memory, nullptr);
+  std::memcpy(GlobalLock(memory), data, size);
+  GlobalUnlock(memory);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  if (!SetClipboardData(format, memory)) GlobalFree(memory);
+  CloseClipboard();
+}
+
+void ClearClipboard() {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  CloseClipboard();
+}
+
+// Real input, as the system delivers a user's: the pointer to the middle of a
+// control, a click, then a chord of keys pressed in order and let go in reverse.
+void ClickAndType(HWND control, std::initializer_list<WORD> keys) {
+  RECT r;
+  GetWindowRect(control, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  std::vector<INPUT> input(2, INPUT{INPUT_MOUSE});
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, input.data(), sizeof(INPUT));
+  PumpFor(300);
+  input.assign(keys.size() * 2, INPUT{INPUT_KEYBOARD});
+  std::size_t i = 0;
+  for (WORD key : keys) input[i++].ki.wVk = key;
+  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+    input[i].ki.wVk = *key;
+    input[i++].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+class PictureInputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(ResetStandins(kTwoLinesJson)) << "stand-ins not reachable at " << OcrBase();
+    log_ = ExecutableDirectory() + L"\\ZezAziz.log";
+    DeleteFileW(log_.c_str());
+    sample_ = UnixPath(ORNIVEX_E2E_PICTURE);
+    sampleBytes_ = ReadWholeFile(sample_).value_or("");
+    ASSERT_FALSE(sampleBytes_.empty());
+  }
+  void TearDown() override {
+    StopApplication();
+    ClearClipboard();
+    ResetStandins();
+    DeleteFileW(log_.c_str());
+  }
+
+  void Start() {
+    ASSERT_TRUE(StartApplication());
+    window_ = App().mainWindow->Handle();
+    box_ = MainControl(texts::kResultBox);
+    path_ = MainControl(texts::kPathBox);
+    SetControlText(box_, kStale);
+  }
+  bool WaitForText(int timeoutMs = 30000) {
+    return PumpUntil([this] { return GetControlText(box_) != kStale; }, timeoutMs);
+  }
+  // The one upload after `before`: the bytes of the picture it carried.
+  std::string OnlyUpload(int before) {
+    const auto uploads = RecordsAfter(L"image-upload", before);
+    EXPECT_EQ(uploads.size(), 1u);
+    return uploads.empty() ? std::string() : UploadedFile(uploads.back());
+  }
+  std::string NewestLogRecord() {
+    const std::string log = ReadWholeFile(log_).value_or("");
+    return log.substr(0, log.find("\r\n"));
+  }
+
+  std::wstring log_;
+  std::wstring sample_;
+  std::string sampleBytes_;
+  HWND window_ = nullptr;
+  HWND box_ = nullptr;
+  HWND path_ = nullptr;
+};
+
+TEST_F(PictureInputTest, DropRecognisesTheFirstPictureAmongTheFiles) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring notes = std::wstring(temp) + L"ornivex-notes.txt";
+  ASSERT_TRUE(WriteWholeFile(notes, "not a picture"));
+  Start();
+
+  // Controls never accept files themselves: a drop over any of them goes up to
+  // the window, the nearest one that does.
+  for (const auto name : {texts::kPathBox, texts::kResultBox, texts::kChoosePictureButton, texts::kGroupBox}) {
+    HWND target = MainControl(name);
+    while (target && !(GetWindowLongPtrW(target, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)) target = GetParent(target);
+    EXPECT_EQ(target, window_);
+  }
+
+  // What the shell hands over: DROPFILES, then the wide paths, each ending in a
+  // zero, and one zero more.
+  const std::wstring files = notes + L'\0' + sample_ + L'\0' + L'\0';
+  HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + files.size() * sizeof(wchar_t));
+  ASSERT_NE(drop, nullptr);
+  auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  std::memcpy(header + 1, files.data(), files.size() * sizeof(wchar_t));
+  GlobalUnlock(drop);
+  const int before = LastSeq();
+  SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);  // the window frees it
+
+  ASSERT_TRUE(WaitForText());
+  EXPECT_EQ(GetControlText(box_), kTwoLinesBox);
+  EXPECT_TRUE(OnlyUpload(before) == sampleBytes_) << "the upload is not the dropped picture's bytes";
+  EXPECT_EQ(NewestLogRecord(), App().state.startTime + "|sample.png-->" + std::to_string(App().state.pictureNumber));
+  DeleteFileW(notes.c_str());
+}
+
+// Straight 0xAARRGGBB pixels, top row first, of a 3 x 2 picture.
+const std::vector<std::uint32_t> kPixels = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
+                                            0x80204060, 0x00FFFFFF, 0xFF102030};
+
+Bytes BareBitmap(bool v5) {
+  Bytes dib(v5 ? sizeof(BITMAPV5HEADER) : sizeof(BITMAPINFOHEADER));
+  auto* info = reinterpret_cast<BITMAPV5HEADER*>(dib.data());
+  info->bV5Size = static_cast<DWORD>(dib.size());
+  info->bV5Width = 3;
+  info->bV5Height = v5 ? -2 : 2;  // the 32-bit one top-down, the 24-bit one bottom-up
+  info->bV5Planes = 1;
+  info->bV5BitCount = v5 ? 32 : 24;
+  info->bV5Compression = v5 ? BI_BITFIELDS : BI_RGB;
+  if (v5) {
+    info->bV5RedMask = 0x00FF0000;
+    info->bV5GreenMask = 0x0000FF00;
+    info->bV5BlueMask = 0x000000FF;
+    info->bV5AlphaMask = 0xFF000000;
+  }
+  for (int row = 0; row < 2; ++row) {
+    const int y = v5 ? row : 1 - row;
+    for (int x = 0; x < 3; ++x) {
+      const std::uint32_t p = kPixels[y * 3 + x];
+      for (int byte = 0; byte < (v5 ? 4 : 3); ++byte) dib.push_back(static_cast<std::uint8_t>(p >> (8 * byte)));
+    }
+    if (!v5) dib.resize(dib.size() + 3);  // 24-bit rows are padded to four bytes
+  }
+  return dib;
+}
+
+TEST_F(PictureInputTest, PastedBitmapArrivesAsAPngWithItsPixels) {
+  Start();
+  for (const bool v5 : {false, true}) {
+    SCOPED_TRACE(v5 ? "32-bit CF_DIBV5 with alpha" : "24-bit CF_DIB");
+    const Bytes dib = BareBitmap(v5);
+    PutOnClipboard(v5 ? CF_DIBV5 : CF_DIB, dib.data(), dib.size());
+    SetControlText(box_, kStale);
+    const int before = LastSeq();
+    ClickAndType(box_, {VK_CONTROL, 'V'});
+    ASSERT_TRUE(WaitForText());
+    EXPECT_EQ(GetControlText(box_), kTwoLinesBox);
+
+    const std::string png = OnlyUpload(before);
+    const auto picture = DecodePng(std::span(reinterpret_cast<const std::uint8_t*>(png.data()), png.size()),
+                                   Alpha::Straight);
+    ASSERT_TRUE(picture) << "the image host did not get a PNG";
+    ASSERT_EQ(picture->width, 3);
+    ASSERT_EQ(picture->height, 2);
+    for (int i = 0; i < 6; ++i) {
+      std::uint32_t got;
+      std::memcpy(&got, &picture->bgra[i * 4], 4);
+      EXPECT_EQ(got, v5 ? kPixels[i] : kPixels[i] | 0xFF000000) << "pixel " << i;
+    }
+    // The file went to %TEMP%\Ornivex under its date and time, and is logged by that name.
+    const std::wstring path = GbkToWide(GetControlText(path_));
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    EXPECT_EQ(path.rfind(std::wstring(temp) + L"Ornivex\\", 0), 0u);
+    EXPECT_TRUE(ReadWholeFile(path) == png);
+    std::string record = "|";
+    record += WideToGbk(path.substr(path.rfind(L'\\') + 1)) + "-->" + std::to_string(App().state.pictureNumber);
+    EXPECT_TRUE(NewestLogRecord().ends_with(record)) << NewestLogRecord();
+    ASSERT_TRUE(PumpUntil([] { return RunningWorkers() == 0; }, 10000));
+    StopApplication();  // the run ends: its pasted pictures go
+    EXPECT_FALSE(FileExists(path));
+    if (!v5) Start();
+  }
+}
+
+TEST_F(PictureInputTest, PastedPngArrivesByteForByte) {
+  Start();
+  PutOnClipboard(RegisterClipboardFormatW(L"PNG"), sampleBytes_.data(), sampleBytes_.size());
+  const int before = LastSeq();
+  ClickAndType(box_, {VK_SHIFT, VK_INSERT});
+  ASSERT_TRUE(WaitForText());
+  EXPECT_EQ(GetControlText(box_), kTwoLinesBox);
+  EXPECT_TRUE(OnlyUpload(before) == sampleBytes_) << "the PNG was not sent as it was on the clipboard";
+}
+
+TEST_F(PictureInputTest, PasteWithOnlyTextOnTheClipboardChangesNothing) {
+  Start();
+  const wchar_t text[] = L"just words";
+  PutOnClipboard(CF_UNICODETEXT, text, sizeof text);
+  const int before = LastSeq();
+  for (HWND control : {box_, path_}) {
+    ClickAndType(control, {VK_CONTROL, 'V'});
+    PumpFor(700);
+  }
+  EXPECT_EQ(LastSeq(), before);
+  EXPECT_EQ(RunningWorkers(), 0);
+  EXPECT_FALSE(FileExists(log_));
+  EXPECT_EQ(GetControlText(box_), kStale);
+  EXPECT_EQ(GetControlText(path_), texts::kPathPrompt);  // read-only: nothing pasted into it
+  EXPECT_EQ(App().state.pictureNumber, 0);
+}
+
+TEST_F(PictureInputTest, WorkingCursorWhileAChainRuns) {
+  Start();
+  HWND button = MainControl(texts::kSaveResultButton);
+  RECT r;
+  GetWindowRect(button, &r);
+  const HCURSOR working = LoadCursorW(nullptr, IDC_APPSTARTING), arrow = LoadCursorW(nullptr, IDC_ARROW);
+  for (const char* failure : {"0", "282000"}) {
+    SCOPED_TRACE(std::string("ocr_error ") + failure);
+    ASSERT_TRUE(ConfigureStandins(std::string("{\"ocr_delay\": 2.0, \"ocr_error\": ") + failure + "}"));
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);  // over a control of the window
+    PumpFor(200);
+    EXPECT_EQ(GetCursor(), arrow);
+    SetControlText(box_, kStale);
+    StartChainForPath(sample_);
+    // Held at the service: the pointer says the window works, without a move.
+    EXPECT_TRUE(PumpUntil([&] { return GetCursor() == working; }, 1000));
+    PumpFor(300);
+    EXPECT_EQ(GetControlText(box_), kStale);
+    EXPECT_EQ(GetCursor(), working);
+    ASSERT_TRUE(WaitForText());
+    EXPECT_TRUE(PumpUntil([&] { return GetCursor() == arrow; }, 2000));
+  }
+  EXPECT_EQ(GetControlText(box_), "");  // the failed reply: silent, an empty box
+}
+
+BOOL CALLBACK FindProgramWindow(HWND window, LPARAM lparam) {
+  auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lparam);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t title[16] = {};
+  GetWindowTextW(window, title, 16);
+  if (process != found->first || !IsWindowVisible(window) || std::wstring(title) != L"Ornivex") return TRUE;
+  found->second = window;
+  return FALSE;
+}
+
+BOOL CALLBACK FindResultBox(HWND child, LPARAM lparam) {
+  wchar_t name[16] = {};
+  GetClassNameW(child, name, 16);
+  if (_wcsicmp(name, L"Edit") != 0 || !(GetWindowLongPtrW(child, GWL_STYLE) & ES_MULTILINE)) return TRUE;
+  *reinterpret_cast<HWND*>(lparam) = child;
+  return FALSE;
+}
+
+std::wstring TextOf(HWND control) {
+  wchar_t text[512] = {};
+  SendMessageW(control, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));  // asks the other process
+  return text;
+}
+
+// "Open with": the program started with a picture's path shows its text with
+// no click; a path that is not a picture leaves the window as it always starts.
+TEST_F(PictureInputTest, PictureOnTheCommandLineIsRecognisedAfterStartUp) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring folder = std::wstring(temp) + L"R\u00e9sum\u00e9 \u00f1 \ud55c\uad6d";
+  const std::wstring picture = folder + L"\\sample.png";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(sample_.c_str(), picture.c_str(), FALSE));
+  const std::wstring expected = GbkToWide(kTwoLinesBox);
+  for (const std::wstring& given : {picture, folder + L"\\missing.png", folder}) {
+    SCOPED_TRACE(WideToGbk(given));
+    std::wstring command = L"\"" + UnixPath(ORNIVEX_EXE) + L"\" \"" + given + L"\"";
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    const int before = LastSeq();
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    UniqueHandle thread(process.hThread), program(process.hProcess);
+    std::pair<DWORD, HWND> found{process.dwProcessId, nullptr};
+    HWND box = nullptr;
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          if (!found.second) EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&found));
+          if (found.second && !box) EnumChildWindows(found.second, FindResultBox, reinterpret_cast<LPARAM>(&box));
+          return box && !RecordsAfter(L"ocr-token", before).empty();
+        },
+        30000));
+    if (given == picture) {
+      EXPECT_TRUE(PumpUntil([&] { return TextOf(box) == expected; }, 30000));
+      EXPECT_TRUE(OnlyUpload(before) == sampleBytes_);
+    } else {
+      PumpFor(1500);  // time enough for a chain to have begun
+      EXPECT_TRUE(IsWindowVisible(found.second));
+      EXPECT_EQ(TextOf(box), L"");
+      EXPECT_TRUE(RecordsAfter(L"image-upload", before).empty());
+    }
+    if (found.second) PostMessageW(found.second, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(program.Get(), 15000) != WAIT_OBJECT_0) TerminateProcess(program.Get(), 1);
+  }
+  DeleteFileW(picture.c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+}  // namespace ornivex
