@@ -11,6 +11,8 @@
 // to the last beside the goal: private bytes +1 MB at most, handles, GDI
 // objects and threads +0, the longest gap under 30 ms.
 //   app_soak_bench [chains [period]]     (1000 and 10 by default)
+// SOAK_STALL=<seconds> makes the stall that long instead of just past the
+// time-out it meets (a quick look; the chain then ends with the stall).
 #include <windows.h>
 
 #include <algorithm>
