@@ -10,10 +10,11 @@
 # a removed statement or early exit; std::min std::max. The sample is seeded:
 # two runs make the same mutants. Each mutant is built in a copy of the tree
 # (build/mutate) and run against the test programs built from the mutated file
-# only; a mutant that does not build, or makes a program outlast the limit,
-# counts as killed. The report lists per file the mutants made, killed and
-# survived, the kill rate per library, and every survivor as file:line with the
-# line before and after; it is kept in build/mutate/report.txt.
+# only (array bounds are checked there); a mutant that does not build, or makes
+# a program outlast the limit, counts as killed. The report lists per file the
+# mutants made, killed and survived, the kill rate per library, and every
+# survivor as file:line with the line before and after; it is kept in
+# build/mutate/report.txt.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -37,7 +38,12 @@ git ls-files -z -co --exclude-standard | grep -zv '^build/' |
     [ -f "$f" ] && ! cmp -s "$f" "$tree/$f" && mkdir -p "$tree/$(dirname "$f")" && cp "$f" "$tree/$f"
     true
   done
-cmake -S "$tree" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Mutate -DCMAKE_CXX_FLAGS_MUTATE=-O0 -DCMAKE_C_FLAGS_MUTATE=-O0 -DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld \
+# Bounds are checked, of arrays and of the standard library's containers and
+# views: a mutant that reads or writes past an end stops its program, however
+# harmless the stray access happens to be.
+checks="-fsanitize=bounds -fno-sanitize-recover=all -D_GLIBCXX_ASSERTIONS"
+cmake -S "$tree" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Mutate -DCMAKE_CXX_FLAGS_MUTATE="-O0 $checks" \
+  -DCMAKE_C_FLAGS_MUTATE="-O0 $checks" -DCMAKE_EXE_LINKER_FLAGS="-fuse-ld=lld $checks" \
   -DORNIVEX_BUILD_BENCHMARKS=OFF -DCMAKE_PROJECT_INCLUDE="$here/scripts/mutate_pch.cmake" >/dev/null
 cmake --build "$work/build" -j2 >/dev/null
 # Every program must pass unmutated, or nothing it says about a mutant counts.

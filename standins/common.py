@@ -5,6 +5,8 @@ import base64
 import json
 import os
 import re
+import socket
+import struct
 import sys
 import threading
 import time
@@ -44,7 +46,19 @@ class Settings:
         # built-in ones)
         "client_id": str,
         "client_secret": str,
+        # a broken reply, for the requests of the kinds named in "fault_on":
+        # "reset" (the connection is reset), "garbage" (bytes that are not
+        # HTTP), "stall" (nothing for "stall_seconds", then the connection
+        # closes), "short" (a reply that announces more body than it sends);
+        # "" for none. Such a request is recorded but not acted on.
+        "fault": str,
+        # the request kinds the fault applies to, separated by commas
+        # ("upload", "photo", "token", "general_basic")
+        "fault_on": str,
+        "stall_seconds": float,
     }
+
+    FAULTS = ("", "reset", "garbage", "stall", "short")
 
     def __init__(self, **values):
         self._lock = threading.Lock()
@@ -60,6 +74,9 @@ class Settings:
             "fixed_words": "",
             "client_id": "",
             "client_secret": "",
+            "fault": "",
+            "fault_on": "",
+            "stall_seconds": 31.0,
         }
         self.update(values)
 
@@ -78,6 +95,8 @@ class Settings:
             elif kind is str:
                 if not isinstance(value, str):
                     raise ValueError("setting %r needs a text" % name)
+                if name == "fault" and value not in self.FAULTS:
+                    raise ValueError("fault %r is none of %s" % (value, ", ".join(self.FAULTS[1:])))
                 parsed[name] = value
             else:
                 try:
@@ -242,6 +261,29 @@ class Handler(BaseHTTPRequestHandler):
             self._control(path, body)
             return
         self.route(self.command, path, query, body)
+
+    def misbehave(self, kind):
+        """Plays the fault the settings name when it applies to requests of
+        `kind`; True when it did (the request then gets no proper reply)."""
+        settings = self.server.settings
+        fault = settings.get("fault")
+        if not fault or kind not in settings.get("fault_on").split(","):
+            return False
+        self.close_connection = True
+        if fault == "reset":
+            # Lingering for zero seconds makes the close a reset. The socket is
+            # really closed once the handler lets go of its files.
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.connection.close()
+        elif fault == "garbage":
+            self.wfile.write(bytes((i * 37 + 11) % 256 for i in range(512)) + b"\r\n\r\n")
+        elif fault == "stall":
+            time.sleep(settings.get("stall_seconds"))
+        elif fault == "short":
+            body = b'{"log_id": 1, "words_result_num": 1, "words_result": [{"words": "'
+            self.wfile.write(b"HTTP/1.1 200 OK\r\nContent-Type: application/json;charset=utf-8\r\n"
+                             b"Content-Length: %d\r\n\r\n" % (len(body) + 4096) + body)
+        return True
 
     def record(self, kind, body):
         headers = list(self.headers.items())

@@ -152,10 +152,14 @@ class ImageHostHandler(Handler):
         if path == "/uploadheadimg.php" and method == "POST":
             self.record("upload", body)
             self.pause()
+            if self.misbehave("upload"):
+                return
             self._upload(body)
         elif path.startswith("/photo/") and method in ("GET", "HEAD"):
             self.record("photo", body)
             self.pause()
+            if self.misbehave("photo"):
+                return
             self._photo(path[len("/photo/"):])
         else:
             self.reply(404, "not found\n", "text/plain")

@@ -206,10 +206,14 @@ class OcrHandler(Handler):
         if path == TOKEN_PATH and method in ("GET", "POST"):
             self.record("token", body)
             self.pause("token_delay")
+            if self.misbehave("token"):
+                return
             self._token(query, body)
         elif path == RECOGNITION_PATH and method == "POST":
             self._entry = self.record("general_basic", body)
             self.pause("ocr_delay")
+            if self.misbehave("general_basic"):
+                return
             self._recognise(query, body)
         else:
             self.reply(404, "not found\n", "text/plain")

@@ -19,6 +19,7 @@ TEST(SettingsCheck, ServiceUrlIsSchemeHostAndPortOnly) {
       {u"HTTP://Img.Example.net:1", "http://Img.Example.net:1"},
       {u"http://a-b.c9:65535", "http://a-b.c9:65535"},
       {u"http://[::1]:8080/", "http://[::1]:8080"},
+      {u"http://[A::f]:80", "http://[A::f]:80"},  // both ends of the hex letters, either case
       {u"http://" + label63 + u".b", "http://" + std::string(63, 'a') + ".b"},
   };
   for (const auto& row : good) EXPECT_EQ(CheckServiceUrl(row.in), row.out) << row.out;
@@ -39,6 +40,7 @@ TEST(SettingsCheck, ServiceUrlIsSchemeHostAndPortOnly) {
       u"http://example.com:80:81",
       u"http://exa mple.com",
       u"http://-example.com",
+      u"http://_example.com",
       u"http://example..com",
       u"http://\u4f8b\u5b50.cn",         // not ASCII
       u"http://" + label63 + u"a.b",

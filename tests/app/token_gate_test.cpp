@@ -91,6 +91,11 @@ TEST(TokenGate, ChainsRefusedTogetherShareOneRenewal) {
   ASSERT_TRUE(gate.RenewRefused(gate.WaitOrClaimFetch().generation).mustFetch);
   gate.EndFetch("");
   EXPECT_TRUE(gate.WaitOrClaimFetch().mustFetch);
+
+  // A new run starts without the last run's token.
+  gate.EndFetch("24.last");
+  gate.Restart();
+  EXPECT_TRUE(gate.WaitOrClaimFetch().mustFetch);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ inline bool ResetStandins(std::string_view fixedWords = "") {
   std::string json =
       "{\"delay\": 0, \"token_delay\": 0, \"ocr_delay\": 0, \"compact\": false, \"token_error\": false, "
       "\"ocr_error\": 0, \"upload_status\": 200, \"max_image_bytes\": 10485760, \"client_id\": \"\", "
-      "\"client_secret\": \"\", \"fixed_words\": \"";
+      "\"client_secret\": \"\", \"fault\": \"\", \"fixed_words\": \"";
   json += fixedWords;
   json += "\"}";
   std::string status;

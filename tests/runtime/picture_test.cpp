@@ -331,8 +331,14 @@ TEST(PictureDecoding, BareBitmapsDecodeOnceGivenTheirFileHeader) {
     const Bytes file = MakeBmp(2, 1, 8, false, {0x112233, 0x445566}, {{1, 0}});
     return Bytes(file.begin() + 14, file.end());
   }();
+  const Bytes core1 = [] {  // 12-byte header, a palette of two 3-byte entries
+    const Bytes file = Encode({.header = 12, .width = 2, .bits = 1, .palette = {0x112233, 0x445566},
+                               .pixels = {0x40, 0, 0, 0}});
+    return Bytes(file.begin() + 14, file.end());
+  }();
   const Row rows[] = {
       {"24-bit, 40-byte header", dib24, Alpha::Straight, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF}},
+      {"1-bit, 12-byte header", core1, Alpha::Straight, {0xFF112233, 0xFF445566}},
       {"8-bit, short palette", dib8, Alpha::Straight, {0xFF445566, 0xFF112233}},
       {"V5 with alpha, top-down", MakeV5Dib(2, 2, true, argb, 0xFF000000), Alpha::Straight, argb},
       {"V5 with alpha, bottom-up", MakeV5Dib(2, 2, false, argb, 0xFF000000), Alpha::Straight, argb},
@@ -358,6 +364,7 @@ TEST(PictureDecoding, BareBitmapsDecodeOnceGivenTheirFileHeader) {
   }
   EXPECT_FALSE(BmpFileFromDib(Bytes(dib24.begin(), dib24.begin() + 30)));  // ends inside its header
   EXPECT_FALSE(BmpFileFromDib(Bytes(dib8.begin(), dib8.begin() + 44)));    // ends inside its palette
+  EXPECT_FALSE(BmpFileFromDib(Bytes(core1.begin(), core1.begin() + 11)));  // ends inside a 12-byte header
 }
 
 TEST(PictureEncoding, PngGivesTheStraightPixelsBack) {

@@ -19,6 +19,8 @@ TEST(Combo, ButtonIsNarrowerForDropDownListsAndAbsentForSimpleOnes) {
   EXPECT_EQ(ComboButton(120, 24, 0x3, k96), (Box{101, 2, 17, 20}));  // drop-down list
   EXPECT_FALSE(ComboHasButton(0x1));
   EXPECT_EQ(FamilyMetrics::ForDpi(192).comboListButton, 34);
+  EXPECT_EQ(FamilyMetrics::ForDpi(144).dockInset, 3);
+  EXPECT_EQ((Box{100, 2, 18, 20}.Right()), 118);
 }
 
 TEST(Combo, EdgeCasesOfStylesKeysAndSizes) {
@@ -96,6 +98,7 @@ TEST(Header, RepaintsOncePerItemAndOnceWhenNoItemIsHot) {
   EXPECT_FALSE(HeaderMouseMove(h, 1));  // dragging: no hot repaint
   EXPECT_TRUE(HeaderButtonUp(h));
   EXPECT_FALSE(HeaderItemTint(h, 2).pressed);
+  EXPECT_TRUE(HeaderMouseMove(h, 1));  // released: hot repaints again
 
   // Item 1 pressed and released; a second press with no item hot keeps the first.
   Header one;
@@ -117,6 +120,7 @@ TEST(Header, RepaintsOncePerItemAndOnceWhenNoItemIsHot) {
   flat.buttons = 0;
   HeaderMouseMove(flat, 1);
   EXPECT_FALSE(HeaderButtonDown(flat));
+  EXPECT_FALSE(HeaderButtonUp(flat));  // no pressed look to take back
   EXPECT_FALSE(HeaderItemTint(flat, 1).hot);
   EXPECT_FALSE(HeaderItemTint(flat, 1).pressed);
 }

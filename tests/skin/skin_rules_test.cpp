@@ -144,7 +144,10 @@ TEST(Fade, InThenOutInEightStepsAndTheTimerStopsWhenDone) {
   EXPECT_TRUE(FadeOnMouseMove(s, 0, false).startTimer);
   std::vector<int> out;
   for (int i = 0; i < 8; ++i)
-    for (int a : AlphasOf(FadeOnTimer(s), 1)) out.push_back(a);
+    for (int a : AlphasOf(FadeOnTimer(s), 1)) {
+      out.push_back(a);
+      if (i < 7) EXPECT_EQ(FadeAlphaOf(s, 1), a);  // a repaint meanwhile shows the same
+    }
   EXPECT_EQ(out, (std::vector<int>{210, 180, 150, 120, 90, 60, 30, 0}));
   EXPECT_FALSE(s.timerRunning);
   EXPECT_EQ(s.hoverButton, 0);
@@ -182,6 +185,7 @@ TEST(Fade, LeavingTheWindowFadesTheButtonOut) {
   for (int i = 0; i < 8; ++i) FadeOnTimer(s);
   EXPECT_TRUE(FadeOnMouseLeave(s).startTimer);
   EXPECT_EQ(AlphasOf(FadeOnTimer(s), 3), std::vector<int>{210});
+  EXPECT_TRUE(FadeOnMouseMove(s, 0, false).trackMouse);  // back inside: the leave is asked for again
 }
 
 TEST(Fade, ReversingMidwayContinuesFromTheReachedAlpha) {

@@ -32,6 +32,7 @@ TOKEN_QUERY = ("/oauth/2.0/token?grant_type=client_credentials&client_id=%s&clie
                % (CLIENT_ID, CLIENT_SECRET))
 BOUNDARY = check_requests.BOUNDARY
 UPLOAD_TYPE = check_requests.UPLOAD_TYPE
+RECOGNITION_PATH = b"/rest/2.0/ocr/v1/general_basic"
 upload_body = check_requests.expected_upload
 
 
@@ -254,7 +255,7 @@ class OcrServiceTest(unittest.TestCase):
 
     def setUp(self):
         configure(self.s.ocr, compact=False, ocr_error=0, token_error=False, token_delay=0,
-                  max_image_bytes=10 * 1024 * 1024, fixed_words="", client_id="", client_secret="")
+                  max_image_bytes=10 * 1024 * 1024, fixed_words="", client_id="", client_secret="", fault="")
 
     def token(self):
         status, _, body = request(self.s.ocr, "GET", TOKEN_QUERY)
@@ -392,6 +393,46 @@ class OcrServiceTest(unittest.TestCase):
         # the picture is still fetched first: a missing one is still an error
         reply = json.loads(self.recognise(token, ("url=%s/photo/4199.png" % self.s.image).encode()))
         self.assertEqual(reply["error_code"], 282113)
+
+    def test_faults_break_the_replies_of_the_kinds_named(self):
+        def exchange(port, head):
+            """(seconds to the end, bytes received, whether the connection was reset)."""
+            with socket.create_connection(("127.0.0.1", port), timeout=10) as s:
+                s.sendall(head)
+                started, data = time.monotonic(), b""
+                try:
+                    while chunk := s.recv(65536):
+                        data += chunk
+                except ConnectionResetError:
+                    return time.monotonic() - started, data, True
+                return time.monotonic() - started, data, False
+
+        def short(data):
+            head, _, body = data.partition(b"\r\n\r\n")
+            announced = int(head.split(b"Content-Length: ")[1].split(b"\r\n")[0])
+            return head.startswith(b"HTTP/1.1 200 ") and 0 < len(body) < announced
+
+        upload = upload_body(4200, b"\x89PNG\r\n\x1a\n")
+        upload_head = (b"POST /uploadheadimg.php HTTP/1.1\r\nConnection: close\r\nContent-Type: " +
+                       UPLOAD_TYPE.encode() + b"\r\nContent-Length: %d\r\n\r\n" % len(upload) + upload)
+        recognition_head = (b"POST " + RECOGNITION_PATH + b"?access_token=x HTTP/1.1\r\nConnection: close\r\n"
+                            b"Content-Length: 0\r\n\r\n")
+        ocr, image = (urllib.parse.urlsplit(u).port for u in (self.s.ocr, self.s.image))
+        rows = [  # fault, kinds, port, request, check of (seconds, bytes, reset)
+            ("reset", "general_basic", ocr, recognition_head, lambda t, d, r: r and not d),
+            ("garbage", "upload", image, upload_head, lambda t, d, r: d and not d.startswith(b"HTTP/") and not r),
+            ("stall", "general_basic", ocr, recognition_head, lambda t, d, r: t >= 0.5 and not d and not r),
+            ("short", "upload,general_basic", ocr, recognition_head, lambda t, d, r: short(d) and not r),
+        ]
+        for fault, kinds, port, head, check in rows:
+            configure(self.s.ocr, fault=fault, fault_on=kinds, stall_seconds=0.5)
+            self.assertTrue(check(*exchange(port, head)), fault)
+            self.assertEqual(self.token()[:17], '{"access_token":"', fault)  # other kinds are served
+        # the upload was not acted on; without a fault it is
+        self.assertEqual(request(self.s.image, "GET", "/photo/4200.png")[0], 404)
+        configure(self.s.ocr, fault="")
+        self.assertEqual(exchange(image, upload_head)[1][:15], b"HTTP/1.1 200 OK")
+        self.assertEqual(request(self.s.ocr, "POST", "/__config", b'{"fault": "slow"}')[0], 400)
 
     def test_token_delay_holds_only_the_token_reply(self):
         configure(self.s.ocr, token_delay=0.6)
