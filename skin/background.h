@@ -11,6 +11,7 @@
 
 #include "gfx/image.h"
 #include "runtime/handles.h"
+#include "runtime/picture_decode.h"
 #include "skin/records.h"
 
 namespace ornivex::skin {
@@ -18,6 +19,8 @@ namespace ornivex::skin {
 // A picture file (any format GDI+ reads) as a 32-bit premultiplied bitmap, ready to
 // be drawn fast; null when it cannot be decoded.
 std::unique_ptr<gfx::Bitmap> DecodePicture(std::span<const std::uint8_t> file);
+// Decoded pixels (premultiplied) as such a bitmap; null when GDI+ cannot make it.
+std::unique_ptr<gfx::Bitmap> BitmapFromPixels(const Picture& picture);
 // The pixels of a bitmap, premultiplied BGRA, rows packed.
 bool ReadPremultipliedPixels(gfx::Bitmap& bitmap, std::vector<std::uint8_t>& pixels, int& width, int& height);
 

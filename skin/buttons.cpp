@@ -364,14 +364,15 @@ void EnrolCheckAndRadioButtons(SkinEngine& engine, SkinWindowRecord& record, int
   });
 }
 
-void DrawOwnerDrawnItem(SkinEngine& engine, const DRAWITEMSTRUCT& item) {
-  if (item.CtlType != ODT_BUTTON) return;
+bool DrawOwnerDrawnItem(SkinEngine& engine, const DRAWITEMSTRUCT& item) {
+  if (item.CtlType != ODT_BUTTON) return false;
   ButtonRecord* button = FindControlRecord(item.hwndItem, &SkinWindowRecord::buttons);
-  if (!button || button->kind != static_cast<int>(ButtonKind::Push)) return;
+  if (!button || button->kind != static_cast<int>(ButtonKind::Push)) return false;
   // A repaint while the mouse rests on the button keeps its hot look.
   UINT state = item.itemState;
   if (Buttons::IsHot(*button)) state |= kHot;
   PaintButton(engine, *button, item.hDC, state, item.rcItem);
+  return true;
 }
 
 

@@ -40,8 +40,9 @@ inline HWND FirstChildOfClass(HWND parent, const wchar_t* className) {
 // buttons are painted by the skin.
 void EnrolPushButtons(SkinEngine& engine, SkinWindowRecord& record, int number, HWND parent);
 void EnrolCheckAndRadioButtons(SkinEngine& engine, SkinWindowRecord& record, int number, HWND parent);
-// Paints an owner-drawn item the skin knows (a push button of a buttons list).
-void DrawOwnerDrawnItem(SkinEngine& engine, const DRAWITEMSTRUCT& item);
+// Paints an owner-drawn item the skin knows (a push button of a buttons list);
+// false for any other item, left to whoever owns it.
+bool DrawOwnerDrawnItem(SkinEngine& engine, const DRAWITEMSTRUCT& item);
 
 // Edit boxes (the edit of a combo box too) get the window's background behind their
 // text and the engine's frame; combo boxes are painted by the engine.

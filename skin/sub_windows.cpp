@@ -143,10 +143,12 @@ struct SubWindows {
       PaintSubWindow(*still, nullptr);
     return result;
   }
+  // A button the skin painted is done: passed on, it would reach the window
+  // (a container hands its children's items up) and be painted again.
   static Result OnDrawItem(const WindowMessage& msg) {
     if (msg.lparam) {
       const DRAWITEMSTRUCT item = *reinterpret_cast<const DRAWITEMSTRUCT*>(msg.lparam);
-      DrawOwnerDrawnItem(*SkinEngine::Instance(), item);
+      if (DrawOwnerDrawnItem(*SkinEngine::Instance(), item)) return TRUE;
     }
     return {};
   }

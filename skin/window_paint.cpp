@@ -7,6 +7,7 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/diagnostics.h"
+#include "runtime/picture_decode.h"
 #include "runtime/resample.h"
 #include "runtime/subclass.h"
 #include "skin/background.h"
@@ -112,19 +113,41 @@ void SkinEngine::FullPaint(int number, HDC target, bool copyToScreen) {
 
 bool SkinEngine::CopyScaledBackground(SkinWindowRecord& record, HDC target, int width, int height) {
   gfx::Bitmap* own = OwnBackgroundBitmap(record);
-  gfx::Bitmap* picture = own ? own : ThemeBitmap();
-  if (!picture) return false;
+  DibCanvas& scaled = record.scaledBackground;
+  const void* source = own ? static_cast<const void*>(own) : static_cast<const void*>(&settings_.themePicture);
+  // The theme scaled for this size already (a new theme drops every window's copy).
+  if (!own && scaled && record.scaledSource == source && scaled.Width() == width && scaled.Height() == height)
+    return BitBlt(target, 0, 0, width, height, scaled.Dc(), 0, 0, SRCCOPY) != 0;
+  // The theme picture not decoded yet is decoded here to its pixels alone: when it
+  // is stretched they are all the window needs, and no bitmap is made for them.
+  std::optional<ornivex::Picture> decoded;
+  if (!own && !themeBitmap_ && !settings_.themePicture.empty()) {
+    decoded = DecodePictureFile(settings_.themePicture);
+    if (!decoded) themeBitmap_ = DecodePicture(settings_.themePicture);
+  }
+  gfx::Bitmap* picture = own ? own : decoded ? nullptr : ThemeBitmap();
+  if (!picture && !decoded) return false;
   const int mode = own ? record.backgroundMode : settings_.defaultBackgroundMode;
-  const auto pw = static_cast<float>(picture->GetImageWidth()), ph = static_cast<float>(picture->GetImageHeight());
+  const auto pw = static_cast<float>(picture ? picture->GetImageWidth() : decoded->width);
+  const auto ph = static_cast<float>(picture ? picture->GetImageHeight() : decoded->height);
   const gfx::RectF place = Placement(mode, static_cast<float>(width), static_cast<float>(height), pw, ph);
-  if (place.Width == pw && place.Height == ph) return false;  // drawn at its own size, no scaling
+  if (place.Width == pw && place.Height == ph) {  // drawn at its own size, no scaling
+    if (decoded) themeBitmap_ = BitmapFromPixels(*decoded);
+    return false;
+  }
   // Scaled once with care (a cubic filter, prefiltered where it shrinks, edges kept)
   // and kept until the size or the picture changes; full paints then only copy it.
-  DibCanvas& scaled = record.scaledBackground;
-  if (!scaled || record.scaledSource != picture || scaled.Width() != width || scaled.Height() != height) {
+  if (!scaled || record.scaledSource != source || scaled.Width() != width || scaled.Height() != height) {
     std::vector<std::uint8_t> pixels;
     int sw = 0, sh = 0;
-    if (!ReadPremultipliedPixels(*picture, pixels, sw, sh) || !scaled.Resize(width, height)) return false;
+    if (decoded) {
+      pixels = std::move(decoded->bgra);
+      sw = decoded->width;
+      sh = decoded->height;
+    } else if (!ReadPremultipliedPixels(*picture, pixels, sw, sh)) {
+      return false;
+    }
+    if (!scaled.Resize(width, height)) return false;
     GdiFlush();
     const std::span<std::uint8_t> target(reinterpret_cast<std::uint8_t*>(scaled.Bits()),
                                          static_cast<std::size_t>(width) * height * 4);
@@ -135,7 +158,7 @@ bool SkinEngine::CopyScaledBackground(SkinWindowRecord& record, HDC target, int 
                               : settings_.themeColour;
     CompositeOverColour(target, (static_cast<std::uint32_t>(GetRValue(fill)) << 16) |
                                     (static_cast<std::uint32_t>(GetGValue(fill)) << 8) | GetBValue(fill));
-    record.scaledSource = picture;
+    record.scaledSource = source;
   }
   return BitBlt(target, 0, 0, width, height, scaled.Dc(), 0, 0, SRCCOPY) != 0;
 }

@@ -128,6 +128,22 @@ TEST_F(Containers, SubWindowsShowTheBackgroundWithTheirFillFrameAndCaption) {
   EXPECT_EQ(darkLeft, 0);
 }
 
+TEST_F(Containers, ASubWindowKeepsTheItemsItPaintedAndPassesOnTheRest) {
+  // Passed on, a painted button would reach a parent that hands items up and be
+  // painted a second time.
+  HWND panel = g_["panel"];
+  HDC dc = GetDC(panel);
+  auto answer = [&](UINT type, HWND item) {
+    DRAWITEMSTRUCT draw{.CtlType = type, .itemAction = ODA_DRAWENTIRE, .hwndItem = item, .hDC = dc,
+                        .rcItem = {0, 0, 96, 28}};
+    return SendMessageW(panel, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+  };
+  EXPECT_EQ(answer(ODT_BUTTON, g_["panelPush"]), TRUE);
+  EXPECT_EQ(answer(ODT_BUTTON, g_["panelCheck"]), DefWindowProcW(panel, WM_DRAWITEM, 0, 0));
+  EXPECT_EQ(answer(ODT_LISTBOX, g_["panelPush"]), DefWindowProcW(panel, WM_DRAWITEM, 0, 0));
+  ReleaseDC(panel, dc);
+}
+
 TEST_F(Containers, OpaqueSubWindowIsNotRepaintedWhenItMoves) {
   HWND panel = g_["panel"];
   auto moved = [&](int alpha) {
