@@ -16,6 +16,7 @@
 #include "app/application.h"
 #include "app/ocr_protocol.h"
 #include "app/texts.h"
+#include "chain_fixture.h"
 #include "harness.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
@@ -29,10 +30,6 @@ namespace {
 
 using namespace e2e;
 using Bytes = std::vector<std::uint8_t>;
-
-constexpr char kTwoLinesJson[] = "\\u7b2c\\u4e00\\u884c\\u3002\\nsecond line";
-constexpr char kTwoLinesBox[] = "\xB5\xDA\xD2\xBB\xD0\xD0\xA1\xA3\r\n    second line";
-constexpr char kStale[] = "stale text";
 
 // The picture's bytes inside an upload body: after the part's head, before the
 // closing delimiter.
@@ -82,21 +79,17 @@ void ClickAndType(HWND control, std::initializer_list<WORD> keys) {
   SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
 }
 
-class PictureInputTest : public ::testing::Test {
+class PictureInputTest : public ChainTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(ResetStandins(kTwoLinesJson)) << "stand-ins not reachable at " << OcrBase();
-    log_ = ExecutableDirectory() + L"\\ZezAziz.log";
-    DeleteFileW(log_.c_str());
-    sample_ = UnixPath(ORNIVEX_E2E_PICTURE);
+    ChainTest::SetUp();
+    if (HasFatalFailure()) return;
     sampleBytes_ = ReadWholeFile(sample_).value_or("");
     ASSERT_FALSE(sampleBytes_.empty());
   }
   void TearDown() override {
-    StopApplication();
+    ChainTest::TearDown();
     ClearClipboard();
-    ResetStandins();
-    DeleteFileW(log_.c_str());
   }
 
   void Start() {
@@ -120,8 +113,6 @@ class PictureInputTest : public ::testing::Test {
     return log.substr(0, log.find("\r\n"));
   }
 
-  std::wstring log_;
-  std::wstring sample_;
   std::string sampleBytes_;
   HWND window_ = nullptr;
   HWND box_ = nullptr;

@@ -13,6 +13,7 @@
 #include "app/application.h"
 #include "app/ocr_protocol.h"
 #include "app/texts.h"
+#include "chain_fixture.h"
 #include "harness.h"
 #include "runtime/controls.h"
 #include "runtime/files.h"
@@ -26,24 +27,8 @@ namespace {
 
 using namespace e2e;
 
-// 第一行。 then "second line": the full stop breaks, nothing between lines.
-constexpr char kTwoLinesJson[] = "\\u7b2c\\u4e00\\u884c\\u3002\\nsecond line";
-constexpr char kTwoLinesBox[] = "\xB5\xDA\xD2\xBB\xD0\xD0\xA1\xA3\r\n    second line";
-constexpr char kStale[] = "stale text";
-
-class WorkflowTest : public ::testing::Test {
+class WorkflowTest : public ChainTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(ResetStandins(kTwoLinesJson)) << "stand-ins not reachable at " << OcrBase();
-    log_ = ExecutableDirectory() + L"\\ZezAziz.log";
-    DeleteFileW(log_.c_str());
-    sample_ = UnixPath(ORNIVEX_E2E_PICTURE);
-  }
-  void TearDown() override {
-    StopApplication();
-    ResetStandins();
-    DeleteFileW(log_.c_str());
-  }
 
   void Start() {
     ASSERT_TRUE(StartApplication());
@@ -64,8 +49,6 @@ class WorkflowTest : public ::testing::Test {
   }
   std::string BoxText() const { return GetControlText(box_); }
 
-  std::wstring log_;
-  std::wstring sample_;
   std::wstring pick_;
   HWND box_ = nullptr;
   HWND path_ = nullptr;
@@ -436,7 +419,7 @@ TEST(StandinsDown, StartUpAndAChoiceEndQuietlyWithAnEmptyBox) {
   EXPECT_EQ(App().state.ocrReplyText, "");
   EXPECT_TRUE(IsWindowEnabled(App().mainWindow->Handle()));
   StopApplication();
-  DeleteFileW((ExecutableDirectory() + L"\\ZezAziz.log").c_str());
+  DeleteFileW(ActivityLogPath().c_str());
 }
 
 // Run on its own too: the services are out of reach at start-up and answer
@@ -472,7 +455,7 @@ TEST(StandinsDown, TokenIsFetchedByTheFirstChoiceOnceTheServiceAnswers) {
   EXPECT_EQ(GetControlText(box), "back again");
   EXPECT_EQ(App().state.accessToken, "24.back");
   StopApplication();
-  DeleteFileW((ExecutableDirectory() + L"\\ZezAziz.log").c_str());
+  DeleteFileW(ActivityLogPath().c_str());
 }
 
 }  // namespace
