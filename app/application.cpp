@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/forms.h"
+#include "app/notice.h"
 #include "app/settings_file.h"
 #include "app/shell_logic.h"
 #include "app/skin_setup.h"
@@ -12,6 +13,7 @@
 #include "runtime/diagnostics.h"
 #include "runtime/layout.h"
 #include "runtime/threads.h"
+#include "ornivex_version.h"
 
 namespace ornivex {
 
@@ -74,6 +76,7 @@ bool StartApplication(std::wstring pictureToOpen) {
 
 void StopApplication() {
   if (!gApplication) return;
+  HideNotice();
   StopOcrWorkflow();
   if (gApplication->mainWindow) gApplication->mainWindow->QuitOnClose(false);
   gApplication.reset();
@@ -119,7 +122,7 @@ void OnMainWindowCreated() {
   App().state.startTime = FormatStartTime(CurrentLocalTime());
 
   // Where the services are: built in, or from Ornivex.ini.
-  App().services = ReadServiceSettings();
+  App().settings = ReadSettings();
   MarkStartup("settings read");
   // Token stage: the OCR service's access token, into AppState::accessToken.
   FetchAccessToken();
@@ -165,7 +168,16 @@ void OnAbout() {
 }
 
 void OnCheckNewVersion() {
-  ShellExecuteW(nullptr, L"open", kNewVersionPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+  // No page is built in: an address nobody owns could show users anything.
+  const std::string& page = App().settings.updatePageUrl;
+  if (page.empty()) {
+    ShowNotice(MainControl(texts::kCheckNewVersionButton), std::string(texts::kNoticeNoUpdatePagePrefix) +
+                                                               ORNIVEX_VERSION_TEXT +
+                                                               std::string(texts::kNoticeNoUpdatePageSuffix));
+    return;
+  }
+  const std::wstring address(page.begin(), page.end());  // checked to be ASCII
+  ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void OnPathBoxLostFocus() { SetControlText(MainControl(texts::kPathBox), texts::kPathPrompt); }

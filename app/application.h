@@ -3,6 +3,7 @@
 // exit sequence, and the handlers bound to the windows' events.
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,15 +15,12 @@
 
 namespace ornivex {
 
-// The thread page of the forum where new versions are announced.
-inline constexpr wchar_t kNewVersionPageUrl[] = L"https://bbs.xingqiao.net/thread-3069-1-1.html";
-
 // Name of the activity log kept beside the executable.
 inline constexpr wchar_t kActivityLogName[] = L"ZezAziz.log";
 
 struct Application {
   AppState state;
-  ServiceSettings services;  // read at start-up, before the token fetch; fixed after it
+  Settings settings;  // read at start-up, before the token fetch; fixed after it
   std::unique_ptr<Form> mainWindow;
   Form* aboutWindow = nullptr;  // while the about window is shown
   std::wstring pictureToOpen;   // given on the command line, until start-up is complete
@@ -52,10 +50,19 @@ void OnMainWindowCreated();
 void OnMainWindowSizeChanged();
 void OnMainWindowDpiChanged();
 void OnChoosePicture();
+// A picture's place in the order of choices, taken when the user acts (the
+// click, the drop, the paste key), before its file may still take a moment to
+// write. The newest choice is the one whose text the result box shows.
+struct ChainTicket {
+  std::uint64_t order = 0;
+};
+// A new place, after every one handed out so far. UI thread only.
+ChainTicket TakeChainTicket();
 // The chain for a chosen picture: shows its path, draws its number, logs the
-// choice and starts the upload. The dialog, a drop, a paste and the command line
-// all start it.
-void StartChainForPath(const std::wstring& path);
+// choice and starts its recognition. The dialog, a drop, a paste and the
+// command line all start it. A picture whose ticket was overtaken by a later
+// choice while its file was being written is dropped, with a trace.
+void StartChainForPath(const std::wstring& path, ChainTicket ticket = TakeChainTicket());
 // Marks the main window busy (the working cursor) until the last copy of the
 // mark is gone, on whichever thread that happens. UI thread only.
 std::shared_ptr<void> BackgroundWorkMark();

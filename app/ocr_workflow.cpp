@@ -217,7 +217,7 @@ void FetchAccessToken() {
   Gate().BeginFetch();
   std::string token;
   try {
-    token = RequestAccessToken(App().services);
+    token = RequestAccessToken(App().settings.services);
   } catch (...) {
     Gate().EndFetch({});
     throw;
@@ -238,9 +238,17 @@ void OnChoosePicture() {
   StartChainForPath(dialog->FileName());
 }
 
-void StartChainForPath(const std::wstring& path) {
+ChainTicket TakeChainTicket() { return {++gLatestChain}; }
+
+void StartChainForPath(const std::wstring& path, ChainTicket ticket) {
   HWND pathBox = MainControl(texts::kPathBox);
   if (!pathBox) return;
+  if (ticket.order != gLatestChain) {
+    // Chosen before another picture, but its file was still being written when
+    // the later one went ahead: the later choice is the one the user sees.
+    TraceNote(L"A picture overtaken by a later choice is not recognised: " + path);
+    return;
+  }
   // The box shows the path as the system has it; the file is read by that path.
   // Its GBK form (in the log) may carry the converter's replacement characters
   // where GBK has no character.
@@ -249,9 +257,9 @@ void StartChainForPath(const std::wstring& path) {
   AppState& state = App().state;
   Chain chain;
   chain.window = App().mainWindow->Handle();
-  chain.id = ++gLatestChain;
+  chain.id = ticket.order;
   chain.path = path;
-  chain.services = App().services;
+  chain.services = App().settings.services;
   state.pictureFileName = PictureFileName(WideToGbk(chain.path));
   state.pictureNumber = static_cast<std::int32_t>(DrawPictureNumber(GetTickCount()));
   chain.number = state.pictureNumber;

@@ -3,9 +3,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <algorithm>
-#include <string_view>
-
 #include "app/endpoints.h"
 #include "runtime/codepage.h"
 #include "runtime/diagnostics.h"
@@ -15,49 +12,33 @@ namespace ornivex {
 
 namespace {
 
-// The longest text read for a value or a section's key names; a longer value
-// is cut, and fails its check anyway (no sound value comes near this length).
-constexpr DWORD kMaxProfileChars = 32767;
+// No sound file comes near this; a larger one is not read at all.
+constexpr std::size_t kMaxSettingsFileBytes = 1 << 20;
 
 std::wstring Widen(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+std::wstring Widen(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
-// GetPrivateProfileStringW into a buffer that grows until the text fits. A
-// result of `size - shortfall` characters means the text was cut.
-std::wstring ProfileString(const std::wstring& path, const wchar_t* section, const wchar_t* key, DWORD shortfall) {
-  std::wstring buffer(256, L'\0');
-  for (;;) {
-    const DWORD size = static_cast<DWORD>(buffer.size());
-    const DWORD n = GetPrivateProfileStringW(section, key, L"", buffer.data(), size, path.c_str());
-    if (n + shortfall != size || size >= kMaxProfileChars) {
-      buffer.resize(n);
-      return buffer;
-    }
-    buffer.resize(std::min<DWORD>(size * 4, kMaxProfileChars));
-  }
-}
+std::wstring KeyText(const SettingKey& key) { return L"[" + Widen(key.section) + L"] " + Widen(key.name); }
 
-// Whether the section lists the key name (in any case, as the profile functions match it).
-bool SectionHasKey(std::wstring_view names, std::wstring_view key) {
-  for (std::size_t at = 0; at < names.size();) {
-    const std::size_t end = std::min(names.find(L'\0', at), names.size());
-    const std::wstring_view name = names.substr(at, end - at);
-    if (CompareStringOrdinal(name.data(), static_cast<int>(name.size()), key.data(), static_cast<int>(key.size()),
-                             TRUE) == CSTR_EQUAL)
-      return true;
-    at = end + 1;
-  }
-  return false;
-}
-
-std::wstring KeyText(const SettingKey& key) {
-  return L"[" + Widen(key.section) + L"] " + Widen(key.name);
+std::u16string FromAnsi(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::u16string text(static_cast<std::size_t>(n), u'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), reinterpret_cast<wchar_t*>(text.data()),
+                      n);
+  return text;
 }
 
 }  // namespace
 
-ServiceSettings BuiltInServiceSettings() {
-  return {std::string(kOcrServiceUrl), std::string(kOcrClientId), std::string(kOcrClientSecret),
-          std::string(kImageHostUrl)};
+Settings BuiltInSettings() {
+  Settings settings;
+  settings.services = {std::string(kOcrServiceUrl), std::string(kOcrClientId), std::string(kOcrClientSecret),
+                       std::string(kImageHostUrl)};
+  settings.engine = kBuiltInEngineIsLocal ? OcrEngine::kLocal : OcrEngine::kCloud;
+  settings.updatePageUrl = std::string(kNewVersionPageUrl);
+  return settings;
 }
 
 std::vector<std::wstring> SettingsFilePaths() {
@@ -74,36 +55,47 @@ std::vector<std::wstring> SettingsFilePaths() {
   return paths;
 }
 
-SettingsFileValues ReadSettingsFile(const std::wstring& path) {
-  SettingsFileValues values;
-  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return values;
-  std::wstring section, names;
-  for (std::size_t i = 0; i < kSettingKeys.size(); ++i) {
-    // The section's key names first: a key written with nothing after its "="
-    // is there, with an empty value, which is not the same as a key left out.
-    if (section != Widen(kSettingKeys[i].section)) {
-      section = Widen(kSettingKeys[i].section);
-      names = ProfileString(path, section.c_str(), nullptr, 2);
-    }
-    const std::wstring name = Widen(kSettingKeys[i].name);
-    if (!SectionHasKey(names, name)) continue;
-    const std::wstring value = ProfileString(path, section.c_str(), name.c_str(), 1);
-    values[i] = std::u16string(value.begin(), value.end());
+SettingsFile ReadSettingsFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+      (data.nFileSizeHigh != 0 || data.nFileSizeLow > kMaxSettingsFileBytes)) {
+    TraceNote(L"Ornivex.ini is larger than 1 MB and is not read", WideToGbk(path));
+    return {};
   }
-  return values;
+  const std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) return {};
+  const std::u16string text = SettingsFileText(
+      std::span(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()), FromAnsi);
+  return ParseSettingsFile(text);
 }
 
-ServiceSettings ReadServiceSettings() {
+Settings ReadSettings() {
   const std::vector<std::wstring> paths = SettingsFilePaths();
   std::vector<SettingsFileValues> files;
-  for (const std::wstring& path : paths) files.push_back(ReadSettingsFile(path));
-  std::vector<RejectedSetting> rejected;
-  ServiceSettings settings = ResolveSettings(BuiltInServiceSettings(), files, rejected);
-  for (const RejectedSetting& r : rejected) {
+  for (const std::wstring& path : paths) {
+    SettingsFile file = ReadSettingsFile(path);
+    for (const UnknownSetting& u : file.unknown) {
+      const std::wstring where = L" (line " + std::to_wstring(u.line) + L")";
+      TraceNote(u.name.empty() ? L"Ornivex.ini: [" + Widen(u.section) + L"] is not a section Ornivex knows" + where
+                               : L"Ornivex.ini: " + (u.section.empty() ? std::wstring() : L"[" + Widen(u.section) + L"] ") +
+                                     Widen(u.name) + L" is not a key Ornivex knows" + where,
+                WideToGbk(path));
+    }
+    files.push_back(std::move(file.values));
+  }
+  SettingsNotes notes;
+  Settings settings = ResolveSettings(BuiltInSettings(), files, notes);
+  for (const RejectedSetting& r : notes.rejected) {
     const SettingKey& key = kSettingKeys[r.key];
     TraceNote(L"Ornivex.ini: " + KeyText(key) + L" ignored (" + Widen(SettingRequirement(key)) + L")",
               WideToGbk(paths[r.file]));
   }
+  if (notes.credentialsWithheld)
+    TraceNote(L"Ornivex.ini: [ocr] url names a service but its file sets no client_id and client_secret: no "
+              L"credentials are sent to it",
+              WideToGbk(paths[notes.ocrUrlFile]));
   return settings;
 }
 

@@ -5,6 +5,8 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <cstdlib>
 #include <regex>
 #include <string>
@@ -78,11 +80,54 @@ void CheckSecret(std::u16string_view value) {
   Check(ornivex::UrlDecode(query.substr(key, query.size() - 1 - key)) == *secret);
 }
 
+// The files' text: whatever bytes, read in every encoding, parse without
+// fault; values written out as a file read back the same.
+void CheckFileText(FuzzedDataProvider& in) {
+  const std::vector<std::uint8_t> bytes = in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange(0, 512));
+  const std::u16string text = ornivex::SettingsFileText(bytes, [](std::string_view b) { return Widen(b); });
+  const ornivex::SettingsFile parsed = ornivex::ParseSettingsFile(text);
+  for (const ornivex::UnknownSetting& u : parsed.unknown) Check(u.line >= 1);
+
+  std::u16string written;
+  ornivex::SettingsFileValues want;
+  for (std::size_t k = 0; k < ornivex::kSettingKeyCount; ++k) {
+    if (!in.ConsumeBool()) continue;
+    std::u16string value = Widen(in.ConsumeRandomLengthString(40));
+    // What a value cannot hold as written on one line: line ends, blanks at
+    // its ends (trimmed), and quotes around it (taken off).
+    std::erase_if(value, [](char16_t c) { return c == u'\r' || c == u'\n' || c == u'\0'; });
+    while (!value.empty() && (value.back() == u' ' || value.back() == u'\t')) value.pop_back();
+    while (!value.empty() && (value.front() == u' ' || value.front() == u'\t')) value.erase(0, 1);
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+      continue;
+    const ornivex::SettingKey& key = ornivex::kSettingKeys[k];
+    written += u"[" + Widen(key.section) + u"]\r\n" + Widen(key.name) + u"=" + value + u"\r\n";
+    if (!want[k]) want[k] = value;
+  }
+  // Each key written in a section of its own: a repeated section is not read
+  // again, so only each section's first appearance counts.
+  ornivex::SettingsFileValues firstOnly;
+  std::vector<std::string_view> seen;
+  for (std::size_t k = 0; k < ornivex::kSettingKeyCount; ++k) {
+    if (!want[k]) continue;
+    const std::string_view section = ornivex::kSettingKeys[k].section;
+    if (std::find(seen.begin(), seen.end(), section) == seen.end()) {
+      seen.push_back(section);
+      firstOnly[k] = want[k];
+    }
+  }
+  Check(ornivex::ParseSettingsFile(written).values == firstOnly);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);
-  // Eight values, each absent or present: two files of four keys.
+  if (in.ConsumeBool()) {
+    CheckFileText(in);
+    return 0;
+  }
+  // Sixteen values, each absent or present: two files of every key.
   std::vector<ornivex::SettingsFileValues> files(2);
   for (auto& file : files) {
     for (auto& value : file) {
@@ -103,23 +148,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  const ornivex::ServiceSettings builtIn{"https://b.example", "id", "secret", "http://i.example"};
-  std::vector<ornivex::RejectedSetting> rejected;
-  const ornivex::ServiceSettings got = ornivex::ResolveSettings(builtIn, files, rejected);
+  ornivex::Settings builtIn;
+  builtIn.services = {"https://b.example", "id", "secret", "http://i.example"};
+  ornivex::SettingsNotes notes;
+  const ornivex::Settings got = ornivex::ResolveSettings(builtIn, files, notes);
   std::size_t bad = 0;
+  std::array<std::optional<std::string>, ornivex::kSettingKeyCount> want;
+  std::array<std::size_t, ornivex::kSettingKeyCount> from{};
   for (std::size_t k = 0; k < ornivex::kSettingKeyCount; ++k) {
-    const ornivex::SettingKey& key = ornivex::kSettingKeys[k];
-    std::optional<std::string> want;
-    for (const auto& file : files) {
-      if (!file[k]) continue;
-      const std::optional<std::string> checked = ornivex::CheckSetting(key, *file[k]);
+    from[k] = files.size();
+    for (std::size_t f = 0; f < files.size(); ++f) {
+      if (!files[f][k]) continue;
+      const std::optional<std::string> checked = ornivex::CheckSetting(ornivex::kSettingKeys[k], *files[f][k]);
       if (!checked) ++bad;
-      if (checked && !want) want = checked;
+      if (checked && !want[k]) want[k] = checked, from[k] = f;
     }
-    Check(got.*key.field == want.value_or(builtIn.*key.field));
   }
-  Check(rejected.size() == bad);
-  for (const ornivex::RejectedSetting& r : rejected)
+  using ornivex::kClientIdKey, ornivex::kClientSecretKey, ornivex::kOcrUrlKey, ornivex::kImageHostUrlKey;
+  Check(got.services.ocrUrl == want[kOcrUrlKey].value_or(builtIn.services.ocrUrl));
+  Check(got.services.imageHostUrl == want[kImageHostUrlKey].value_or(builtIn.services.imageHostUrl));
+  // Credentials: each from a file that ranks as high as the address's, or built
+  // in with a built-in address; both or neither.
+  const auto allowed = [&](std::size_t k, const std::string& builtInValue) -> std::optional<std::string> {
+    if (want[k] && from[k] <= from[kOcrUrlKey]) return want[k];
+    if (from[kOcrUrlKey] == files.size()) return builtInValue;
+    return std::nullopt;
+  };
+  const auto id = allowed(kClientIdKey, builtIn.services.clientId);
+  const auto secret = allowed(kClientSecretKey, builtIn.services.clientSecret);
+  Check(notes.credentialsWithheld == !(id && secret));
+  Check(got.services.clientId == (id && secret ? *id : ""));
+  Check(got.services.clientSecret == (id && secret ? *secret : ""));
+  Check(!got.services.clientId.empty() || got.services.clientSecret.empty());
+  Check(notes.rejected.size() == bad);
+  for (const ornivex::RejectedSetting& r : notes.rejected)
     Check(r.file < files.size() && r.key < ornivex::kSettingKeyCount && files[r.file][r.key] &&
           !ornivex::CheckSetting(ornivex::kSettingKeys[r.key], *files[r.file][r.key]));
   return 0;

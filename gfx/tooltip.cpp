@@ -64,4 +64,26 @@ void ToolTip::UpdateTipText(UINT_PTR id, std::string_view text) {
   SendTool(TTM_UPDATETIPTEXTW, id, nullptr, wide.c_str());
 }
 
+bool ToolTip::AddTrackingTool(std::wstring_view text, UINT_PTR id) {
+  if (!tip_) return false;
+  const std::wstring copy(text);
+  TOOLINFOW info{};
+  info.cbSize = TTTOOLINFOW_V2_SIZE;
+  info.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+  info.hwnd = owner_;
+  info.uId = id;
+  info.lpszText = const_cast<wchar_t*>(copy.c_str());
+  return SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
+}
+
+void ToolTip::TrackTool(UINT_PTR id, bool show, POINT screen) {
+  if (!tip_) return;
+  TOOLINFOW info{};
+  info.cbSize = TTTOOLINFOW_V2_SIZE;
+  info.hwnd = owner_;
+  info.uId = id;
+  if (show) SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
+  SendMessageW(tip_, TTM_TRACKACTIVATE, show, reinterpret_cast<LPARAM>(&info));
+}
+
 }  // namespace ornivex::gfx

@@ -2,6 +2,7 @@
 // A tooltip window whose tools are rectangles of one owner window.
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 namespace ornivex::gfx {
@@ -25,6 +26,12 @@ class ToolTip {
   void DelTool(UINT_PTR id);
   void NewToolRect(UINT_PTR id, const RECT& rect);
   void UpdateTipText(UINT_PTR id, std::string_view text);
+  // A tool that is not tied to a rectangle: shown and placed by TrackTool, at a
+  // point of the screen, until hidden there (the tooltip does not show it on its
+  // own when the mouse rests).
+  bool AddTrackingTool(std::wstring_view text, UINT_PTR id);
+  // Shows the tracking tool with its stem at `screen`, or hides it.
+  void TrackTool(UINT_PTR id, bool show, POINT screen = {});
   HWND GetHandle() const { return tip_; }
   HWND GetOwner() const { return owner_; }
 
