@@ -7,6 +7,7 @@
 #include "app/shell_logic.h"
 #include "app/skin_setup.h"
 #include "app/startup_clock.h"
+#include "app/temp_pictures.h"
 #include "app/texts.h"
 #include "runtime/controls.h"
 #include "runtime/diagnostics.h"
@@ -77,7 +78,7 @@ void StopApplication() {
   StopOcrWorkflow();
   if (gApplication->mainWindow) gApplication->mainWindow->QuitOnClose(false);
   gApplication.reset();
-  DeletePastedPictures();
+  DeleteTemporaryPictures();
 }
 
 int RunOrnivex() {
@@ -92,7 +93,7 @@ int RunOrnivex() {
   // end before the program's static objects go. Whatever still runs after it
   // (a request waiting for its time-out) touches none of them.
   if (!WaitForWorkers(kWorkerExitWaitMs)) TraceNote(L"Workers still running at exit");
-  DeletePastedPictures();  // one a worker wrote after the window closed
+  DeleteTemporaryPictures();  // one a worker wrote after the window closed
   SkinExit();
   return code;
 }
