@@ -8,6 +8,7 @@
 #include "app/shell_logic.h"
 #include "app/skin_setup.h"
 #include "app/startup_clock.h"
+#include "app/temp_pictures.h"
 #include "app/texts.h"
 #include "runtime/controls.h"
 #include "runtime/diagnostics.h"
@@ -80,7 +81,7 @@ void StopApplication() {
   StopOcrWorkflow();
   if (gApplication->mainWindow) gApplication->mainWindow->QuitOnClose(false);
   gApplication.reset();
-  DeletePastedPictures();
+  DeleteTemporaryPictures();
 }
 
 int RunOrnivex() {
@@ -95,7 +96,7 @@ int RunOrnivex() {
   // end before the program's static objects go. Whatever still runs after it
   // (a request waiting for its time-out) touches none of them.
   if (!WaitForWorkers(kWorkerExitWaitMs)) TraceNote(L"Workers still running at exit");
-  DeletePastedPictures();  // one a worker wrote after the window closed
+  DeleteTemporaryPictures();  // one a worker wrote after the window closed
   SkinExit();
   return code;
 }

@@ -79,8 +79,6 @@ std::wstring PictureFromCommandLine();
 // Recognises the picture given at start (Application::pictureToOpen), once the
 // token fetch is over; a path that is missing or not a picture is ignored.
 void OpenPictureGivenAtStart();
-// Deletes the picture files this run wrote for pastes.
-void DeletePastedPictures();
 void OnSaveResult();
 void OnAbout();
 void OnCheckNewVersion();

@@ -3,13 +3,13 @@
 // the command line ("Open with"). Each ends in StartChainForPath, exactly as a
 // choice in the dialog does; what is not a picture is ignored with a trace.
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <utility>
 
 #include "app/application.h"
 #include "app/shell_logic.h"
+#include "app/temp_pictures.h"
 #include "runtime/diagnostics.h"
 #include "runtime/files.h"
 #include "runtime/handles.h"
@@ -32,53 +32,6 @@ const wchar_t* PictureProblem(const std::wstring& path) {
 
 void TraceIgnored(std::wstring_view what, const wchar_t* problem, const std::wstring& path) {
   TraceNote(std::wstring(what) + L" is ignored: it " + problem + L": " + path);
-}
-
-// The pictures this run wrote for pastes, deleted when it ends. Workers add to
-// it and may still run while the program's static objects are destroyed, so it
-// is made once and never destroyed.
-struct PastedPictures {
-  std::mutex mutex;
-  std::vector<std::wstring> paths;
-};
-PastedPictures& Pasted() {
-  static PastedPictures* pasted = new PastedPictures;
-  return *pasted;
-}
-
-DateTime Now() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  return DateTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
-}
-
-// Writes a pasted picture's PNG file into %TEMP%\Ornivex\ under a name of the
-// date and time, atomically. Its path, or empty when it cannot be written there
-// (traced).
-std::wstring WritePastedPicture(std::span<const std::uint8_t> png) {
-  wchar_t temp[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-  if (length == 0 || length > MAX_PATH) {
-    TraceFailure(L"Finding the temporary folder");
-    return {};
-  }
-  const std::wstring folder = std::wstring(temp, length) + L"Ornivex";
-  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-    TraceFailure(L"Making the folder for pasted pictures");
-    return {};
-  }
-  PastedPictures& pasted = Pasted();
-  std::lock_guard lock(pasted.mutex);  // two pastes in one millisecond get two names
-  const DateTime now = Now();
-  for (int attempt = 1; attempt <= 100; ++attempt) {
-    std::wstring path = folder + L"\\" + PastedPictureName(now, attempt);
-    if (FileExists(path)) continue;
-    if (!WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()))) return {};
-    pasted.paths.push_back(path);
-    return path;
-  }
-  TraceNote(L"No free name for a pasted picture in " + folder);
-  return {};
 }
 
 // The PNG file of what the clipboard held: its own PNG file unchanged, or its
@@ -125,7 +78,7 @@ bool OnPaste() {
   StartWorker([window, picture = std::move(picture), busy]() mutable {
     const auto png = PastedPng(picture);
     if (!png) return;
-    std::wstring path = WritePastedPicture(*png);
+    std::wstring path = WriteTemporaryPicture(*png);
     if (path.empty()) return;
     PostToWindowThread(window, [window, path = std::move(path), busy] {
       if (ApplicationRunning() && App().mainWindow->Handle() == window) StartChainForPath(path);
@@ -171,15 +124,6 @@ void OpenPictureGivenAtStart() {
     return;
   }
   StartChainForPath(path);
-}
-
-void DeletePastedPictures() {
-  PastedPictures& pasted = Pasted();
-  std::lock_guard lock(pasted.mutex);
-  for (const std::wstring& path : pasted.paths)
-    if (!DeleteFileW(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
-      TraceFailure(L"Deleting a pasted picture");
-  pasted.paths.clear();
 }
 
 }  // namespace ornivex
