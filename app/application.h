@@ -58,6 +58,8 @@ struct ChainTicket {
 };
 // A new place, after every one handed out so far. UI thread only.
 ChainTicket TakeChainTicket();
+// Whether no place was handed out after `ticket`. UI thread only.
+bool IsLatestChainTicket(ChainTicket ticket);
 // The chain for a chosen picture: shows its path, draws its number, logs the
 // choice and starts its recognition. The dialog, a drop, a paste and the
 // command line all start it. A picture whose ticket was overtaken by a later

@@ -239,11 +239,12 @@ void OnChoosePicture() {
 }
 
 ChainTicket TakeChainTicket() { return {++gLatestChain}; }
+bool IsLatestChainTicket(ChainTicket ticket) { return ticket.order == gLatestChain; }
 
 void StartChainForPath(const std::wstring& path, ChainTicket ticket) {
   HWND pathBox = MainControl(texts::kPathBox);
   if (!pathBox) return;
-  if (ticket.order != gLatestChain) {
+  if (!IsLatestChainTicket(ticket)) {
     // Chosen before another picture, but its file was still being written when
     // the later one went ahead: the later choice is the one the user sees.
     TraceNote(L"A picture overtaken by a later choice is not recognised: " + path);

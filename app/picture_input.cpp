@@ -8,6 +8,8 @@
 #include <utility>
 
 #include "app/application.h"
+#include "app/notice.h"
+#include "app/texts.h"
 #include "app/shell_logic.h"
 #include "app/temp_pictures.h"
 #include "runtime/diagnostics.h"
@@ -73,15 +75,21 @@ bool OnPaste() {
   }
   // A large screenshot takes a moment to turn into a PNG file: that is done on a
   // worker, under the working cursor, and the chain starts on this thread once
-  // the file is there.
+  // the file is there. Its place among the choices is the moment of the keys: a
+  // file dropped meanwhile is a later choice, and wins.
+  const ChainTicket ticket = TakeChainTicket();
+  HideNotice();
   std::shared_ptr<void> busy = BackgroundWorkMark();
-  StartWorker([window, picture = std::move(picture), busy]() mutable {
+  StartWorker([window, ticket, picture = std::move(picture), busy]() mutable {
     const auto png = PastedPng(picture);
-    if (!png) return;
-    std::wstring path = WriteTemporaryPicture(*png);
-    if (path.empty()) return;
-    PostToWindowThread(window, [window, path = std::move(path), busy] {
-      if (ApplicationRunning() && App().mainWindow->Handle() == window) StartChainForPath(path);
+    std::wstring path = png ? WriteTemporaryPicture(*png) : std::wstring();
+    PostToWindowThread(window, [window, ticket, path = std::move(path), busy] {
+      if (!ApplicationRunning() || App().mainWindow->Handle() != window) return;
+      if (!path.empty()) {
+        StartChainForPath(path, ticket);
+      } else if (IsLatestChainTicket(ticket)) {
+        ShowNotice(MainControl(texts::kResultBox), texts::kNoticePictureUnreadable);
+      }
     });
   });
   return true;

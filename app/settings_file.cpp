@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "app/endpoints.h"
+#include "capture/hotkey.h"
 #include "runtime/codepage.h"
 #include "runtime/diagnostics.h"
 #include "runtime/files.h"
@@ -86,7 +87,8 @@ Settings ReadSettings() {
     files.push_back(std::move(file.values));
   }
   SettingsNotes notes;
-  Settings settings = ResolveSettings(BuiltInSettings(), files, notes);
+  Settings settings = ResolveSettings(BuiltInSettings(), files, notes,
+                                      [](std::u16string_view keys) { return capture::ParseHotkey(keys).has_value(); });
   for (const RejectedSetting& r : notes.rejected) {
     const SettingKey& key = kSettingKeys[r.key];
     TraceNote(L"Ornivex.ini: " + KeyText(key) + L" ignored (" + Widen(SettingRequirement(key)) + L")",
