@@ -1,7 +1,7 @@
 #pragma once
 // The byte-exact pieces of the OCR workflow that need no Windows call: the
 // upload body and its header line, the picture's public URL, the recognition
-// request, reading the token and the recognised lines out of the replies, the
+// request (by the picture's URL or with the picture in it), reading the token and the recognised lines out of the replies, the
 // line break rule and the file name of a chosen picture. Text here is GBK
 // bytes in std::string; bodies are bytes.
 #include <cstddef>
