@@ -7,9 +7,8 @@
 #include <new>
 
 #include <png.h>
-// jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
 
+#include "runtime/jpeg_errors.h"
 #include "runtime/layout.h"
 
 namespace ornivex {
@@ -105,28 +104,15 @@ std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes, Alpha alph
 
 namespace {
 
-struct JpegError {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void OnJpegError(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
-}
-
-void IgnoreJpegMessage(j_common_ptr) {}
-
-// Kept apart from the C++ objects: longjmp only ever leaves this function's frame
-// for its own setjmp, and nothing here has a destructor to skip. The vectors are
-// the caller's; an allocation that fails here is caught before it could unwind
-// through the library.
-bool DecodeJpegInto(const std::uint8_t* data, unsigned long size, Picture* out,
+// Reads the header and, unless `out` is null, the pixels. Kept apart from the
+// C++ objects (runtime/jpeg_errors.h). The vectors are the caller's; an
+// allocation that fails here is caught before it could unwind through the
+// library.
+bool DecodeJpegInto(const std::uint8_t* data, unsigned long size, PictureSize* stated, Picture* out,
                     std::vector<std::uint8_t>* row) {
   jpeg_decompress_struct info;
-  JpegError error;
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = OnJpegError;
-  error.manager.output_message = IgnoreJpegMessage;
+  JpegErrorJump error;
+  info.err = JumpingJpegErrors(error);
   if (setjmp(error.jump)) {
     jpeg_destroy_decompress(&info);
     return false;
@@ -142,6 +128,11 @@ bool DecodeJpegInto(const std::uint8_t* data, unsigned long size, Picture* out,
   if (!SizeAllowed(info.image_width, info.image_height)) {
     jpeg_destroy_decompress(&info);
     return false;
+  }
+  *stated = PictureSize{static_cast<int>(info.image_width), static_cast<int>(info.image_height)};
+  if (!out) {
+    jpeg_destroy_decompress(&info);
+    return true;
   }
   info.out_color_space = JCS_RGB;
   jpeg_start_decompress(&info);
@@ -169,29 +160,11 @@ bool DecodeJpegInto(const std::uint8_t* data, unsigned long size, Picture* out,
   return true;
 }
 
-// The header only, with the same handling of errors as DecodeJpegInto.
-bool ReadJpegHeader(const std::uint8_t* data, unsigned long size, PictureSize* out) {
-  jpeg_decompress_struct info;
-  JpegError error;
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = OnJpegError;
-  error.manager.output_message = IgnoreJpegMessage;
-  if (setjmp(error.jump)) {
-    jpeg_destroy_decompress(&info);
-    return false;
-  }
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, data, size);
-  const bool ok = jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK && SizeAllowed(info.image_width, info.image_height);
-  if (ok) *out = PictureSize{static_cast<int>(info.image_width), static_cast<int>(info.image_height)};
-  jpeg_destroy_decompress(&info);
-  return ok;
-}
-
 std::optional<PictureSize> ReadJpegSize(std::span<const std::uint8_t> bytes) {
   if (bytes.empty() || bytes.size() > 0xFFFFFFFFu) return std::nullopt;
   PictureSize size;
-  if (!ReadJpegHeader(bytes.data(), static_cast<unsigned long>(bytes.size()), &size)) return std::nullopt;
+  if (!DecodeJpegInto(bytes.data(), static_cast<unsigned long>(bytes.size()), &size, nullptr, nullptr))
+    return std::nullopt;
   return size;
 }
 
@@ -199,9 +172,11 @@ std::optional<PictureSize> ReadJpegSize(std::span<const std::uint8_t> bytes) {
 
 std::optional<Picture> DecodeJpeg(std::span<const std::uint8_t> bytes) {
   if (bytes.empty() || bytes.size() > 0xFFFFFFFFu) return std::nullopt;
+  PictureSize stated;
   Picture picture;
   std::vector<std::uint8_t> row;
-  if (!DecodeJpegInto(bytes.data(), static_cast<unsigned long>(bytes.size()), &picture, &row)) return std::nullopt;
+  if (!DecodeJpegInto(bytes.data(), static_cast<unsigned long>(bytes.size()), &stated, &picture, &row))
+    return std::nullopt;
   return picture;
 }
 

@@ -1,15 +1,13 @@
 #include "runtime/picture_encode.h"
 
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include <png.h>
-// jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
+
+#include "runtime/jpeg_errors.h"
 
 namespace ornivex {
 
@@ -38,17 +36,6 @@ bool Encodable(const Picture& picture) {
 }
 
 // --- JPEG. --------------------------------------------------------------------
-
-struct JpegWriteError {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void OnJpegWriteError(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<JpegWriteError*>(info->err)->jump, 1);
-}
-
-void IgnoreJpegWriteMessage(j_common_ptr) {}
 
 // Where the compressor writes: one malloc'ed buffer, doubled as it fills, that
 // the caller frees whatever happens. (libjpeg's own memory destination hands
@@ -95,15 +82,12 @@ void SinkEnd(j_compress_ptr info) {
   sink.size = sink.capacity - sink.manager.free_in_buffer;
 }
 
-// Kept apart from the C++ objects, as the decoder is: longjmp only leaves this
-// frame for its own setjmp, and nothing here has a destructor to skip. `row`
-// holds one row of RGB.
+// Kept apart from the C++ objects (runtime/jpeg_errors.h). `row` holds one row
+// of RGB.
 bool EncodeJpegInto(const Picture& straight, int quality, std::uint8_t* row, JpegSink* sink) {
   jpeg_compress_struct info;
-  JpegWriteError error;
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = OnJpegWriteError;
-  error.manager.output_message = IgnoreJpegWriteMessage;
+  JpegErrorJump error;
+  info.err = JumpingJpegErrors(error);
   if (setjmp(error.jump)) {
     jpeg_destroy_compress(&info);
     return false;
