@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 
+#include "http/encoding.h"
 #include "http/text.h"
 
 namespace ornivex {
@@ -23,23 +24,6 @@ constexpr std::string_view kBodyTail = "\r\n------WebKitFormBoundary4C4GSVIylEQB
 std::string_view WithoutTrailingSlash(std::string_view base) {
   while (!base.empty() && base.back() == '/') base.remove_suffix(1);
   return base;
-}
-
-// Appends `value` with every byte but letters, digits and - . _ ~ written as
-// %XX, so that the value reads back whole from a query string.
-void AppendQueryValue(std::string& url, std::string_view value) {
-  constexpr char kHex[] = "0123456789ABCDEF";
-  for (const char c : value) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
-        byte == '-' || byte == '.' || byte == '_' || byte == '~') {
-      url += c;
-    } else {
-      url += '%';
-      url += kHex[byte >> 4];
-      url += kHex[byte & 15];
-    }
-  }
 }
 
 }  // namespace
@@ -111,9 +95,9 @@ std::string TokenUrl(std::string_view ocrService, std::string_view clientId, std
   std::string url(WithoutTrailingSlash(ocrService));
   url += kTokenPath;
   url += "?grant_type=client_credentials&client_id=";
-  AppendQueryValue(url, clientId);
+  AppendPercentEncoded(url, clientId);
   url += "&client_secret=";
-  AppendQueryValue(url, clientSecret);
+  AppendPercentEncoded(url, clientSecret);
   url += '&';
   return url;
 }
@@ -129,6 +113,12 @@ std::string RecognitionUrl(std::string_view ocrService, std::string_view accessT
 std::string RecognitionBody(std::string_view pictureUrl) {
   std::string body = "url=";
   body += pictureUrl;
+  return body;
+}
+
+std::string ImageRecognitionBody(std::span<const std::uint8_t> picture) {
+  std::string body = "image=";
+  AppendPercentEncoded(body, EncodeBase64(picture));
   return body;
 }
 

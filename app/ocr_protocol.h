@@ -1,7 +1,7 @@
 #pragma once
 // The byte-exact pieces of the OCR workflow that need no Windows call: the
 // upload body and its header line, the picture's public URL, the recognition
-// request, reading the token and the recognised lines out of the replies, the
+// request (by the picture's URL or with the picture in it), reading the token and the recognised lines out of the replies, the
 // line break rule and the file name of a chosen picture. Text here is GBK
 // bytes in std::string; bodies are bytes.
 #include <cstddef>
@@ -76,6 +76,11 @@ std::string RecognitionUrl(std::string_view ocrService, std::string_view accessT
 
 // "url=" and the picture URL unchanged (it needs no percent-encoding).
 std::string RecognitionBody(std::string_view pictureUrl);
+
+// The recognition request that carries the picture itself: "image=" and the
+// Base64 of the picture file's bytes, percent-encoded ("+", "/" and "=" as
+// %2B, %2F and %3D). The service takes it in place of a URL.
+std::string ImageRecognitionBody(std::span<const std::uint8_t> picture);
 
 // Every ideographic full stop (GBK A1 A3, as a whole character) becomes the
 // full stop, CR LF and four spaces. Walks GBK characters, so A1 A3 formed by a

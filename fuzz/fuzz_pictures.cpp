@@ -6,8 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include <zlib.h>
-
+#include "fuzz/png_checksums.h"
 #include "runtime/picture_decode.h"
 
 namespace {
@@ -16,29 +15,12 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-std::uint32_t Big32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
-}
-
-void FixPngChecksums(std::vector<std::uint8_t>& png) {
-  std::size_t at = 8;
-  while (at + 12 <= png.size()) {
-    const std::uint64_t length = Big32(&png[at]);
-    if (length > png.size() - at - 12) break;
-    const auto crc = static_cast<std::uint32_t>(crc32(0, &png[at + 4], static_cast<uInt>(length + 4)));
-    std::uint8_t* out = &png[at + 8 + length];
-    out[0] = static_cast<std::uint8_t>(crc >> 24), out[1] = static_cast<std::uint8_t>(crc >> 16);
-    out[2] = static_cast<std::uint8_t>(crc >> 8), out[3] = static_cast<std::uint8_t>(crc);
-    at += 12 + length;
-  }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> bytes(data, data + size);
   const ornivex::PictureFormat format = ornivex::SniffPictureFormat(bytes);
-  if (format == ornivex::PictureFormat::Png) FixPngChecksums(bytes);
+  if (format == ornivex::PictureFormat::Png) ornivex::fuzz::FixPngChecksums(bytes);
   const auto picture = ornivex::DecodePictureFile(bytes);
   if (!picture) return 0;
   Check(format != ornivex::PictureFormat::Unknown);

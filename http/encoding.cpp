@@ -10,6 +10,11 @@ int HexValue(unsigned char c) {
   return -1;
 }
 
+bool Unreserved(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+         c == '_' || c == '~';
+}
+
 constexpr char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 }  // namespace
@@ -35,6 +40,29 @@ std::string UrlDecode(std::string_view text) {
     out.push_back(static_cast<char>(hi * 16 + lo));
     i += 3;
   }
+  return out;
+}
+
+void AppendPercentEncoded(std::string& out, std::string_view bytes) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::size_t escaped = 0;
+  for (const char c : bytes) escaped += Unreserved(static_cast<unsigned char>(c)) ? 0 : 1;
+  out.reserve(out.size() + bytes.size() + 2 * escaped);
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (Unreserved(byte)) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    }
+  }
+}
+
+std::string PercentEncode(std::string_view bytes) {
+  std::string out;
+  AppendPercentEncoded(out, bytes);
   return out;
 }
 

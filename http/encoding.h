@@ -1,5 +1,6 @@
 #pragma once
-// Wire encodings that need no Windows call: percent-decoding and Base64.
+// Wire encodings that need no Windows call: percent-encoding and -decoding,
+// and Base64.
 // The code-page conversions live in http/codepage.h (Windows only).
 #include <cstdint>
 #include <span>
@@ -17,6 +18,13 @@ using ByteBuffer = std::vector<std::uint8_t>;
 // followed by two hex digits passes through as it stands. Decoding "%00" gives a
 // zero byte. The form that also converts UTF-8 to GBK is in http/codepage.h.
 std::string UrlDecode(std::string_view text);
+
+// Appends `bytes` to `out` with every byte but the unreserved ones (letters,
+// digits and - . _ ~) written as %XX, upper-case hex digits: a value that
+// reads back whole from a query string or a form body. "+", "/" and "=" are
+// encoded too.
+void AppendPercentEncoded(std::string& out, std::string_view bytes);
+std::string PercentEncode(std::string_view bytes);
 
 // Standard Base64 with "=" padding and no line breaks; 4 * ceil(n / 3) characters.
 std::string EncodeBase64(std::span<const std::uint8_t> bytes);

@@ -7,9 +7,8 @@
 #include <new>
 
 #include <png.h>
-// jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
 
+#include "runtime/jpeg_errors.h"
 #include "runtime/layout.h"
 
 namespace ornivex {
@@ -59,6 +58,23 @@ std::size_t PngFileSize(std::span<const std::uint8_t> bytes) {
   return SniffPictureFormat(bytes) == PictureFormat::Png ? EndOfPngChunks(bytes) : 0;
 }
 
+namespace {
+
+std::optional<PictureSize> ReadPngSize(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < 8 || !PngChunksFit(bytes)) return std::nullopt;
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return std::nullopt;
+  const bool allowed = SizeAllowed(image.width, image.height);
+  const PictureSize size{static_cast<int>(image.width), static_cast<int>(image.height)};
+  png_image_free(&image);
+  if (!allowed) return std::nullopt;
+  return size;
+}
+
+}  // namespace
+
 std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes, Alpha alpha) {
   if (bytes.size() < 8 || !PngChunksFit(bytes)) return std::nullopt;
   png_image image;
@@ -88,28 +104,15 @@ std::optional<Picture> DecodePng(std::span<const std::uint8_t> bytes, Alpha alph
 
 namespace {
 
-struct JpegError {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void OnJpegError(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
-}
-
-void IgnoreJpegMessage(j_common_ptr) {}
-
-// Kept apart from the C++ objects: longjmp only ever leaves this function's frame
-// for its own setjmp, and nothing here has a destructor to skip. The vectors are
-// the caller's; an allocation that fails here is caught before it could unwind
-// through the library.
-bool DecodeJpegInto(const std::uint8_t* data, unsigned long size, Picture* out,
+// Reads the header and, unless `out` is null, the pixels. Kept apart from the
+// C++ objects (runtime/jpeg_errors.h). The vectors are the caller's; an
+// allocation that fails here is caught before it could unwind through the
+// library.
+bool DecodeJpegInto(const std::uint8_t* data, unsigned long size, PictureSize* stated, Picture* out,
                     std::vector<std::uint8_t>* row) {
   jpeg_decompress_struct info;
-  JpegError error;
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = OnJpegError;
-  error.manager.output_message = IgnoreJpegMessage;
+  JpegErrorJump error;
+  info.err = JumpingJpegErrors(error);
   if (setjmp(error.jump)) {
     jpeg_destroy_decompress(&info);
     return false;
@@ -125,6 +128,11 @@ bool DecodeJpegInto(const std::uint8_t* data, unsigned long size, Picture* out,
   if (!SizeAllowed(info.image_width, info.image_height)) {
     jpeg_destroy_decompress(&info);
     return false;
+  }
+  *stated = PictureSize{static_cast<int>(info.image_width), static_cast<int>(info.image_height)};
+  if (!out) {
+    jpeg_destroy_decompress(&info);
+    return true;
   }
   info.out_color_space = JCS_RGB;
   jpeg_start_decompress(&info);
@@ -152,13 +160,23 @@ bool DecodeJpegInto(const std::uint8_t* data, unsigned long size, Picture* out,
   return true;
 }
 
+std::optional<PictureSize> ReadJpegSize(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty() || bytes.size() > 0xFFFFFFFFu) return std::nullopt;
+  PictureSize size;
+  if (!DecodeJpegInto(bytes.data(), static_cast<unsigned long>(bytes.size()), &size, nullptr, nullptr))
+    return std::nullopt;
+  return size;
+}
+
 }  // namespace
 
 std::optional<Picture> DecodeJpeg(std::span<const std::uint8_t> bytes) {
   if (bytes.empty() || bytes.size() > 0xFFFFFFFFu) return std::nullopt;
+  PictureSize stated;
   Picture picture;
   std::vector<std::uint8_t> row;
-  if (!DecodeJpegInto(bytes.data(), static_cast<unsigned long>(bytes.size()), &picture, &row)) return std::nullopt;
+  if (!DecodeJpegInto(bytes.data(), static_cast<unsigned long>(bytes.size()), &stated, &picture, &row))
+    return std::nullopt;
   return picture;
 }
 
@@ -325,9 +343,20 @@ std::uint32_t PaletteColour(const BmpLayout& layout, std::uint32_t index) {
   return index < layout.palette.size() ? layout.palette[index] : 0;  // outside the palette: black
 }
 
+std::uint64_t BmpStride(const BmpLayout& layout) {
+  return (static_cast<std::uint64_t>(layout.width) * layout.bits + 31) / 32 * 4;
+}
+
+// Whether an uncompressed picture's rows are all there (run-length data may
+// end early: the rest of the picture is then left black).
+bool BmpRowsPresent(const BmpLayout& layout) {
+  if (layout.compression == kBiRle8 || layout.compression == kBiRle4) return true;
+  return BmpStride(layout) * static_cast<std::uint64_t>(layout.height) <= layout.pixelBytes;
+}
+
 bool DecodeBmpRows(const ByteReader& in, const BmpLayout& layout, Picture& picture) {
-  const std::uint64_t stride = (static_cast<std::uint64_t>(layout.width) * layout.bits + 31) / 32 * 4;
-  if (stride * static_cast<std::uint64_t>(layout.height) > layout.pixelBytes) return false;  // rows cut short
+  const std::uint64_t stride = BmpStride(layout);
+  if (!BmpRowsPresent(layout)) return false;  // rows cut short
   const ChannelMask red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]), alpha(layout.masks[3]);
   const auto width = static_cast<std::size_t>(layout.width);
   const auto height = static_cast<std::size_t>(layout.height);
@@ -438,6 +467,20 @@ std::optional<Picture> DecodeBmp(std::span<const std::uint8_t> bytes, Alpha alph
     if (alpha == Alpha::Premultiplied) PremultiplyBgra(picture.bgra);
   }
   return picture;
+}
+
+std::optional<PictureSize> ReadPictureSize(std::span<const std::uint8_t> bytes) {
+  switch (SniffPictureFormat(bytes)) {
+    case PictureFormat::Png: return ReadPngSize(bytes);
+    case PictureFormat::Jpeg: return ReadJpegSize(bytes);
+    case PictureFormat::Bmp: {
+      const std::optional<BmpLayout> layout = ReadBmpLayout(ByteReader(bytes));
+      if (!layout || !BmpRowsPresent(*layout)) return std::nullopt;
+      return PictureSize{static_cast<int>(layout->width), static_cast<int>(layout->height)};
+    }
+    case PictureFormat::Unknown: break;
+  }
+  return std::nullopt;
 }
 
 std::optional<Picture> DecodePictureFile(std::span<const std::uint8_t> bytes) {

@@ -37,6 +37,17 @@ std::size_t PngFileSize(std::span<const std::uint8_t> bytes);
 inline constexpr int kMaxPictureSide = 16384;
 inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 26;
 
+struct PictureSize {
+  int width = 0;
+  int height = 0;
+};
+
+// The size a PNG, JPEG or BMP file states in its headers, read without
+// decoding its pixels, and checked as the decoders check it before they start:
+// nothing for a file they would refuse at once. (One that is damaged further on
+// may still fail to decode.)
+std::optional<PictureSize> ReadPictureSize(std::span<const std::uint8_t> bytes);
+
 // PNG, JPEG or BMP, told apart by their first bytes.
 std::optional<Picture> DecodePictureFile(std::span<const std::uint8_t> bytes);
 

@@ -1,10 +1,13 @@
 #include "runtime/picture_encode.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include <png.h>
+
+#include "runtime/jpeg_errors.h"
 
 namespace ornivex {
 
@@ -25,14 +28,106 @@ bool Opaque(const Picture& picture) {
   return true;
 }
 
+bool Encodable(const Picture& picture) {
+  const std::int64_t pixels = std::int64_t{picture.width} * picture.height;
+  return picture.width > 0 && picture.height > 0 && picture.width <= kMaxPictureSide &&
+         picture.height <= kMaxPictureSide && pixels <= kMaxPicturePixels &&
+         picture.bgra.size() == static_cast<std::size_t>(pixels) * 4;
+}
+
+// --- JPEG. --------------------------------------------------------------------
+
+// Where the compressor writes: one malloc'ed buffer, doubled as it fills, that
+// the caller frees whatever happens. (libjpeg's own memory destination hands
+// its buffer back only when compression ends, so after an error there would be
+// nothing safe to free.)
+struct JpegSink {
+  jpeg_destination_mgr manager;
+  unsigned char* data = nullptr;
+  std::size_t capacity = 0;
+  std::size_t size = 0;
+};
+
+JpegSink& SinkOf(j_compress_ptr info) { return *reinterpret_cast<JpegSink*>(info->dest); }
+
+[[noreturn]] void SinkOutOfMemory(j_compress_ptr info) {
+  info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
+  std::abort();  // error_exit does not return
+}
+
+void SinkStart(j_compress_ptr info) {
+  JpegSink& sink = SinkOf(info);
+  constexpr std::size_t kFirst = 64 * 1024;
+  sink.data = static_cast<unsigned char*>(std::malloc(kFirst));
+  if (!sink.data) SinkOutOfMemory(info);
+  sink.capacity = kFirst;
+  sink.manager.next_output_byte = sink.data;
+  sink.manager.free_in_buffer = kFirst;
+}
+
+boolean SinkGrow(j_compress_ptr info) {
+  JpegSink& sink = SinkOf(info);
+  // Called when the buffer is full, whatever free_in_buffer says.
+  void* grown = std::realloc(sink.data, sink.capacity * 2);
+  if (!grown) SinkOutOfMemory(info);
+  sink.data = static_cast<unsigned char*>(grown);
+  sink.manager.next_output_byte = sink.data + sink.capacity;
+  sink.manager.free_in_buffer = sink.capacity;
+  sink.capacity *= 2;
+  return TRUE;
+}
+
+void SinkEnd(j_compress_ptr info) {
+  JpegSink& sink = SinkOf(info);
+  sink.size = sink.capacity - sink.manager.free_in_buffer;
+}
+
+// Kept apart from the C++ objects (runtime/jpeg_errors.h). `row` holds one row
+// of RGB.
+bool EncodeJpegInto(const Picture& straight, int quality, std::uint8_t* row, JpegSink* sink) {
+  jpeg_compress_struct info;
+  JpegErrorJump error;
+  info.err = JumpingJpegErrors(error);
+  if (setjmp(error.jump)) {
+    jpeg_destroy_compress(&info);
+    return false;
+  }
+  jpeg_create_compress(&info);
+  sink->manager.init_destination = SinkStart;
+  sink->manager.empty_output_buffer = SinkGrow;
+  sink->manager.term_destination = SinkEnd;
+  info.dest = &sink->manager;
+  info.image_width = static_cast<JDIMENSION>(straight.width);
+  info.image_height = static_cast<JDIMENSION>(straight.height);
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, quality, TRUE);
+  info.optimize_coding = TRUE;
+  jpeg_start_compress(&info, TRUE);
+  const auto width = static_cast<std::size_t>(straight.width);
+  while (info.next_scanline < info.image_height) {
+    const std::uint8_t* in = straight.bgra.data() + std::size_t{info.next_scanline} * width * 4;
+    for (std::size_t x = 0; x < width; ++x, in += 4) {
+      // Straight alpha over white: c * a + 255 * (255 - a), over 255.
+      const unsigned a = in[3], white = 255 * (255 - a);
+      row[x * 3 + 0] = static_cast<std::uint8_t>((in[2] * a + white + 127) / 255);
+      row[x * 3 + 1] = static_cast<std::uint8_t>((in[1] * a + white + 127) / 255);
+      row[x * 3 + 2] = static_cast<std::uint8_t>((in[0] * a + white + 127) / 255);
+    }
+    JSAMPROW rows[1] = {row};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  return true;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& straight) {
+  if (!Encodable(straight)) return std::nullopt;
   const std::int64_t pixels = std::int64_t{straight.width} * straight.height;
-  if (straight.width <= 0 || straight.height <= 0 || straight.width > kMaxPictureSide ||
-      straight.height > kMaxPictureSide || pixels > kMaxPicturePixels ||
-      straight.bgra.size() != static_cast<std::size_t>(pixels) * 4)
-    return std::nullopt;
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
@@ -66,6 +161,21 @@ std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& straight) {
     png_image_free(&image);
     return std::nullopt;
   }
+}
+
+std::optional<std::vector<std::uint8_t>> EncodeJpeg(const Picture& straight, int quality) {
+  if (!Encodable(straight)) return std::nullopt;
+  JpegSink sink;
+  std::optional<std::vector<std::uint8_t>> file;
+  try {
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(straight.width) * 3);
+    if (EncodeJpegInto(straight, std::clamp(quality, 1, 100), row.data(), &sink))
+      file.emplace(sink.data, sink.data + sink.size);
+  } catch (const std::bad_alloc&) {
+    file.reset();
+  }
+  std::free(sink.data);
+  return file;
 }
 
 std::optional<std::vector<std::uint8_t>> BmpFileFromDib(std::span<const std::uint8_t> dib) {

@@ -1,5 +1,6 @@
 #pragma once
-// Writing pictures out: a PNG file from straight BGRA pixels (libpng), and the
+// Writing pictures out: a PNG file (libpng) or a JPEG file (libjpeg) from
+// straight BGRA pixels, and the
 // BMP file a bare device-independent bitmap (the clipboard's form: header,
 // colour table, pixels) stands for. No Windows header: built natively too, for
 // tests and fuzzing.
@@ -18,6 +19,14 @@ namespace ornivex {
 // Nothing for a picture outside the decoders' limits, one whose pixels do not
 // match its size, or when memory runs out.
 std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& straight);
+
+// The picture, whose pixels are straight BGRA, as a baseline JPEG file (8-bit
+// RGB, libjpeg's default 2x2 chroma subsampling, optimised Huffman tables) at
+// `quality` (1 to 100; outside that, the nearest end). JPEG has no alpha: a
+// pixel that is not opaque is laid over white first. Nothing for a picture
+// outside the decoders' limits, one whose pixels do not match its size, or when
+// memory runs out.
+std::optional<std::vector<std::uint8_t>> EncodeJpeg(const Picture& straight, int quality);
 
 // The BMP file of a bare bitmap: the 14-byte file header the bitmap lacks, then
 // the bitmap. The pixels are taken to follow the header, its bit-field masks

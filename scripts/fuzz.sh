@@ -62,6 +62,7 @@ for t in "${targets[@]}"; do
   findings=build/fuzz/findings/$t
   mkdir -p "$corpus" "$findings"
   [ "$t" = fuzz_pictures ] && seed_pictures "$corpus"
+  [ "$t" = fuzz_cloud_picture ] && seed_pictures "$corpus"
   [ "$t" = fuzz_pasted_bitmap ] && seed_bitmaps "$corpus"
   log=build/fuzz/$t.log
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

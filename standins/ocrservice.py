@@ -1,7 +1,10 @@
 """The OCR service: an OAuth client-credentials token endpoint and the general
-text recognition endpoint, which fetches the picture by URL and recognises it
+text recognition endpoint, which takes the picture by URL (and fetches it) or
+in the request itself (image=, Base64 and percent-encoded), and recognises it
 with Tesseract."""
 
+import base64
+import binascii
 import json
 import os
 import random
@@ -39,6 +42,13 @@ ERRORS = {
     282113: "url response invalid",
     282114: "url size error",
 }
+
+# What the service takes in image=: the value as sent (Base64, then
+# percent-encoded) at most 4 MiB; a JPG, PNG or BMP picture whose shortest side
+# is at least 15 px and whose longest side at most 4096 px.
+MAX_IMAGE_VALUE = 4 * 1024 * 1024
+MIN_IMAGE_SIDE = 15
+MAX_IMAGE_SIDE = 4096
 
 FETCH_TIMEOUT = 10
 TESSERACT_TIMEOUT = 120
@@ -171,10 +181,92 @@ def looks_like_picture(data):
             or data[:4] in (b"II*\x00", b"MM\x00*"))
 
 
+# JPEG start-of-frame markers: every SOFn but DHT (C4), JPG (C8) and DAC (CC).
+_SOF_MARKERS = set(range(0xC0, 0xD0)) - {0xC4, 0xC8, 0xCC}
+
+
+def picture_size(data):
+    """(format, width, height) that a JPG, PNG or BMP file states in its
+    headers, or None for anything else or headers that do not hold together."""
+    if data.startswith(b"\x89PNG\r\n\x1a\n"):
+        if len(data) < 24 or data[12:16] != b"IHDR":
+            return None
+        width, height = int.from_bytes(data[16:20], "big"), int.from_bytes(data[20:24], "big")
+        fmt = "png"
+    elif data.startswith(b"\xff\xd8"):
+        width = height = 0
+        at = 2
+        while at + 4 <= len(data):
+            if data[at] != 0xFF:
+                return None
+            marker = data[at + 1]
+            if marker == 0xFF:  # fill byte
+                at += 1
+                continue
+            if marker == 0x01 or 0xD0 <= marker <= 0xD9:  # markers without a length
+                at += 2
+                continue
+            length = int.from_bytes(data[at + 2:at + 4], "big")
+            if marker in _SOF_MARKERS:
+                if length < 7 or at + 9 > len(data):
+                    return None
+                height = int.from_bytes(data[at + 5:at + 7], "big")
+                width = int.from_bytes(data[at + 7:at + 9], "big")
+                break
+            at += 2 + length
+        fmt = "jpg"
+    elif data.startswith(b"BM"):
+        if len(data) < 26:
+            return None
+        header = int.from_bytes(data[14:18], "little")
+        if header == 12:
+            width, height = int.from_bytes(data[18:20], "little"), int.from_bytes(data[20:22], "little")
+        else:
+            width = int.from_bytes(data[18:22], "little", signed=True)
+            height = abs(int.from_bytes(data[22:26], "little", signed=True))
+        fmt = "bmp"
+    else:
+        return None
+    if width <= 0 or height <= 0:
+        return None
+    return fmt, width, height
+
+
 class FetchError(Exception):
     def __init__(self, code):
         super().__init__(code)
         self.code = code
+
+
+def image_from_form(body):
+    """The picture of an image= form body: (bytes, name) with the name
+    "<width>x<height>.<format>"; None when the body has no image member.
+    Raises FetchError with the service's code for a picture it refuses."""
+    raw = None
+    for member in body.split(b"&"):
+        if member.startswith(b"image="):
+            raw = member[len(b"image="):]
+            break
+    if raw is None:
+        return None
+    if len(raw) > MAX_IMAGE_VALUE:
+        raise FetchError(216202)
+    # As a form decoder reads it: %XX escapes, and "+" for a space (so a "+"
+    # of the Base64 that was not encoded breaks the picture).
+    text = urllib.parse.unquote_plus(raw.decode("latin-1"), encoding="latin-1")
+    if not text:
+        raise FetchError(216200)
+    try:
+        data = base64.b64decode(text, validate=True)
+    except (binascii.Error, ValueError):
+        raise FetchError(216201)
+    size = picture_size(data)
+    if size is None:
+        raise FetchError(216201)
+    fmt, width, height = size
+    if min(width, height) < MIN_IMAGE_SIDE or max(width, height) > MAX_IMAGE_SIDE:
+        raise FetchError(216202)
+    return data, "%dx%d.%s" % (width, height, fmt)
 
 
 def fetch_picture(url, limit):
@@ -254,6 +346,15 @@ class OcrHandler(Handler):
         if not self.server.token_valid(token):
             self.reply_json(200, error_reply(110, compact))
             return
+        # The picture in the body wins over a URL, as with the real service.
+        try:
+            image = image_from_form(body)
+        except FetchError as e:
+            self.reply_json(200, error_reply(e.code, compact))
+            return
+        if image is not None:
+            self._recognise_picture(*image)
+            return
         form = urllib.parse.parse_qs(body.decode("latin-1"), keep_blank_values=True)
         url = form.get("url", [""])[0]
         try:
@@ -267,11 +368,17 @@ class OcrHandler(Handler):
         if not looks_like_picture(data):
             self.reply_json(200, error_reply(216201, compact))
             return
+        self._recognise_picture(data, urllib.parse.urlsplit(url).path.rsplit("/", 1)[-1])
+
+    def _recognise_picture(self, data, name):
+        """Recognises the picture bytes and replies. `name` is what "{picture}"
+        in fixed lines stands for: the picture's name in its URL, or for a
+        picture sent in the body its size and format (640x480.png)."""
+        settings = self.server.settings
+        compact = settings.get("compact")
         started = time.monotonic()
         fixed = settings.get("fixed_words")
         if fixed:
-            # "{picture}" in a fixed line stands for the picture's name in the URL.
-            name = urllib.parse.urlsplit(url).path.rsplit("/", 1)[-1]
             lines = [line.replace("{picture}", name) for line in fixed.split("\n")]
         else:
             lines = recognise(data)

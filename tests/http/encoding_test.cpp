@@ -31,6 +31,19 @@ TEST(UrlDecodeTest, BrokenEscapesPassThroughUnchanged) {
   EXPECT_EQ(UrlDecode("%"), "%");
 }
 
+TEST(PercentEncodeTest, OnlyUnreservedBytesStayAndTheRestReadsBack) {
+  EXPECT_EQ(PercentEncode("azAZ09-._~"), "azAZ09-._~");
+  EXPECT_EQ(PercentEncode("+/= %&\xD6\xD0\x00"s), "%2B%2F%3D%20%25%26%D6%D0%00");
+  std::string all;
+  for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
+  const std::string encoded = PercentEncode(all);
+  EXPECT_EQ(encoded.size(), 66u + 190u * 3u);  // 66 unreserved bytes, 190 escaped ones
+  EXPECT_EQ(UrlDecode(encoded), all);
+  std::string out = "k=";
+  AppendPercentEncoded(out, "a b");
+  EXPECT_EQ(out, "k=a%20b");
+}
+
 TEST(Base64Test, StandardVectors) {
   EXPECT_EQ(EncodeBase64(""), "");
   EXPECT_EQ(EncodeBase64("f"), "Zg==");

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -385,6 +386,45 @@ TEST(PictureEncoding, PngGivesTheStraightPixelsBack) {
   }
   EXPECT_FALSE(EncodePng(Picture{2, 2, Bytes(12)}));  // fewer pixels than its size says
   EXPECT_FALSE(EncodePng(Picture{0, 1, {}}));
+}
+
+TEST(PictureEncoding, JpegKeepsTheColoursAndLaysTransparencyOnWhite) {
+  Picture picture{16, 8, Bytes(16 * 8 * 4)};
+  for (std::size_t i = 0; i < picture.bgra.size(); i += 4) {
+    const bool left = (i / 4) % 16 < 8;
+    const std::uint8_t pixel[4] = {40, 160, 220, static_cast<std::uint8_t>(left ? 255 : 0)};  // straight BGRA
+    std::memcpy(&picture.bgra[i], pixel, 4);
+  }
+  const auto jpeg = ornivex::EncodeJpeg(picture, 90);
+  ASSERT_TRUE(jpeg);
+  const auto back = DecodeJpeg(*jpeg);
+  ASSERT_TRUE(back);
+  ASSERT_EQ(back->width, 16);
+  ASSERT_EQ(back->height, 8);
+  const auto near = [](const std::uint8_t* p, int b, int g, int r) {
+    return std::abs(p[0] - b) <= 6 && std::abs(p[1] - g) <= 6 && std::abs(p[2] - r) <= 6;
+  };
+  EXPECT_TRUE(near(&back->bgra[(3 * 16 + 2) * 4], 40, 160, 220));
+  EXPECT_TRUE(near(&back->bgra[(3 * 16 + 13) * 4], 255, 255, 255));
+  EXPECT_FALSE(ornivex::EncodeJpeg(Picture{2, 2, Bytes(12)}, 90));
+}
+
+TEST(PictureDecoding, SizeIsReadFromTheHeadersAlone) {
+  const Bytes png = EncodePng(3, 2, Bytes(24, 200));
+  const Bytes jpeg = EncodeJpeg(9, 5, Bytes(9 * 5 * 3, 128));
+  const Bytes bmp = MakeBmp(3, 2, 24, false, {}, {Bytes(9, 1), Bytes(9, 2)});
+  for (const auto& [file, width, height] : {std::tuple(png, 3, 2), std::tuple(jpeg, 9, 5), std::tuple(bmp, 3, 2)}) {
+    const std::optional<PictureSize> size = ReadPictureSize(file);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->width, width);
+    EXPECT_EQ(size->height, height);
+  }
+  // Refused as the decoders refuse them before reading pixels: chunks cut off,
+  // rows missing, a header cut short.
+  EXPECT_FALSE(ReadPictureSize(Bytes(png.begin(), png.end() - 1)));
+  EXPECT_FALSE(ReadPictureSize(Bytes(bmp.begin(), bmp.end() - 4)));
+  EXPECT_FALSE(ReadPictureSize(Bytes(jpeg.begin(), jpeg.begin() + 20)));
+  EXPECT_FALSE(ReadPictureSize(Bytes{'G', 'I', 'F', '8', '9', 'a'}));
 }
 
 TEST(PictureDecoding, DamagedFilesAreRefusedNotRead) {

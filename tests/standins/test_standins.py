@@ -4,6 +4,8 @@ program on free loopback ports and talks HTTP to it."""
 
 import base64
 import http.client
+import struct
+import zlib
 import json
 import os
 import select
@@ -91,6 +93,30 @@ def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         return s.getsockname()[1]
+
+
+def image_body(data):
+    """The recognition body that carries the picture: image= and its Base64,
+    percent-encoded as the program sends it."""
+    return b"image=" + urllib.parse.quote(base64.b64encode(data), safe="").encode()
+
+
+def png_head(width, height):
+    """The signature and header chunk of a PNG: all the stand-in reads of it."""
+    ihdr = b"IHDR" + struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + struct.pack(">I", 13) + ihdr + struct.pack(">I", zlib.crc32(ihdr))
+
+
+def jpeg_head(width, height):
+    """SOI, an APP0 segment and a baseline start-of-frame."""
+    app0 = b"\xff\xe0" + struct.pack(">H", 16) + b"JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00"
+    sof = b"\xff\xc0" + struct.pack(">HBHHB", 17, 8, height, width, 3) + b"\x01\x22\x00\x02\x11\x01\x03\x11\x01"
+    return b"\xff\xd8" + app0 + sof
+
+
+def bmp_head(width, height):
+    return (b"BM" + struct.pack("<IHHI", 54 + width * height * 4, 0, 0, 54) +
+            struct.pack("<IiiHHIIiiII", 40, width, -height, 1, 32, 0, 0, 0, 0, 0, 0))
 
 
 def render(folder, *lines):
@@ -357,6 +383,15 @@ class OcrServiceTest(unittest.TestCase):
         self.assertEqual(base64.b64decode(calls[-1]["body_base64"]), body)
         self.assertGreater(calls[-1]["ocr_seconds"], 0)
 
+        # the same picture sent in the body is recognised alike, and recorded as sent
+        with tempfile.TemporaryDirectory() as d:
+            inline = image_body(render(d, *lines))
+        reply = json.loads(self.recognise(token, inline))
+        self.assertEqual([w["words"] for w in reply["words_result"]], words)
+        listing = json.loads(request(self.s.ocr, "GET", "/__requests")[2])
+        calls = [e for e in listing if e["kind"] == "general_basic"]
+        self.assertEqual(base64.b64decode(calls[-1]["body_base64"]), inline)
+
     def test_error_replies(self):
         token = self.marker_token(self.token())
         closed = "http://127.0.0.1:%d/photo/1.png" % free_port()
@@ -384,6 +419,43 @@ class OcrServiceTest(unittest.TestCase):
         configure(self.s.ocr, ocr_error=282000, compact=True)
         raw = self.recognise(token, ("url=" + self.upload(4006, b"BM")).encode())
         self.assertTrue(raw.startswith(b'{"error_code":282000,"error_msg":"internal error"'), raw)
+
+    def test_picture_in_the_body_within_and_past_the_limits(self):
+        token = self.marker_token(self.token())
+        configure(self.s.ocr, fixed_words="{picture}")
+        limit = ocrservice.MAX_IMAGE_VALUE
+        # A value of exactly the limit: zero bytes encode as "A"; one more "/"
+        # (from the byte FC) evens out the escapes so that the "A"s fill it.
+        for tail in (b"", b"\xfc\x00\x00"):
+            head = png_head(20, 20) + tail
+            value = image_body(head + bytes(-len(head) % 3))[len(b"image="):]
+            if (limit - len(value)) % 4 == 0:
+                break
+        full = b"image=" + value + b"A" * (limit - len(value))
+        cases = [  # token, body, error code or the words ("{picture}": size and format)
+            (token, image_body(png_head(15, 4096)), "15x4096.png"),
+            (token, image_body(jpeg_head(4096, 15)), "4096x15.jpg"),
+            (token, image_body(bmp_head(16, 15)), "16x15.bmp"),
+            (token, full, "20x20.png"),
+            (token, image_body(png_head(15, 4096)) + b"&url=ftp://x", "15x4096.png"),  # image wins
+            ("24.wrong", image_body(png_head(20, 20)), 110),
+            (token, b"image=", 216200),
+            (token, image_body(b"hello, not a picture"), 216201),
+            (token, image_body(b"GIF89a\x14\x00\x14\x00"), 216201),  # a picture, but not JPG, PNG or BMP
+            # Base64 whose "+" was not percent-encoded: a form decoder reads a space
+            (token, b"image=" + base64.b64encode(png_head(20, 20) + b"\xfb\xef\xbe"), 216201),
+            (token, image_body(png_head(14, 20)), 216202),
+            (token, image_body(jpeg_head(20, 4097)), 216202),
+            (token, image_body(bmp_head(4097, 4097)), 216202),
+            (token, full + b"AA", 216202),
+        ]
+        for tok, body, want in cases:
+            reply = json.loads(self.recognise(tok, body))
+            if isinstance(want, int):
+                self.assertEqual((reply.get("error_code"), reply.get("error_msg")), (want, ocrservice.ERRORS[want]),
+                                 body[:60])
+            else:
+                self.assertEqual([w["words"] for w in reply["words_result"]], [want], body[:60])
 
     def test_fixed_words_replace_recognition_but_not_the_fetch(self):
         token = self.marker_token(self.token())
