@@ -1,6 +1,12 @@
 // Choosing a picture and the OCR service: the access token fetched at start-up,
-// and per chosen picture a chain of three worker threads (upload, recognition
-// request, display), each started by the one before it and never joined.
+// and per chosen picture a chain of worker threads (upload, recognition request,
+// display), each started by the one before it and never joined. Without an
+// image host there is no upload: the picture goes in the recognition request.
+//
+// A chain stops at the first step that failed (a file that is not a picture, an
+// upload the image host refused, no access token) and goes straight to the
+// display step, which shows what it shows today (nothing, for a failure) and the
+// notice beside the result box with the reason.
 //
 // Each chain carries its own copies of the values it needs (path, number,
 // URL, reply) from thread to thread, so a second chain started while one
@@ -15,11 +21,15 @@
 // barrier), like any other failure on the way.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
 
 #include "app/application.h"
+#include "app/chain_outcome.h"
+#include "app/cloud_picture.h"
+#include "app/notice.h"
 #include "app/ocr_protocol.h"
 #include "app/texts.h"
 #include "app/token_gate.h"
@@ -31,6 +41,7 @@
 #include "runtime/controls.h"
 #include "runtime/diagnostics.h"
 #include "runtime/files.h"
+#include "runtime/picture_decode.h"
 #include "runtime/threads.h"
 
 namespace ornivex {
@@ -44,8 +55,12 @@ struct Chain {
   std::wstring path;         // the picture's path as the dialog gave it
   std::int32_t number = 0;   // the picture number
   std::string numberText;    // its decimal text
-  std::string pictureUrl;
+  std::string pictureUrl;    // the picture's address at the image host; empty: none
   std::string replyText;     // recognition reply, GBK
+  ChainOutcome outcome;      // how it ended, for the display step
+  // The access token, once the chain has it (before the upload: a picture is
+  // not published where the service cannot be asked to read it).
+  std::optional<TokenGate::Found> token;
   ServiceSettings services;  // where the services are, as at the choice
   // Keeps the working cursor up while the chain runs: the last copy goes when the
   // chain ends, shown or failed.
@@ -109,36 +124,60 @@ Variant MakeUploadBody(const Chain& chain) {
   return body;
 }
 
-// The OCR service's answer to the token request: the token, empty when it gave none.
-std::string RequestAccessToken(const ServiceSettings& s) {
-  return AccessTokenFromReply(SendHttpRequest(TokenUrl(s.ocrUrl, s.clientId, s.clientSecret)));
+// The OCR service's answer to the token request: the token, or empty and why.
+// Without credentials to send nothing is asked.
+struct FetchedToken {
+  std::string token;
+  TokenFailure failure = TokenFailure::kNone;
+};
+FetchedToken RequestAccessToken(const ServiceSettings& s) {
+  if (!s.HasCredentials()) return {{}, TokenFailure::kNoCredentials};
+  std::string status;
+  std::string token =
+      AccessTokenFromReply(SendHttpRequest(TokenUrl(s.ocrUrl, s.clientId, s.clientSecret), {.statusText = &status}));
+  if (!token.empty()) return {std::move(token), TokenFailure::kNone};
+  return {{}, HttpStatusOf(status) == 0 ? TokenFailure::kUnreachable : TokenFailure::kRefused};
 }
 
-// The recognition reply for the picture of `body` with `token`, empty when the
-// request failed.
-std::string RequestRecognitionReply(const ServiceSettings& s, const std::string& token, const std::string& body) {
-  return SendHttpRequest(RecognitionUrl(s.ocrUrl, token), {.method = kHttpPost, .body = body});
+// The recognition reply (UTF-8) for the picture of `body` with `token`, empty
+// when the request failed; `status` gets the request's status text.
+std::string RequestRecognitionReply(const ServiceSettings& s, const std::string& token, const std::string& body,
+                                    std::string& status) {
+  return SendHttpRequest(RecognitionUrl(s.ocrUrl, token), {.method = kHttpPost, .body = body, .statusText = &status});
+}
+
+// The chain ends here, before its text: the display step shows what a failed
+// chain shows and the notice says why.
+void EndChain(Chain chain, ChainOutcome outcome) {
+  chain.outcome = std::move(outcome);
+  ShowRecognisedText(std::move(chain));
+}
+
+ChainOutcome PictureUnreadable() {
+  ChainOutcome outcome;
+  outcome.end = ChainOutcome::End::kPictureUnreadable;
+  return outcome;
 }
 
 // The fetch the gate gave this worker to do: done here, ended at the gate (which
 // hands the token to the chains waiting for it) and kept for later chains.
 TokenGate::Found FetchClaimedToken(const Chain& chain) {
-  std::string fetched;
+  FetchedToken fetched;
   try {
     fetched = RequestAccessToken(chain.services);
   } catch (...) {
-    Gate().EndFetch({});
+    Gate().EndFetch({}, TokenFailure::kUnreachable);
     throw;
   }
-  const std::uint64_t generation = Gate().EndFetch(fetched);
-  if (fetched.empty()) {
+  const std::uint64_t generation = Gate().EndFetch(fetched.token, fetched.failure);
+  if (fetched.token.empty()) {
     TraceNote(L"The OCR service gave no access token");
   } else {
-    PostToWindowThread(chain.window, [fetched] {
-      if (ApplicationRunning()) App().state.accessToken = fetched;
+    PostToWindowThread(chain.window, [token = fetched.token] {
+      if (ApplicationRunning()) App().state.accessToken = token;
     });
   }
-  return {fetched, false, generation};
+  return {fetched.token, false, generation, fetched.failure};
 }
 
 // The token for a recognition request: the start-up one once its fetch has
@@ -156,38 +195,95 @@ TokenGate::Found RenewedToken(const Chain& chain, const TokenGate::Found& refuse
   return found.mustFetch ? FetchClaimedToken(chain) : found;
 }
 
+// The token for the chain's recognition, waited for or fetched; false when the
+// chain ended without one (or the program is ending).
+bool TakeToken(Chain& chain) {
+  TokenGate::Found token = TokenForRecognition(chain);
+  if (Gate().Stopped()) return false;
+  // No request goes out without a token: it could only be refused.
+  if (token.token.empty()) {
+    ChainOutcome outcome;
+    outcome.end = ChainOutcome::End::kNoToken;
+    outcome.token = token.failure;
+    EndChain(std::move(chain), std::move(outcome));
+    return false;
+  }
+  chain.token = std::move(token);
+  return true;
+}
+
 void UploadPicture(Chain chain) {
+  int status = 0;
   {
-    const Variant body = MakeUploadBody(chain);
+    Variant body = MakeUploadBody(chain);
     if (body.empty()) return;
+    // A file that cannot be read, or is no picture, goes nowhere.
+    const std::span<const std::uint8_t> bytes = body.ByteArrayData();
+    const std::size_t headSize = UploadBodyHead(chain.numberText).size();
+    const std::size_t fileSize = bytes.size() - headSize - UploadBodyTail().size();
+    if (fileSize == 0 || SniffPictureFormat(bytes.subspan(headSize, fileSize)) == PictureFormat::Unknown) {
+      TraceNote(L"The picture cannot be read, or is not a JPG, PNG or BMP picture: " + chain.path);
+      EndChain(std::move(chain), PictureUnreadable());
+      return;
+    }
+    if (!TakeToken(chain)) return;
     std::string headers = UploadContentTypeHeader();
-    // The reply is not looked at: the picture's address depends only on its number.
+    // The reply's body is not looked at: the picture's address depends only on
+    // its number. Its status is: a picture the host did not take is not there
+    // for the service to fetch.
     SendComHttpRequest(UploadUrl(chain.services.imageHostUrl), {.method = kHttpPost,
                                                                 .headers = &headers,
+                                                                .status = &status,
                                                                 .noRedirect = true,
                                                                 .bodyArray = &body});
   }  // the body is freed before the chain goes on
+  if (std::optional<ChainOutcome> failed = UploadOutcome(status)) {
+    TraceNote(L"The image host did not take the picture: HTTP status " + std::to_wstring(status));
+    EndChain(std::move(chain), std::move(*failed));
+    return;
+  }
 
   chain.pictureUrl = PictureUrl(chain.services.imageHostUrl, chain.numberText);
   OnUiThreadIfLatest(chain, [url = chain.pictureUrl](Application& app) { app.state.pictureUrl = url; });
   StartStep(RequestRecognition, std::move(chain));
 }
 
+// The request's body: the picture's address at the image host, or the picture
+// itself, within the service's limits. Nothing when the file cannot be read or
+// is not a picture.
+std::optional<std::string> RecognitionRequestBody(const Chain& chain) {
+  if (!chain.pictureUrl.empty()) return RecognitionBody(chain.pictureUrl);
+  const std::optional<std::string> file = ReadWholeFile(chain.path);
+  if (!file) return std::nullopt;
+  const std::optional<CloudPicture> picture =
+      PictureForRecognition(std::span(reinterpret_cast<const std::uint8_t*>(file->data()), file->size()));
+  if (!picture) return std::nullopt;
+  return ImageRecognitionBody(picture->bytes);
+}
+
 void RequestRecognition(Chain chain) {
-  const std::string body = RecognitionBody(chain.pictureUrl);
-  TokenGate::Found token = TokenForRecognition(chain);
-  if (Gate().Stopped()) return;  // the program is ending
-  // A failed request returns empty text, which holds no recognised line.
-  std::string reply = Utf8ToGbk(RequestRecognitionReply(chain.services, token.token, body));
+  std::optional<std::string> body = RecognitionRequestBody(chain);
+  if (!body) {
+    TraceNote(L"The picture cannot be read, or is not a JPG, PNG or BMP picture: " + chain.path);
+    EndChain(std::move(chain), PictureUnreadable());
+    return;
+  }
+  if (!chain.token && !TakeToken(chain)) return;
+  TokenGate::Found token = *chain.token;
+  std::string status;
+  std::string reply = Utf8ToGbk(RequestRecognitionReply(chain.services, token.token, *body, status));
   // A token the service no longer takes (it was restarted, or the token's 30
   // days ran out) is renewed and the request sent once more; once only, so a
   // service that refuses every token ends the chain like any other error reply.
-  if (!token.token.empty() && AccessTokenRefused(reply)) {
+  if (AccessTokenRefused(reply)) {
     token = RenewedToken(chain, token);
     if (Gate().Stopped()) return;
-    if (!token.token.empty()) reply = Utf8ToGbk(RequestRecognitionReply(chain.services, token.token, body));
+    if (!token.token.empty())
+      reply = Utf8ToGbk(RequestRecognitionReply(chain.services, token.token, *body, status));
   }
+  body.reset();  // a picture sent in the body is freed before the chain goes on
   chain.replyText = std::move(reply);
+  chain.outcome = RecognitionOutcome(status, chain.replyText, !RecognisedLines(chain.replyText).empty());
   OnUiThreadIfLatest(chain, [text = chain.replyText](Application& app) { app.state.ocrReplyText = text; });
   StartStep(ShowRecognisedText, std::move(chain));
 }
@@ -197,13 +293,17 @@ void ShowRecognisedText(Chain chain) {
   // box's text, in one piece, so two chains' lines can never interleave. The
   // whole text set at once leaves the caret and the view at its start: a long
   // result is read from its first line, not shown scrolled to its end. The
-  // chain counts as running (busy) until its text is in the box.
+  // chain counts as running (busy) until its text is in the box. A chain that
+  // ended without text empties the box and says why beside it.
   std::string text = ResultBoxText(RecognisedLines(chain.replyText));
-  OnUiThreadIfLatest(chain, [text = std::move(text), number = chain.number, busy = chain.busy](Application& app) {
+  std::string notice = ChainNoticeText(chain.outcome);
+  OnUiThreadIfLatest(chain, [text = std::move(text), notice = std::move(notice), number = chain.number,
+                             busy = chain.busy](Application& app) {
     HWND box = MainControl(texts::kResultBox);
     if (!box) return;
     SetControlText(box, text);
     app.state.resultNumber = number;
+    if (!notice.empty()) ShowNotice(box, notice);
   });
 }
 
@@ -214,17 +314,22 @@ void FetchAccessToken() {
   // dispatching the window's messages while it waits. Any failure leaves the
   // token empty; the first chain that needs one then fetches it itself.
   Gate().Restart();
+  // The built-in engine needs no token: nothing goes out.
+  if (App().settings.engine != OcrEngine::kCloud) return;
   Gate().BeginFetch();
-  std::string token;
+  FetchedToken fetched;
   try {
-    token = RequestAccessToken(App().settings.services);
+    fetched = RequestAccessToken(App().settings.services);
   } catch (...) {
-    Gate().EndFetch({});
+    Gate().EndFetch({}, TokenFailure::kUnreachable);
     throw;
   }
-  if (token.empty()) TraceNote(L"The OCR service gave no access token at start-up");
-  if (ApplicationRunning()) App().state.accessToken = token;
-  Gate().EndFetch(std::move(token));
+  if (fetched.failure == TokenFailure::kNoCredentials)
+    TraceNote(L"No OCR credentials to send: no access token is fetched");
+  else if (fetched.token.empty())
+    TraceNote(L"The OCR service gave no access token at start-up");
+  if (ApplicationRunning()) App().state.accessToken = fetched.token;
+  Gate().EndFetch(std::move(fetched.token), fetched.failure);
 }
 
 void StopOcrWorkflow() { Gate().Stop(); }
@@ -250,6 +355,7 @@ void StartChainForPath(const std::wstring& path, ChainTicket ticket) {
     TraceNote(L"A picture overtaken by a later choice is not recognised: " + path);
     return;
   }
+  HideNotice();  // the reason for an earlier picture no longer applies
   // The box shows the path as the system has it; the file is read by that path.
   // Its GBK form (in the log) may carry the converter's replacement characters
   // where GBK has no character.
@@ -267,7 +373,11 @@ void StartChainForPath(const std::wstring& path, ChainTicket ticket) {
   chain.numberText = PictureNumberText(static_cast<std::uint32_t>(state.pictureNumber));
   chain.busy = BackgroundWorkMark();
   UpdateActivityLog();
-  StartStep(UploadPicture, std::move(chain));
+  if (chain.services.HasImageHost()) {
+    StartStep(UploadPicture, std::move(chain));
+  } else {
+    StartStep(RequestRecognition, std::move(chain));
+  }
 }
 
 std::shared_ptr<void> BackgroundWorkMark() {

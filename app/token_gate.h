@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "app/chain_outcome.h"
+
 namespace ornivex {
 
 class TokenGate {
@@ -20,15 +22,17 @@ class TokenGate {
     std::lock_guard lock(mutex_);
     ++fetching_;
   }
-  // The fetch ended with `token`, empty when it failed (an empty token does not
+  // The fetch ended with `token`, or empty for `failure` (an empty token does not
   // replace one that is there). Returns the number of fetches ended so far, which
   // names the token there is now (see Found::generation).
-  std::uint64_t EndFetch(std::string token) {
+  std::uint64_t EndFetch(std::string token, TokenFailure failure = TokenFailure::kNone) {
     std::uint64_t generation;
     {
       std::lock_guard lock(mutex_);
       --fetching_;
       if (!token.empty()) token_ = std::move(token);
+      failure_ = token_.empty() ? (failure == TokenFailure::kNone ? TokenFailure::kRefused : failure)
+                                : TokenFailure::kNone;
       generation = ++generation_;
     }
     changed_.notify_all();
@@ -43,6 +47,7 @@ class TokenGate {
     std::string token;
     bool mustFetch = false;
     std::uint64_t generation = 0;  // fetches ended when the token was handed out
+    TokenFailure failure = TokenFailure::kNone;  // why the last fetch gave none
   };
   Found WaitOrClaimFetch() {
     std::unique_lock lock(mutex_);
@@ -61,7 +66,7 @@ class TokenGate {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return fetching_ == 0 || stopped_; });
     if (stopped_) return {};
-    if (generation_ != generation) return {token_, false, generation_};
+    if (generation_ != generation) return {token_, false, generation_, failure_};
     token_.clear();
     ++fetching_;
     return {{}, true, generation_};
@@ -83,6 +88,7 @@ class TokenGate {
     std::lock_guard lock(mutex_);
     stopped_ = false;
     token_.clear();
+    failure_ = TokenFailure::kNone;
     ++generation_;  // a refusal from an earlier run renews nothing of this one
   }
 
@@ -93,6 +99,7 @@ class TokenGate {
   bool stopped_ = false;
   std::uint64_t generation_ = 0;
   std::string token_;
+  TokenFailure failure_ = TokenFailure::kNone;
 };
 
 }  // namespace ornivex

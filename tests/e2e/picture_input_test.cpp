@@ -233,6 +233,25 @@ TEST_F(PictureInputTest, PastedPngArrivesByteForByte) {
   EXPECT_TRUE(OnlyUpload(before) == sampleBytes_) << "the PNG was not sent as it was on the clipboard";
 }
 
+// A paste takes its place among the choices at the keys: a picture dropped while
+// the pasted one is still being written is the later choice and wins, and the
+// paste, overtaken, sends nothing.
+TEST_F(PictureInputTest, PictureDroppedWhileAPasteIsWrittenWins) {
+  const Bytes dib = BareBitmap(false);
+  PutOnClipboard(CF_DIB, dib.data(), dib.size());
+  Start();
+  const int before = LastSeq();
+  ASSERT_TRUE(OnPaste());
+  OnFilesDropped({sample_});  // before the paste's worker has handed its file back
+  ASSERT_TRUE(WaitForText());
+  ASSERT_TRUE(PumpUntil([] { return RunningWorkers() == 0; }, 10000));
+  PumpFor(300);
+  EXPECT_EQ(GetControlText(box_), kTwoLinesBox);
+  EXPECT_TRUE(OnlyUpload(before) == sampleBytes_) << "the upload is not the dropped picture's";
+  EXPECT_EQ(GetControlText(path_), WideToGbk(sample_));
+  EXPECT_TRUE(NewestLogRecord().ends_with("|sample.png-->" + std::to_string(App().state.pictureNumber)));
+}
+
 TEST_F(PictureInputTest, PasteWithOnlyTextOnTheClipboardChangesNothing) {
   Start();
   const wchar_t text[] = L"just words";

@@ -15,6 +15,7 @@
 #include "app/ocr_protocol.h"
 #include "app/settings_file.h"
 #include "app/texts.h"
+#include "chain_fixture.h"
 #include "harness.h"
 #include "runtime/controls.h"
 #include "runtime/files.h"
@@ -106,6 +107,38 @@ TEST_F(SettingsFileTest, FileBesideTheProgramNamesOtherServicesAndCredentials) {
   EXPECT_EQ(RecordBody(recognitions[0]), "url=" + image + "/photo/" + n + ".png");
 }
 
+// An OCR account and no image host: the picture goes in the recognition
+// request itself and is never uploaded anywhere.
+TEST_F(SettingsFileTest, WithoutAnImageHostThePictureGoesInTheRequest) {
+  Write(beside_, "[ocr]\r\nurl=" + OcrBase() + "\r\nclient_id=" + std::string(kOcrClientId) + "\r\nclient_secret=" +
+                     std::string(kOcrClientSecret) + "\r\n[image_host]\r\nurl=\r\n",
+        false);
+  const int before = LastSeq();
+  ASSERT_TRUE(StartApplication());
+  EXPECT_EQ(ChooseAndWait(), kWordsJson);
+  EXPECT_TRUE(RecordsAfter(L"image-upload", before).empty());
+  const auto recognitions = RecordsAfter(L"ocr-general_basic", before);
+  ASSERT_EQ(recognitions.size(), 1u);
+  const std::string file = ReadWholeFile(UnixPath(ORNIVEX_E2E_PICTURE)).value_or("");
+  ASSERT_FALSE(file.empty());
+  EXPECT_TRUE(RecordBody(recognitions[0]) ==
+              ImageRecognitionBody(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size())))
+      << "the body is not image= and the file's Base64";
+  EXPECT_EQ(App().state.pictureUrl, "");
+}
+
+// Notepad's "UTF-8 with BOM" puts the BOM on the first line, the [ocr] line of
+// the README's example: the section is read all the same.
+TEST_F(SettingsFileTest, FileSavedAsUtf8WithABomKeepsItsFirstSection) {
+  ASSERT_TRUE(ConfigureStandins("{\"client_id\": \"bom-id\"}"));
+  Write(beside_, "\xEF\xBB\xBF[ocr]\r\nclient_id=bom-id\r\n", false);
+  const int before = LastSeq();
+  ASSERT_TRUE(StartApplication());
+  EXPECT_EQ(TokenQuery(before), "grant_type=client_credentials&client_id=bom-id&client_secret=" +
+                                    std::string(kOcrClientSecret) + "&");
+  EXPECT_FALSE(App().state.accessToken.empty());
+}
+
 TEST_F(SettingsFileTest, PerUserFileWinsKeyByKeyOverTheOneBesideTheProgram) {
   ASSERT_TRUE(ConfigureStandins("{\"client_id\": \"user-id\", \"client_secret\": \"beside-secret\"}"));
   // The per-user folder is the one %APPDATA% names.
@@ -118,6 +151,26 @@ TEST_F(SettingsFileTest, PerUserFileWinsKeyByKeyOverTheOneBesideTheProgram) {
   ASSERT_TRUE(StartApplication());
   EXPECT_EQ(TokenQuery(before), "grant_type=client_credentials&client_id=user-id&client_secret=beside-secret&");
   EXPECT_FALSE(App().state.accessToken.empty());
+}
+
+// A per-user file that names another service gets none of the installation's
+// credentials: nothing is sent to it, the user is told, and a trace says why.
+TEST_F(SettingsFileTest, PerUserAddressGetsNoCredentialsOfTheInstallation) {
+  const std::string other = "http://localhost:" + std::to_string(ORNIVEX_E2E_OCR_PORT);
+  Write(perUser_, "[ocr]\r\nurl=" + other + "\r\n", false);
+  Write(beside_, "[ocr]\r\nclient_id=beside-id\r\nclient_secret=beside-secret\r\n", false);
+  const int before = LastSeq();
+  testing::DebugOutput output;
+  ASSERT_TRUE(StartApplication());
+  EXPECT_EQ(App().settings.services.ocrUrl, other);
+  EXPECT_EQ(ChooseAndWait(), "");
+  EXPECT_EQ(ShownNotice(), texts::kNoticeNoCredentials);
+  EXPECT_TRUE(RecordsAfter(L"ocr-token", before).empty());
+  EXPECT_TRUE(RecordsAfter(L"ocr-general_basic", before).empty());
+  const std::vector<std::string> lines = output.Lines();
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.starts_with("Ornivex: Ornivex.ini: [ocr] url names"); }),
+            1);
 }
 
 TEST_F(SettingsFileTest, BadValuesAreTracedAndTheBuiltInOnesUsed) {

@@ -127,14 +127,17 @@ TEST_F(WorkflowTest, PictureChosenDuringTheTokenFetchGetsTheToken) {
   EXPECT_FALSE(App().state.startTime.empty());
 }
 
-TEST_F(WorkflowTest, RefusedTokenAndErrorRepliesLeaveTheBoxEmpty) {
+TEST_F(WorkflowTest, RefusedTokenSendsNothingAndErrorRepliesLeaveTheBoxEmpty) {
   ASSERT_TRUE(ConfigureStandins("{\"token_error\": true}"));
   Start();
   EXPECT_EQ(App().state.accessToken, "");
   Pick(sample_);
-  ASSERT_TRUE(ChooseAndWait());  // refused at the service with error 110
+  const int before = LastSeq();
+  ASSERT_TRUE(ChooseAndWait());
   EXPECT_EQ(BoxText(), "");
-  EXPECT_NE(App().state.ocrReplyText.find("error_code"), std::string::npos);
+  // No token: the chain fetched once more, was refused, and sent nothing else.
+  EXPECT_EQ(RecordsAfter(L"ocr-token", before).size(), 1u);
+  EXPECT_EQ(LastSeq(), before + 1);
   StopApplication();
 
   ASSERT_TRUE(ConfigureStandins("{\"token_error\": false}"));
@@ -218,21 +221,19 @@ TEST_F(WorkflowTest, PictureInAFolderGbkCannotNameIsRead) {
 }
 
 // The dialog only lets an existing file be chosen; this one is gone by the
-// time the upload reads it.
-TEST_F(WorkflowTest, MissingPictureIsUploadedAsAnEmptyPart) {
+// time the chain reads it: nothing is sent anywhere.
+TEST_F(WorkflowTest, MissingPictureIsLoggedAndSentNowhere) {
   Start();
   const int before = LastSeq();
   SetControlText(box_, kStale);
   StartChainForPath(L"Z:\\nonexistent-ornivex\\\x6DFA.png");  // 淺.png: GBK trail byte 0x5C
   ASSERT_TRUE(PumpUntil([this] { return BoxText() != kStale; }, 30000));
   EXPECT_EQ(BoxText(), "");
+  EXPECT_EQ(ShownNotice(), texts::kNoticePictureUnreadable);
   EXPECT_EQ(App().state.pictureFileName, "\x9C\x5C.png");
-
-  const auto uploads = RecordsAfter(L"image-upload", before);
-  ASSERT_EQ(uploads.size(), 1u);
-  const std::string n = PictureNumberText(App().state.pictureNumber);
-  EXPECT_EQ(RecordBody(uploads[0]), BuildUploadBody(n, ""));
+  EXPECT_EQ(LastSeq(), before);
   // Logged like any other choice.
+  const std::string n = PictureNumberText(App().state.pictureNumber);
   const std::string log = ReadWholeFile(log_).value_or("");
   EXPECT_NE(log.find("|\x9C\x5C.png-->" + n + "\r\n"), std::string::npos) << log;
 }
@@ -399,7 +400,7 @@ TEST_F(WorkflowTest, LongResultOpensAtItsFirstLine) {
 }
 
 // Run on its own, before the stand-ins start: nothing listens on their ports.
-TEST(StandinsDown, StartUpAndAChoiceEndQuietlyWithAnEmptyBox) {
+TEST(StandinsDown, StartUpAndAChoiceEndWithAnEmptyBoxAndTheReason) {
   std::string status;
   SendHttpRequest(OcrBase() + "/__config", {.statusText = &status});
   if (status.rfind("200", 0) == 0) GTEST_SKIP() << "something answers on " << OcrBase();
@@ -417,6 +418,7 @@ TEST(StandinsDown, StartUpAndAChoiceEndQuietlyWithAnEmptyBox) {
   EXPECT_TRUE(PumpUntil([&] { return GetControlText(box).empty(); }, 60000));
   EXPECT_LT(gaps.LongestMs(), 500.0);
   EXPECT_EQ(App().state.ocrReplyText, "");
+  EXPECT_EQ(ShownNotice(), texts::kNoticeTokenUnreachable);
   EXPECT_TRUE(IsWindowEnabled(App().mainWindow->Handle()));
   StopApplication();
   DeleteFileW(ActivityLogPath().c_str());
