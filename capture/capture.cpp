@@ -145,8 +145,10 @@ LRESULT Session::Dispatch(const WindowMessage& m) {
     case WM_COMMAND:
       if (LOWORD(m.wparam) == IDCANCEL) OnCancel();
       return 0;
+    // Alt+F4, the system ending modes, or the screens changing under the frozen copy.
     case WM_CLOSE:
-    case WM_CANCELMODE: OnCancel(); return 0;
+    case WM_CANCELMODE:
+    case WM_DISPLAYCHANGE: OnCancel(); return 0;
     case WM_CAPTURECHANGED: OnCaptureChanged(reinterpret_cast<HWND>(m.lparam)); return 0;
     case WM_ACTIVATE: OnActivate(LOWORD(m.wparam) != WA_INACTIVE); return 0;
     // Spread over monitors of several scales, the overlay stays where it is.
