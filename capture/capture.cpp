@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "capture/own_windows.h"
 #include "capture/screen.h"
 #include "capture/selection.h"
 #include "runtime/diagnostics.h"
@@ -281,6 +282,18 @@ bool StartCapture(HWND owner, CaptureDone done) {
     return false;
   }
   return true;
+}
+
+bool StartCaptureWithoutOwnWindows(HWND main, CaptureDone done) {
+  if (current) return false;
+  // Shared: a function object is copied, and the windows are one.
+  auto hidden = std::make_shared<HiddenWindows>(HiddenWindows::HideAll());
+  const bool started = StartCapture(main, [hidden, main, done = std::move(done)](std::optional<Picture> picture) {
+    hidden->Restore(main);
+    if (done) done(std::move(picture));
+  });
+  if (!started) hidden->Restore(main);
+  return started;
 }
 
 bool CaptureRunning() { return current != nullptr; }

@@ -22,8 +22,15 @@ using CaptureDone = std::function<void(std::optional<Picture>)>;
 // capture is running already or the overlay could not be shown (traced).
 //
 // The program's own windows are in the picture unless the caller hid them
-// first (see HiddenWindows).
+// first (StartCaptureWithoutOwnWindows, HiddenWindows).
 bool StartCapture(HWND owner, CaptureDone done);
+
+// StartCapture with the program's own windows out of the picture: every
+// visible top-level window of this process is hidden before the freeze and
+// shown again as it was before `done` runs, `main` restored if it was
+// minimised, and activated. Where the capture cannot start, the windows come
+// back at once.
+bool StartCaptureWithoutOwnWindows(HWND main, CaptureDone done);
 
 // Whether a capture started on this thread is running.
 bool CaptureRunning();

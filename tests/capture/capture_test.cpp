@@ -273,6 +273,24 @@ TEST_F(CaptureTest, HiddenWindowsComeBackAsTheyWereAndTheMinimisedMainOneRestore
   }  // restored without a main window: each as it was
   EXPECT_TRUE(IsWindowVisible(main.Get()));
   EXPECT_TRUE(IsIconic(main.Get()));
+
+  // A capture without them: not in the picture, back before it is handed over.
+  bool shownAtEnd = false;
+  ASSERT_TRUE(StartCaptureWithoutOwnWindows(main.Get(), [&](std::optional<Picture> picture) {
+    ended_ = true;
+    result_ = std::move(picture);
+    shownAtEnd = IsWindowVisible(pattern_.Get()) && !IsIconic(main.Get());
+  }));
+  EXPECT_FALSE(IsWindowVisible(pattern_.Get()));
+  Pump(100);
+  MoveTo(300, 200);
+  Send(MOUSEEVENTF_LEFTDOWN);
+  Send(MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_TRUE(shownAtEnd);
+  ASSERT_TRUE(result_);
+  const std::uint8_t* p = &result_->bgra[(kPatternPlace.top * static_cast<std::size_t>(result_->width) + kPatternPlace.left + 40) * 4];
+  EXPECT_NE(static_cast<std::uint32_t>(p[2] << 16 | p[1] << 8 | p[0]), PatternPixel(40, 0));
 }
 
 // The holder program keeps a chord registered until told to let it go.
