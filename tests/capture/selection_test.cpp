@@ -226,6 +226,10 @@ TEST(CopyRegion, GivesTheScreensColoursOpaqueRowByRow) {
       27, 18, 9, 255, 30, 20, 10, 255,  // pixels 9 and 10
   };
   EXPECT_EQ(picture->bgra, expected);
+  const auto whole = CopyRegion(screen, 4, 3, Rect{0, 0, 4, 3});
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->bgra.size(), 48u);
+  EXPECT_EQ(whole->bgra[44], 33);  // the last pixel's blue
   EXPECT_FALSE(CopyRegion(screen, 4, 3, Rect{3, 0, 2, 1}));  // past the right edge
   EXPECT_FALSE(CopyRegion(screen, 4, 3, Rect{0, -1, 1, 1}));
   EXPECT_FALSE(CopyRegion(screen, 4, 3, Rect{0, 0, 0, 1}));
