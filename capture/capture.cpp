@@ -123,6 +123,8 @@ bool Session::Open() {
   UpdateWindow(window_.Get());
   SetForegroundWindow(window_.Get());
   SetFocus(window_.Get());
+  // The cross at once, not at the pointer's first move.
+  SetCursor(LoadCursorW(nullptr, IDC_CROSS));
   open_ = true;
   return true;
 }
