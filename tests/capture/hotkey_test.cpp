@@ -21,6 +21,7 @@ TEST(Hotkey, ReadsChordsInAnyCaseOrderAndSpacing) {
       {u"\tCONTROL+alt+a ", {kModControl | kModAlt, 'A'}, L"Ctrl+Alt+A"},
       {u"Alt+PrintScreen", {kModAlt, kVkPrintScreen}, L"Alt+PrintScreen"},
       {u"alt+prtsc", {kModAlt, kVkPrintScreen}, L"Alt+PrintScreen"},
+      {u"F1", {0, kVkF1}, L"F1"},
       {u"F24", {0, kVkF1 + 23}, L"F24"},
       {u"PrintScreen", {0, kVkPrintScreen}, L"PrintScreen"},
       {u"Shift+F12", {kModShift, kVkF1 + 11}, L"Shift+F12"},
