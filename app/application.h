@@ -64,7 +64,12 @@ bool IsLatestChainTicket(ChainTicket ticket);
 // choice and starts its recognition. The dialog, a drop, a paste and the
 // command line all start it. A picture whose ticket was overtaken by a later
 // choice while its file was being written is dropped, with a trace.
-void StartChainForPath(const std::wstring& path, ChainTicket ticket = TakeChainTicket());
+struct ChainOptions {
+  // A screen capture's text also goes on the clipboard ([capture] copy); no
+  // other way in changes the clipboard.
+  bool copyTextToClipboard = false;
+};
+void StartChainForPath(const std::wstring& path, ChainTicket ticket = TakeChainTicket(), ChainOptions options = {});
 // Marks the main window busy (the working cursor) until the last copy of the
 // mark is gone, on whichever thread that happens. UI thread only.
 std::shared_ptr<void> BackgroundWorkMark();

@@ -43,6 +43,7 @@
 #include "runtime/files.h"
 #include "runtime/picture_decode.h"
 #include "runtime/threads.h"
+#include "runtime/transfer.h"
 
 namespace ornivex {
 
@@ -62,6 +63,7 @@ struct Chain {
   // not published where the service cannot be asked to read it).
   std::optional<TokenGate::Found> token;
   ServiceSettings services;  // where the services are, as at the choice
+  ChainOptions options;
   // Keeps the working cursor up while the chain runs: the last copy goes when the
   // chain ends, shown or failed.
   std::shared_ptr<void> busy;
@@ -295,14 +297,20 @@ void ShowRecognisedText(Chain chain) {
   // result is read from its first line, not shown scrolled to its end. The
   // chain counts as running (busy) until its text is in the box. A chain that
   // ended without text empties the box and says why beside it.
-  std::string text = ResultBoxText(RecognisedLines(chain.replyText));
+  const std::vector<std::string> lines = RecognisedLines(chain.replyText);
+  std::string text = ResultBoxText(lines);
   std::string notice = ChainNoticeText(chain.outcome);
-  OnUiThreadIfLatest(chain, [text = std::move(text), notice = std::move(notice), number = chain.number,
-                             busy = chain.busy](Application& app) {
+  std::wstring copied;  // the lines as they were read, one to a line
+  if (chain.options.copyTextToClipboard && !lines.empty()) {
+    for (const std::string& line : lines) copied += (copied.empty() ? L"" : L"\r\n") + GbkToWide(line);
+  }
+  OnUiThreadIfLatest(chain, [text = std::move(text), notice = std::move(notice), copied = std::move(copied),
+                             number = chain.number, busy = chain.busy](Application& app) {
     HWND box = MainControl(texts::kResultBox);
     if (!box) return;
     SetControlText(box, text);
     app.state.resultNumber = number;
+    if (!copied.empty()) PutClipboardText(app.mainWindow->Handle(), copied);
     if (!notice.empty()) ShowNotice(box, notice);
   });
 }
@@ -346,7 +354,7 @@ void OnChoosePicture() {
 ChainTicket TakeChainTicket() { return {++gLatestChain}; }
 bool IsLatestChainTicket(ChainTicket ticket) { return ticket.order == gLatestChain; }
 
-void StartChainForPath(const std::wstring& path, ChainTicket ticket) {
+void StartChainForPath(const std::wstring& path, ChainTicket ticket, ChainOptions options) {
   HWND pathBox = MainControl(texts::kPathBox);
   if (!pathBox) return;
   if (!IsLatestChainTicket(ticket)) {
@@ -367,6 +375,7 @@ void StartChainForPath(const std::wstring& path, ChainTicket ticket) {
   chain.id = ticket.order;
   chain.path = path;
   chain.services = App().settings.services;
+  chain.options = options;
   state.pictureFileName = PictureFileName(WideToGbk(chain.path));
   state.pictureNumber = static_cast<std::int32_t>(DrawPictureNumber(GetTickCount()));
   chain.number = state.pictureNumber;

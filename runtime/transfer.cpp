@@ -94,4 +94,25 @@ ClipboardPicture ReadClipboardPicture(HWND owner, const std::function<bool(const
   return picture;
 }
 
+bool PutClipboardText(HWND owner, std::wstring_view text) {
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!memory) {
+    TraceFailure(L"Making room for the clipboard's text");
+    return false;
+  }
+  if (void* data = GlobalLock(memory)) {
+    std::copy(text.begin(), text.end(), static_cast<wchar_t*>(data));
+    static_cast<wchar_t*>(data)[text.size()] = L'\0';
+    GlobalUnlock(memory);
+  }
+  OpenClipboardGuard clipboard(owner);
+  if (!clipboard || !EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory)) {
+    TraceFailure(L"Putting the text on the clipboard");
+    GlobalFree(memory);  // still ours: the clipboard took nothing
+    return false;
+  }
+  return true;  // the clipboard owns the memory now
+}
+
 }  // namespace ornivex

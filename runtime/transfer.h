@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ornivex {
@@ -29,5 +30,9 @@ struct ClipboardPicture {
 // of its files, CF_DIBV5, CF_DIB. Kind::None when it holds none of them, or when
 // the clipboard cannot be opened (traced).
 ClipboardPicture ReadClipboardPicture(HWND owner, const std::function<bool(const std::wstring&)>& wanted);
+
+// Puts `text` on the clipboard as Unicode text (CF_UNICODETEXT), in place of
+// what it held; false when the clipboard cannot be opened or written (traced).
+bool PutClipboardText(HWND owner, std::wstring_view text);
 
 }  // namespace ornivex
