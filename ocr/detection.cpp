@@ -147,6 +147,14 @@ std::vector<TextBox> FindTextBoxes(std::span<const float> probability, int width
   return boxes;
 }
 
+bool IsProbabilityMap(std::span<const std::int64_t> shape, std::size_t values, Size input) {
+  if (shape.size() < 3 || shape.size() > 4 || input.width <= 0 || input.height <= 0) return false;
+  for (std::size_t i = 0; i + 2 < shape.size(); ++i)
+    if (shape[i] != 1) return false;
+  return shape[shape.size() - 2] == input.height && shape[shape.size() - 1] == input.width &&
+         values == static_cast<std::size_t>(input.width) * input.height;
+}
+
 std::vector<TextBox> BoxesOnPicture(std::span<const TextBox> boxes, Size map, Size picture) {
   std::vector<TextBox> out;
   if (map.width <= 0 || map.height <= 0 || picture.width <= 0 || picture.height <= 0) return out;

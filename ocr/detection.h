@@ -55,6 +55,10 @@ struct BoxRules {
 std::vector<TextBox> FindTextBoxes(std::span<const float> probability, int width, int height,
                                    const BoxRules& rules = {});
 
+// Whether the detector's output, `values` floats of `shape`, is a probability map
+// of the input's size: [1, 1, height, width] or [1, height, width].
+bool IsProbabilityMap(std::span<const std::int64_t> shape, std::size_t values, Size input);
+
 // The boxes moved from a map of `map` size onto a picture of `picture` size,
 // clipped to the picture; boxes that end up no more than 3 pixels across in
 // either direction are dropped.
