@@ -140,7 +140,7 @@ std::vector<TextBox> FindTextBoxes(std::span<const float> probability, int width
     if (ShortSide(kernel) < rules.minSide) continue;
     const float score = BoxScore(probability, width, height, Corners(kernel));
     if (score < rules.boxThreshold) continue;
-    const Rectangle grown = Unclip(kernel, rules.unclipRatio);
+    const Rectangle grown = ExtendEnds(Unclip(kernel, rules.unclipRatio), rules.endMargin);
     if (ShortSide(grown) < rules.minSide + 2) continue;
     boxes.push_back({Corners(grown), score});
   }

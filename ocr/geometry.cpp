@@ -110,6 +110,13 @@ Rectangle Unclip(const Rectangle& r, float ratio) {
   return out;
 }
 
+Rectangle ExtendEnds(const Rectangle& r, float share) {
+  Rectangle out = r;
+  if (out.length >= out.breadth) out.length += share * out.breadth;
+  else out.breadth += share * out.length;
+  return out;
+}
+
 bool InsideConvexQuad(const Quad& q, Point p, float margin) {
   // The quad is clockwise on screen (y down); p is inside when it is on the inner
   // side of every edge, within the margin.

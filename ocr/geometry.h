@@ -42,6 +42,10 @@ inline float ShortSide(const Rectangle& r) { return r.length < r.breadth ? r.len
 // gives exactly this.)
 Rectangle Unclip(const Rectangle& rectangle, float ratio);
 
+// The rectangle made longer along its long sides by `share` of its short side,
+// half at each end.
+Rectangle ExtendEnds(const Rectangle& rectangle, float share);
+
 float Distance(Point a, Point b);
 
 // Whether the point lies in the convex quad, its edges included with a margin.

@@ -76,8 +76,8 @@ ocr::LoadedRuntime LoadRuntimeFrom(const std::wstring& folder) {
     return loaded;
   }
   // Kept loaded for the rest of the run: the engine's sessions live in it.
-  return ocr::RuntimeFromApiBase(
-      reinterpret_cast<ocr::ort::GetApiBaseFunction>(::GetProcAddress(library, ocr::ort::kGetApiBaseName)));
+  const FARPROC getApiBase = ::GetProcAddress(library, ocr::ort::kGetApiBaseName);
+  return ocr::RuntimeFromApiBase(reinterpret_cast<ocr::ort::GetApiBaseFunction>(reinterpret_cast<void*>(getApiBase)));
 }
 
 std::unique_ptr<ocr::Engine> MakeEngineFrom(const std::wstring& folder, ocr::Recognised& failure) {

@@ -51,12 +51,13 @@ TEST(FindTextBoxes, EachRegionGrownByTheUnclipRule) {
   const auto map = MapWith(200, 100, {{20, 10, 101, 9}, {30, 60, 41, 11}});
   const auto boxes = FindTextBoxes(map, 200, 100);
   ASSERT_EQ(boxes.size(), 2u);
-  // Kernel 100 x 8 between pixel centres; grown by 100*8*1.5/216 = 5.56 each side.
+  // Kernel 100 x 8 between pixel centres; grown by 100*8*1.8/216 = 6.67 each side,
+  // and each end a tenth of the grown height (21.33) further.
   const Quad& q = boxes[0].quad;
-  EXPECT_NEAR(q[0].x, 20 - 5.556, 0.01);
-  EXPECT_NEAR(q[0].y, 10 - 5.556, 0.01);
-  EXPECT_NEAR(q[2].x, 120 + 5.556, 0.01);
-  EXPECT_NEAR(q[2].y, 18 + 5.556, 0.01);
+  EXPECT_NEAR(q[0].x, 20 - 6.667 - 2.133, 0.01);
+  EXPECT_NEAR(q[0].y, 10 - 6.667, 0.01);
+  EXPECT_NEAR(q[2].x, 120 + 6.667 + 2.133, 0.01);
+  EXPECT_NEAR(q[2].y, 18 + 6.667, 0.01);
   EXPECT_NEAR(boxes[0].score, 0.9f, 1e-3);
 }
 
