@@ -52,6 +52,14 @@ std::wstring EngineFolder() { return ExecutableDirectory() + L"\\ocr"; }
 ocr::LoadedRuntime LoadRuntimeFrom(const std::wstring& folder) {
   ocr::LoadedRuntime loaded;
   const std::wstring path = folder + L"\\onnxruntime.dll";
+  // Asked first: the loader may hand out a module of the same name loaded from
+  // elsewhere when the path names no file.
+  if (!FileExists(path)) {
+    TraceNote(L"built-in OCR engine: no onnxruntime.dll", WideToGbk(path));
+    loaded.failure = ocr::Failure::kRuntimeMissing;
+    loaded.detail = Utf8(path);
+    return loaded;
+  }
   // Its dependencies are looked for beside it and in the system folder only,
   // whatever the process's default DLL directories are.
   HMODULE library = ::LoadLibraryExW(path.c_str(), nullptr,
@@ -59,11 +67,6 @@ ocr::LoadedRuntime LoadRuntimeFrom(const std::wstring& folder) {
   if (!library) {
     const DWORD error = ::GetLastError();
     TraceFailure(L"LoadLibraryExW of onnxruntime.dll", error, WideToGbk(path));
-    if (!FileExists(path)) {
-      loaded.failure = ocr::Failure::kRuntimeMissing;
-      loaded.detail = Utf8(path);
-      return loaded;
-    }
     for (const wchar_t* dll : kVisualCppDlls) {
       if (!DllFound(folder, dll)) {
         loaded.failure = ocr::Failure::kVisualCppMissing;
