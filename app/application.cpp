@@ -10,6 +10,7 @@
 #include "app/startup_clock.h"
 #include "app/temp_pictures.h"
 #include "app/texts.h"
+#include "ocr/local_engine.h"
 #include "runtime/controls.h"
 #include "runtime/diagnostics.h"
 #include "runtime/layout.h"
@@ -128,6 +129,11 @@ void OnMainWindowCreated() {
   // Token stage: the OCR service's access token, into AppState::accessToken.
   FetchAccessToken();
   MarkStartup("token fetched");
+
+  // The built-in engine is made on a low-priority thread now that the window
+  // is up, so the first picture need not wait for it (one chosen sooner makes
+  // it on its own worker, or waits for this one).
+  if (App().settings.engine == OcrEngine::kLocal) WarmLocalEngine();
 
   // Start-up is complete: a picture given on the command line goes as if chosen now.
   OpenPictureGivenAtStart();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/texts.h"
+#include "ocr/engine.h"
 
 namespace ornivex {
 
@@ -80,7 +81,7 @@ std::string EngineText(EngineProblem problem, const std::string& detail) {
     case EngineProblem::kNone:
     case EngineProblem::kFailed: break;
   }
-  return std::string(texts::kNoticeEngineFailed) + detail + std::string(texts::kFullStop);
+  return std::string(texts::kNoticeEngineFailed);
 }
 
 }  // namespace
@@ -139,6 +140,38 @@ std::optional<ChainOutcome> UploadOutcome(int httpStatus) {
   ChainOutcome outcome;
   outcome.end = ChainOutcome::End::kImageHostFailed;
   outcome.httpStatus = httpStatus;
+  return outcome;
+}
+
+ChainOutcome LocalEngineOutcome(int engineFailure, std::string_view detail, bool hasLines) {
+  using ocr::Failure;
+  ChainOutcome outcome;
+  const auto failure = static_cast<Failure>(engineFailure);
+  if (failure == Failure::kNone) {
+    if (!hasLines) outcome.end = ChainOutcome::End::kNoText;
+    return outcome;
+  }
+  if (failure == Failure::kPictureUnreadable || failure == Failure::kNotAPicture) {
+    outcome.end = ChainOutcome::End::kPictureUnreadable;
+    return outcome;
+  }
+  outcome.end = ChainOutcome::End::kEngineUnavailable;
+  // The notice names the piece: the file name the engine gave, without what it
+  // said about it; ASCII only (the names are the engine's own).
+  std::string_view name = detail.substr(0, std::min(detail.find(": "), detail.size()));
+  outcome.detail.assign(name.begin(), name.end());
+  std::erase_if(outcome.detail, [](char c) { return c < 0x20 || c > 0x7E; });
+  switch (failure) {
+    case Failure::kVisualCppMissing: outcome.engine = EngineProblem::kVisualCppMissing; break;
+    case Failure::kRuntimeMissing: outcome.engine = EngineProblem::kDllMissing; break;
+    case Failure::kRuntimeUnusable: outcome.engine = EngineProblem::kDllUnusable; break;
+    case Failure::kModelMissing: outcome.engine = EngineProblem::kModelMissing; break;
+    case Failure::kModelInvalid:
+    case Failure::kDictionaryInvalid:
+      outcome.engine = detail.ends_with(": missing") ? EngineProblem::kModelMissing : EngineProblem::kModelBroken;
+      break;
+    default: outcome.engine = EngineProblem::kFailed; break;
+  }
   return outcome;
 }
 

@@ -74,6 +74,11 @@ ChainOutcome RecognitionOutcome(std::string_view statusText, std::string_view re
 // the host could not be reached): nothing when the chain goes on.
 std::optional<ChainOutcome> UploadOutcome(int httpStatus);
 
+// The end of a reading by the built-in engine: its failure (an ocr::Failure) and
+// what it named (a DLL or file name, perhaps followed by ": " and more), and
+// whether it found lines that are not all blank.
+ChainOutcome LocalEngineOutcome(int engineFailure, std::string_view detail, bool hasLines);
+
 // What the notice says (GBK, one short sentence), empty for a chain that ended
 // with text.
 std::string ChainNoticeText(const ChainOutcome& outcome);

@@ -2,6 +2,8 @@
 // and per chosen picture a chain of worker threads (upload, recognition request,
 // display), each started by the one before it and never joined. Without an
 // image host there is no upload: the picture goes in the recognition request.
+// With the built-in engine there is no network at all: one worker reads the
+// picture, and the display step shows its lines as it shows the service's.
 //
 // A chain stops at the first step that failed (a file that is not a picture, an
 // upload the image host refused, no access token) and goes straight to the
@@ -37,6 +39,8 @@
 #include "http/com.h"
 #include "http/com_request.h"
 #include "http/request.h"
+#include "http/text.h"
+#include "ocr/local_engine.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/diagnostics.h"
@@ -58,6 +62,8 @@ struct Chain {
   std::string numberText;    // its decimal text
   std::string pictureUrl;    // the picture's address at the image host; empty: none
   std::string replyText;     // recognition reply, GBK
+  // The lines the built-in engine read (GBK), in place of a reply.
+  std::optional<std::vector<std::string>> localLines;
   ChainOutcome outcome;      // how it ended, for the display step
   // The access token, once the chain has it (before the upload: a picture is
   // not published where the service cannot be asked to read it).
@@ -81,6 +87,7 @@ TokenGate& Gate() {
 
 void UploadPicture(Chain chain);
 void RequestRecognition(Chain chain);
+void RecogniseLocally(Chain chain);
 void ShowRecognisedText(Chain chain);
 
 // Starts `step` on a new thread with the chain. A failure to create the thread
@@ -290,6 +297,21 @@ void RequestRecognition(Chain chain) {
   StartStep(ShowRecognisedText, std::move(chain));
 }
 
+// The built-in engine reads the picture on this worker: made here on first
+// use (or already warmed), then kept for the run. Its lines are taken as the
+// service's are: converted to GBK, trimmed, blank ones dropped.
+void RecogniseLocally(Chain chain) {
+  ocr::Recognised read = RecogniseFileLocally(chain.path);
+  std::vector<std::string> lines;
+  for (const std::string& line : read.lines) {
+    std::string gbk = Utf8ToGbk(line);
+    if (!TrimSpaces(gbk).empty()) lines.push_back(std::string(TrimSpaces(gbk)));
+  }
+  chain.outcome = LocalEngineOutcome(static_cast<int>(read.failure), read.detail, !lines.empty());
+  chain.localLines = std::move(lines);
+  StartStep(ShowRecognisedText, std::move(chain));
+}
+
 void ShowRecognisedText(Chain chain) {
   // The lines are taken out and broken here; the UI thread only replaces the
   // box's text, in one piece, so two chains' lines can never interleave. The
@@ -297,7 +319,7 @@ void ShowRecognisedText(Chain chain) {
   // result is read from its first line, not shown scrolled to its end. The
   // chain counts as running (busy) until its text is in the box. A chain that
   // ended without text empties the box and says why beside it.
-  const std::vector<std::string> lines = RecognisedLines(chain.replyText);
+  const std::vector<std::string> lines = chain.localLines ? *chain.localLines : RecognisedLines(chain.replyText);
   std::string text = ResultBoxText(lines);
   std::string notice = ChainNoticeText(chain.outcome);
   std::wstring copied;  // the lines as they were read, one to a line
@@ -382,7 +404,9 @@ void StartChainForPath(const std::wstring& path, ChainTicket ticket, ChainOption
   chain.numberText = PictureNumberText(static_cast<std::uint32_t>(state.pictureNumber));
   chain.busy = BackgroundWorkMark();
   UpdateActivityLog();
-  if (chain.services.HasImageHost()) {
+  if (App().settings.engine == OcrEngine::kLocal) {
+    StartStep(RecogniseLocally, std::move(chain));
+  } else if (chain.services.HasImageHost()) {
     StartStep(UploadPicture, std::move(chain));
   } else {
     StartStep(RequestRecognition, std::move(chain));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/texts.h"
+#include "ocr/engine.h"
 
 namespace ornivex {
 namespace {
@@ -48,6 +49,38 @@ TEST(ChainOutcome, WhatARecognitionRequestEndedWith) {
   for (int status : {0, 199, 300, 404, 500}) EXPECT_EQ(UploadOutcome(status)->end, End::kImageHostFailed) << status;
   EXPECT_EQ(HttpStatusOf("204 No Content"), 204);
   EXPECT_EQ(HttpStatusOf("7000"), 0);
+}
+
+TEST(ChainOutcome, WhatTheBuiltInEngineEndedWith) {
+  using ocr::Failure;
+  const auto end = [](Failure f, std::string_view detail, bool lines = false) {
+    return LocalEngineOutcome(static_cast<int>(f), detail, lines);
+  };
+  EXPECT_EQ(end(Failure::kNone, "", true).end, End::kText);
+  EXPECT_EQ(end(Failure::kNone, "").end, End::kNoText);
+  EXPECT_EQ(end(Failure::kNotAPicture, "x").end, End::kPictureUnreadable);
+  EXPECT_EQ(end(Failure::kPictureUnreadable, "x").end, End::kPictureUnreadable);
+  const struct {
+    Failure failure;
+    const char* detail;
+    EngineProblem problem;
+    const char* name;
+  } rows[] = {
+      {Failure::kVisualCppMissing, "VCRUNTIME140_1.dll", EngineProblem::kVisualCppMissing, "VCRUNTIME140_1.dll"},
+      {Failure::kRuntimeMissing, "onnxruntime.dll", EngineProblem::kDllMissing, "onnxruntime.dll"},
+      {Failure::kRuntimeUnusable, "onnxruntime.dll: error 193", EngineProblem::kDllUnusable, "onnxruntime.dll"},
+      {Failure::kModelMissing, "ch_PP-OCRv4_det_infer.onnx", EngineProblem::kModelMissing, "ch_PP-OCRv4_det_infer.onnx"},
+      {Failure::kModelInvalid, "ch_PP-OCRv4_rec_infer.onnx: Protobuf parsing failed", EngineProblem::kModelBroken,
+       "ch_PP-OCRv4_rec_infer.onnx"},
+      {Failure::kDictionaryInvalid, "ppocr_keys_v1.txt: missing", EngineProblem::kModelMissing, "ppocr_keys_v1.txt"},
+      {Failure::kOutOfMemory, "reading the picture", EngineProblem::kFailed, "reading the picture"},
+  };
+  for (const auto& row : rows) {
+    const ChainOutcome outcome = end(row.failure, row.detail);
+    EXPECT_EQ(outcome.end, End::kEngineUnavailable) << row.detail;
+    EXPECT_EQ(outcome.engine, row.problem) << row.detail;
+    EXPECT_EQ(outcome.detail, row.name);
+  }
 }
 
 TEST(ChainOutcome, EachReasonHasItsOwnSentence) {
@@ -104,6 +137,7 @@ TEST(ChainOutcome, EachReasonHasItsOwnSentence) {
                                                                std::string(texts::kNoticeEngineBrokenSuffix));
   EXPECT_NE(engine(EngineProblem::kModelMissing, "a.onnx"), engine(EngineProblem::kModelBroken, "a.onnx"));
   EXPECT_NE(engine(EngineProblem::kDllUnusable, "x"), engine(EngineProblem::kFailed, "x"));
+  EXPECT_EQ(engine(EngineProblem::kFailed, "reading the picture"), texts::kNoticeEngineFailed);
 }
 
 }  // namespace
