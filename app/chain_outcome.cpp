@@ -156,9 +156,11 @@ ChainOutcome LocalEngineOutcome(int engineFailure, std::string_view detail, bool
     return outcome;
   }
   outcome.end = ChainOutcome::End::kEngineUnavailable;
-  // The notice names the piece: the file name the engine gave, without what it
-  // said about it; ASCII only (the names are the engine's own).
+  // The notice names the piece: the file name the engine gave, without its
+  // folder and without what it said about it; ASCII only (the names are the
+  // engine's own).
   std::string_view name = detail.substr(0, std::min(detail.find(": "), detail.size()));
+  if (const std::size_t slash = name.find_last_of("\\/"); slash != std::string_view::npos) name.remove_prefix(slash + 1);
   outcome.detail.assign(name.begin(), name.end());
   std::erase_if(outcome.detail, [](char c) { return c < 0x20 || c > 0x7E; });
   switch (failure) {

@@ -67,7 +67,8 @@ TEST(ChainOutcome, WhatTheBuiltInEngineEndedWith) {
     const char* name;
   } rows[] = {
       {Failure::kVisualCppMissing, "VCRUNTIME140_1.dll", EngineProblem::kVisualCppMissing, "VCRUNTIME140_1.dll"},
-      {Failure::kRuntimeMissing, "onnxruntime.dll", EngineProblem::kDllMissing, "onnxruntime.dll"},
+      {Failure::kRuntimeMissing, "Z:\\\xB3\xCC\xD0\xF2\\ocr\\onnxruntime.dll", EngineProblem::kDllMissing,
+       "onnxruntime.dll"},
       {Failure::kRuntimeUnusable, "onnxruntime.dll: error 193", EngineProblem::kDllUnusable, "onnxruntime.dll"},
       {Failure::kModelMissing, "ch_PP-OCRv4_det_infer.onnx", EngineProblem::kModelMissing, "ch_PP-OCRv4_det_infer.onnx"},
       {Failure::kModelInvalid, "ch_PP-OCRv4_rec_infer.onnx: Protobuf parsing failed", EngineProblem::kModelBroken,

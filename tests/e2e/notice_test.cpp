@@ -95,6 +95,24 @@ TEST_F(NoticeTest, PictureWithoutTextSaysSoAndTheNextChoiceClosesIt) {
   EXPECT_EQ(ShownNotice(), "");
 }
 
+// This test program has no engine folder beside it: the built-in engine cannot
+// load, the window stays usable, nothing goes on the network, and the notice
+// names what is missing.
+TEST_F(NoticeTest, BuiltInEngineThatCannotLoadNamesWhatIsMissing) {
+  Start();
+  App().settings.engine = OcrEngine::kLocal;
+  const int before = LastSeq();
+  Recognise(sample_);
+  EXPECT_EQ(GetControlText(box_), "");
+  EXPECT_EQ(ShownNotice(), std::string(texts::kNoticeEngineMissing) + "onnxruntime.dll" + std::string(texts::kFullStop));
+  EXPECT_EQ(LastSeq(), before);
+  EXPECT_TRUE(IsWindowEnabled(App().mainWindow->Handle()));
+  // The next choice tries again, and fails the same way.
+  ASSERT_TRUE(ConfigureStandins("{}"));
+  Recognise(sample_);
+  EXPECT_EQ(ShownNotice(), std::string(texts::kNoticeEngineMissing) + "onnxruntime.dll" + std::string(texts::kFullStop));
+}
+
 TEST_F(NoticeTest, NoUpdatePageTellsTheVersion) {
   Start();
   OnCheckNewVersion();
