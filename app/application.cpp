@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/delayload/dll_search.h"
 #include "app/forms.h"
 #include "app/settings_file.h"
 #include "app/shell_logic.h"
@@ -82,6 +83,7 @@ void StopApplication() {
 }
 
 int RunOrnivex() {
+  LoadDllsFromSystemFolderOnly();
   SkinStartup();
   if (!StartApplication(PictureFromCommandLine())) {
     SkinExit();
