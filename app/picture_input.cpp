@@ -13,6 +13,7 @@
 #include "runtime/diagnostics.h"
 #include "runtime/files.h"
 #include "runtime/handles.h"
+#include "runtime/path_form.h"
 #include "runtime/picture_encode.h"
 #include "runtime/threads.h"
 #include "runtime/transfer.h"
@@ -24,7 +25,7 @@ namespace {
 // Why a path is not taken as a picture, or null when it is.
 const wchar_t* PictureProblem(const std::wstring& path) {
   if (!HasPictureExtension(path)) return L"is not a .jpg, .jpeg, .png or .bmp file";
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return L"cannot be found";
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return L"is a folder";
   return nullptr;

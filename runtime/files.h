@@ -1,7 +1,8 @@
 #pragma once
 // Whole-file reads and writes, and the folders the program writes to.
-// Paths are UTF-16, as Windows takes them; contents are plain bytes. Every
-// failure is traced (runtime/diagnostics.h) before it is returned.
+// Paths are UTF-16, as Windows takes them, and may be of any length (a long one
+// is handed on in its extended form, runtime/path_form.h); contents are plain
+// bytes. Every failure is traced (runtime/diagnostics.h) before it is returned.
 #include <cstdint>
 #include <functional>
 #include <optional>

@@ -253,6 +253,8 @@ TEST_F(ProgramResources, ManifestAndVersionAreEmbedded) {
   EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
   EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+  EXPECT_NE(manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true<"),
+            std::string::npos);
 
   const std::string version = Resource(MAKEINTRESOURCEW(1), RT_VERSION);
   const std::wstring wide(reinterpret_cast<const wchar_t*>(version.data()), version.size() / 2);

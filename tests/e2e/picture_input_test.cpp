@@ -22,6 +22,7 @@
 #include "runtime/controls.h"
 #include "runtime/files.h"
 #include "runtime/handles.h"
+#include "runtime/path_form.h"
 #include "runtime/picture_decode.h"
 #include "runtime/threads.h"
 
@@ -152,6 +153,27 @@ TEST_F(PictureInputTest, DropRecognisesTheFirstPictureAmongTheFiles) {
   EXPECT_TRUE(OnlyUpload(before) == sampleBytes_) << "the upload is not the dropped picture's bytes";
   EXPECT_EQ(NewestLogRecord(), App().state.startTime + "|sample.png-->" + std::to_string(App().state.pictureNumber));
   DeleteFileW(notes.c_str());
+}
+
+// A picture whose path is longer than MAX_PATH goes like any other. This Wine
+// has no limit on path length; it takes the extended forms the program uses.
+TEST_F(PictureInputTest, DroppedPictureAtAPathPastMaxPathIsRecognised) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring top = std::wstring(temp) + L"ornivex-long", middle = top + L"\\" + std::wstring(140, L'a'),
+                     folder = middle + L"\\" + std::wstring(130, L'b'), picture = folder + L"\\sample.png";
+  ASSERT_GT(picture.size(), 300u);
+  for (const std::wstring& f : {top, middle, folder}) CreateDirectoryW(ExtendedLengthPath(f).c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(sample_.c_str(), ExtendedLengthPath(picture).c_str(), FALSE));
+  Start();
+  const int before = LastSeq();
+  OnFilesDropped({picture});
+  ASSERT_TRUE(WaitForText());
+  EXPECT_EQ(GetControlText(box_), kTwoLinesBox);
+  EXPECT_TRUE(OnlyUpload(before) == sampleBytes_) << "the upload is not the picture's bytes";
+  EXPECT_EQ(NewestLogRecord(), App().state.startTime + "|sample.png-->" + std::to_string(App().state.pictureNumber));
+  DeleteFileW(ExtendedLengthPath(picture).c_str());
+  for (const std::wstring& f : {folder, middle, top}) RemoveDirectoryW(ExtendedLengthPath(f).c_str());
 }
 
 // Straight 0xAARRGGBB pixels, top row first, of a 3 x 2 picture.
