@@ -126,6 +126,21 @@ bool WriteWholeFile(const std::wstring& given, std::string_view bytes) {
   return true;
 }
 
+UniqueFile WriteFileDeletedOnClose(const std::wstring& path, std::string_view bytes) {
+  UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_WRITE | DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (!file) {
+    TraceFailure(L"Creating a file");
+    return {};
+  }
+  if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get())) {
+    TraceFailure(L"Writing a file");
+    return {};  // closed, and with that deleted
+  }
+  return file;
+}
+
 bool FileExists(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

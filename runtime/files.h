@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/handles.h"
+
 namespace ornivex {
 
 // The whole file, or nothing when it does not exist or cannot be read.
@@ -28,6 +30,13 @@ bool ReadWholeFileInto(const std::wstring& path,
 // temporary file then takes the place of the old one. A read-only file, a
 // folder of that name or a missing folder give false and change nothing.
 bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
+
+// Makes a new file (never one that exists) with the bytes, flushed, and hands
+// back the handle that keeps it: the file is deleted when the handle is closed,
+// or when the process ends, however it ends. Others may read it meanwhile if
+// they let it be deleted (FILE_SHARE_DELETE), as ReadWholeFile does. An invalid
+// handle when it cannot be made or written (nothing is left behind then).
+UniqueFile WriteFileDeletedOnClose(const std::wstring& path, std::string_view bytes);
 
 bool FileExists(const std::wstring& path);
 
