@@ -36,16 +36,10 @@ void TraceIgnored(std::wstring_view what, const wchar_t* problem, const std::wst
 }
 
 // The PNG file of what the clipboard held: its own PNG file unchanged, or its
-// bitmap decoded and written as a PNG. Nothing when the bitmap cannot be read.
+// bitmap's pixels written as a PNG.
 std::optional<std::vector<std::uint8_t>> PastedPng(ClipboardPicture& picture) {
   if (picture.kind == ClipboardPicture::Kind::Png) return std::move(picture.bytes);
-  const auto file = BmpFileFromDib(picture.bytes);
-  const auto bitmap = file ? DecodeBmp(*file, Alpha::Straight) : std::nullopt;
-  if (!bitmap) {
-    TraceNote(L"The bitmap on the clipboard cannot be read");
-    return std::nullopt;
-  }
-  auto png = EncodePng(*bitmap);
+  auto png = EncodePng(picture.bitmap);
   if (!png) TraceNote(L"The bitmap on the clipboard cannot be written as a PNG");
   return png;
 }
