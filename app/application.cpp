@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/delayload/dll_search.h"
 #include "app/forms.h"
 #include "app/notice.h"
 #include "app/settings_file.h"
@@ -73,6 +74,9 @@ bool StartApplication(std::wstring pictureToOpen) {
   window->OnPaste(OnPaste);
   window->QuitOnClose(true);
   window->Show();
+  // Start-up is over (the window is painted, the token fetched): what earlier
+  // runs left in the temporary folder goes, on a worker.
+  SweepTemporaryPictures();
   return true;
 }
 
@@ -86,6 +90,7 @@ void StopApplication() {
 }
 
 int RunOrnivex() {
+  LoadDllsFromSystemFolderOnly();
   SkinStartup();
   if (!StartApplication(PictureFromCommandLine())) {
     SkinExit();
@@ -97,7 +102,7 @@ int RunOrnivex() {
   // end before the program's static objects go. Whatever still runs after it
   // (a request waiting for its time-out) touches none of them.
   if (!WaitForWorkers(kWorkerExitWaitMs)) TraceNote(L"Workers still running at exit");
-  DeleteTemporaryPictures();  // one a worker wrote after the window closed
+  DeleteTemporaryPictures();  // again, for any that could not be deleted before the wait
   SkinExit();
   return code;
 }

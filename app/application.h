@@ -32,7 +32,8 @@ bool ApplicationRunning();
 
 // Creates the empty AppState, then the main window, shows it and raises its
 // created event; `pictureToOpen` (a path, or empty) is recognised at the end of
-// start-up. False when the main window could not be created.
+// start-up. Then the temporary pictures of earlier runs are swept (on a worker).
+// False when the main window could not be created.
 bool StartApplication(std::wstring pictureToOpen = {});
 // Closes the windows, releases AppState and deletes the pictures written for pastes.
 void StopApplication();

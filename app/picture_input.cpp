@@ -15,6 +15,7 @@
 #include "runtime/diagnostics.h"
 #include "runtime/files.h"
 #include "runtime/handles.h"
+#include "runtime/path_form.h"
 #include "runtime/picture_encode.h"
 #include "runtime/threads.h"
 #include "runtime/transfer.h"
@@ -26,7 +27,7 @@ namespace {
 // Why a path is not taken as a picture, or null when it is.
 const wchar_t* PictureProblem(const std::wstring& path) {
   if (!HasPictureExtension(path)) return L"is not a .jpg, .jpeg, .png or .bmp file";
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return L"cannot be found";
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return L"is a folder";
   return nullptr;
@@ -37,16 +38,10 @@ void TraceIgnored(std::wstring_view what, const wchar_t* problem, const std::wst
 }
 
 // The PNG file of what the clipboard held: its own PNG file unchanged, or its
-// bitmap decoded and written as a PNG. Nothing when the bitmap cannot be read.
+// bitmap's pixels written as a PNG.
 std::optional<std::vector<std::uint8_t>> PastedPng(ClipboardPicture& picture) {
   if (picture.kind == ClipboardPicture::Kind::Png) return std::move(picture.bytes);
-  const auto file = BmpFileFromDib(picture.bytes);
-  const auto bitmap = file ? DecodeBmp(*file, Alpha::Straight) : std::nullopt;
-  if (!bitmap) {
-    TraceNote(L"The bitmap on the clipboard cannot be read");
-    return std::nullopt;
-  }
-  auto png = EncodePng(*bitmap);
+  auto png = EncodePng(picture.bitmap);
   if (!png) TraceNote(L"The bitmap on the clipboard cannot be written as a PNG");
   return png;
 }

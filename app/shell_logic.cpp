@@ -59,4 +59,44 @@ std::wstring PastedPictureName(const DateTime& t, int attempt) {
   return out + L".png";
 }
 
+namespace {
+
+// Consumes `count` digits from the front of `text`.
+bool TakeDigits(std::wstring_view& text, std::size_t count) {
+  if (text.size() < count) return false;
+  for (std::size_t i = 0; i < count; ++i)
+    if (text[i] < L'0' || text[i] > L'9') return false;
+  text.remove_prefix(count);
+  return true;
+}
+
+// Consumes one or more digits.
+bool TakeNumber(std::wstring_view& text) {
+  std::size_t n = 0;
+  while (n < text.size() && text[n] >= L'0' && text[n] <= L'9') ++n;
+  return n > 0 && TakeDigits(text, n);
+}
+
+bool Take(std::wstring_view& text, std::wstring_view expected) {
+  if (!text.starts_with(expected)) return false;
+  text.remove_prefix(expected.size());
+  return true;
+}
+
+}  // namespace
+
+bool IsStaleTemporaryPicture(std::wstring_view name, std::int64_t ageSeconds) {
+  if (ageSeconds <= kTemporaryPictureLifetimeSeconds) return false;
+  // YYYY-MM-DD HH.MM.SS.mmm[ (n)].png[.<id>.tmp]
+  std::wstring_view rest = name;
+  if (!(TakeDigits(rest, 4) && Take(rest, L"-") && TakeDigits(rest, 2) && Take(rest, L"-") && TakeDigits(rest, 2) &&
+        Take(rest, L" ") && TakeDigits(rest, 2) && Take(rest, L".") && TakeDigits(rest, 2) && Take(rest, L".") &&
+        TakeDigits(rest, 2) && Take(rest, L".") && TakeDigits(rest, 3)))
+    return false;
+  if (Take(rest, L" (") && !(TakeNumber(rest) && Take(rest, L")"))) return false;
+  if (!Take(rest, L".png")) return false;
+  if (rest.empty()) return true;
+  return Take(rest, L".") && TakeNumber(rest) && rest == L".tmp";
+}
+
 }  // namespace ornivex

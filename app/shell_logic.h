@@ -45,4 +45,15 @@ bool CommandLineMayHaveArgument(std::wstring_view commandLine);
 // " (2)", " (3)"... before ".png" for the second and later `attempt`.
 std::wstring PastedPictureName(const DateTime& time, int attempt = 1);
 
+// How long a picture file the program wrote for itself may stay in its
+// temporary folder after its run: one day.
+inline constexpr std::int64_t kTemporaryPictureLifetimeSeconds = 24 * 60 * 60;
+
+// Whether a file of the temporary folder is one the program wrote there (a name
+// PastedPictureName makes, or the temporary file an earlier version wrote such
+// a picture through first, that name followed by ".<digits>.tmp") and was last
+// written more than a lifetime ago. Anything else there is not the program's
+// to delete.
+bool IsStaleTemporaryPicture(std::wstring_view name, std::int64_t ageSeconds);
+
 }  // namespace ornivex

@@ -1,6 +1,6 @@
 // A pasted bitmap's way to a PNG file on arbitrary bytes. The first byte picks
-// the input: a bare bitmap (the rest of the bytes) given its file header and
-// decoded, or pixels made directly of the bytes. Then
+// the input: a bare bitmap (the rest of the bytes) decoded where it lies, or
+// pixels made directly of the bytes. Then
 //  - decode(encode(p)) == p: the PNG holds exactly the straight pixels;
 //  - a bitmap decoded premultiplied is its straight decoding premultiplied.
 #include <cstdlib>
@@ -37,11 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (picture.height == 0) return 0;
     picture.bgra.assign(rest.begin() + 1, rest.begin() + 1 + std::size_t{4} * picture.width * picture.height);
   } else {
-    const auto file = BmpFileFromDib(rest);
-    if (!file) return 0;
-    auto straight = DecodeBmp(*file, Alpha::Straight);
+    auto straight = DecodeDib(rest, Alpha::Straight);
     if (!straight || std::int64_t{straight->width} * straight->height > kMaxPixels) return 0;
-    const auto premultiplied = DecodeBmp(*file, Alpha::Premultiplied);
+    const auto premultiplied = DecodeDib(rest, Alpha::Premultiplied);
     Check(premultiplied && straight->width == premultiplied->width && straight->height == premultiplied->height);
     std::vector<std::uint8_t> expected = straight->bgra;
     PremultiplyBgra(expected);

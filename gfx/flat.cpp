@@ -51,7 +51,8 @@ std::uint32_t g_lastSession = 0;
 // Binds gdiplus.dll once; a library or an entry point that is missing ends the program.
 void EnsureBound() {
   if (g_bound) return;
-  HMODULE dll = LoadLibraryW(L"gdiplus.dll");
+  // From the system folder only, never a gdiplus.dll beside the program.
+  HMODULE dll = LoadLibraryExW(L"gdiplus.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!dll) FatalBindingError("gdiplus.dll could not be loaded (error " + std::to_string(GetLastError()) + ").");
   if (const char* missing = BindFlatApi(dll, g_names, g_flat)) {
     FatalBindingError(std::string("gdiplus.dll has no entry point ") + missing + ".");

@@ -4,14 +4,25 @@
 ; Per user and without elevation by default, into %LOCALAPPDATA%\Programs\Ornivex;
 ; for all users, into Program Files, when run elevated with /ALLUSERS. /S installs
 ; silently (without the desktop shortcut), /D=<folder> picks the folder. An
-; existing installation is upgraded in place; a running Ornivex is asked to close.
-; The uninstaller removes what the installer made and nothing else: the activity
-; log, Ornivex.ini and the results on the desktop stay.
+; existing installation is upgraded in place; a running Ornivex of that
+; installation is asked to close, and other copies (a portable one) are left
+; alone. The uninstaller removes what the installer made and nothing else: the
+; activity log, Ornivex.ini and the results on the desktop stay. The uninstaller
+; of an all-users installation asks for elevation when it is started without it,
+; as Settings > Apps starts it.
 ;
 ; Built by the package target:
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=<x.y.z> -DSTAGE=<folder> -DICON=<ico>
-;            -DOUTFILE=<setup.exe> Ornivex.nsi
-; STAGE holds Ornivex.exe, README.txt and THIRD-PARTY-NOTICES.txt.
+;            -DPACKAGE_NSH=<package.nsh> -DOUTFILE=<setup.exe> Ornivex.nsi
+; STAGE holds the files that ship, as they ship; PACKAGE_NSH (made by
+; packaging/package_nsh.py) names them and tells the working-set tool
+; (empty.exe) the program writes into the Windows folder by its size and CRC-32.
+;
+; Two environment variables are for tests, where this Wine runs every program
+; elevated: ORNIVEX_SETUP_TRACE=1 appends each decision of Setup and of the
+; uninstaller to %TEMP%\Ornivex-setup.log; ORNIVEX_SETUP_ACCOUNT=User has them
+; take themselves for a program started without elevation (a copy the
+; uninstaller starts elevated looks at its real rights).
 
 Unicode true
 Target amd64-unicode
@@ -20,9 +31,10 @@ RequestExecutionLevel user
 ManifestDPIAware true
 ManifestSupportedOS all
 
-!ifndef VERSION | STAGE | ICON | OUTFILE
-  !error "VERSION, STAGE, ICON and OUTFILE must be given with -D"
+!ifndef VERSION | STAGE | ICON | OUTFILE | PACKAGE_NSH
+  !error "VERSION, STAGE, ICON, PACKAGE_NSH and OUTFILE must be given with -D"
 !endif
+!include "${PACKAGE_NSH}"
 
 !define APP "Ornivex"
 !define EXE "Ornivex.exe"
@@ -34,6 +46,9 @@ ManifestSupportedOS all
 !define APPLICATION_KEY "Software\Classes\Applications\${EXE}"
 !define APP_PATHS_KEY "Software\Microsoft\Windows\CurrentVersion\App Paths\${EXE}"
 !define SHORTCUT "${APP}.lnk"
+; Given by the uninstaller to the copy of itself it starts elevated.
+!define ELEVATED_SWITCH "/ELEVATED"
+!define ERROR_ELEVATION_REQUIRED 740
 
 Name "${APP} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -59,6 +74,7 @@ ShowUninstDetails show
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -73,12 +89,16 @@ LangString SectionDesktop ${LANG_ENGLISH} "Desktop shortcut"
 LangString SectionDesktop ${LANG_SIMPCHINESE} "桌面快捷方式"
 LangString PictureType ${LANG_ENGLISH} "Picture (Ornivex)"
 LangString PictureType ${LANG_SIMPCHINESE} "图片（Ornivex）"
-LangString StillRunning ${LANG_ENGLISH} "Ornivex is still running. Close it, then choose Retry."
-LangString StillRunning ${LANG_SIMPCHINESE} "Ornivex 仍在运行。请先关闭它，再点“重试”。"
+LangString StillRunning ${LANG_ENGLISH} "Ornivex is still running from $INSTDIR. Close it, then choose Retry."
+LangString StillRunning ${LANG_SIMPCHINESE} "$INSTDIR 中的 Ornivex 仍在运行。请先关闭它，再点“重试”。"
 LangString CannotReplace ${LANG_ENGLISH} "Setup could not write the files in $INSTDIR."
 LangString CannotReplace ${LANG_SIMPCHINESE} "安装程序无法写入 $INSTDIR 中的文件。"
+LangString CannotRemove ${LANG_ENGLISH} "The uninstaller could not remove $INSTDIR\${EXE}. Nothing was removed."
+LangString CannotRemove ${LANG_SIMPCHINESE} "卸载程序无法删除 $INSTDIR\${EXE}，没有删除任何内容。"
 LangString NeedsAdministrator ${LANG_ENGLISH} "Installing for all users (/ALLUSERS) needs administrator rights: run Setup as administrator."
 LangString NeedsAdministrator ${LANG_SIMPCHINESE} "为所有用户安装（/ALLUSERS）需要管理员权限：请以管理员身份运行安装程序。"
+LangString UninstallNeedsAdministrator ${LANG_ENGLISH} "Ornivex is installed for all users: removing it needs administrator rights."
+LangString UninstallNeedsAdministrator ${LANG_SIMPCHINESE} "Ornivex 是为所有用户安装的，卸载它需要管理员权限。"
 
 ; Version information of the installer and of the uninstaller it writes.
 VIProductVersion "${VERSION}.0"
@@ -95,32 +115,173 @@ VIFileVersion "${VERSION}.0"
 !insertmacro VERSION_KEYS ${LANG_SIMPCHINESE} "${APP} ${VERSION} 安装程序"
 
 Var AllUsers
+Var Trace          ; 1: decisions go to %TEMP%\Ornivex-setup.log
+Var Administrator  ; 1: this process may change what all users share
+Var Elevated       ; 1: this process runs elevated above the user who started it
 
-; Asks every window of the program to close (WM_CLOSE), then waits until the
-; program has let go of its executable. After ten seconds the user may retry or
-; give up; a silent run gives up, with exit code 2.
-!macro DEFINE_CLOSE_PROGRAM prefix
+!macro TRACE prefix text
+  Push "${text}"
+  Call ${prefix}Trace
+!macroend
+
+!macro DEFINE_COMMON prefix
+; Appends the line on the stack to the decision log, when there is one.
+Function ${prefix}Trace
+  Exch $0
+  Push $1
+  ${If} $Trace == 1
+    FileOpen $1 "$TEMP\Ornivex-setup.log" a
+    FileSeek $1 0 END
+    FileWrite $1 "$0$\r$\n"
+    FileClose $1
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; Reads the rights this process has, and the test switches of the environment.
+Function ${prefix}ReadRights
+  ReadEnvStr $0 ORNIVEX_SETUP_TRACE
+  ${If} $0 != ""
+    StrCpy $Trace 1
+  ${EndIf}
+  UserInfo::GetAccountType
+  Pop $0
+  StrCpy $Administrator 0
+  ${If} $0 == "Admin"
+    StrCpy $Administrator 1
+  ${EndIf}
+  ; TokenElevationTypeFull (2): elevated by UAC, unlike the desktop that started it.
+  StrCpy $Elevated 0
+  System::Call 'advapi32::OpenProcessToken(p -1, i 8, *p .r1) i .r0'
+  ${If} $0 != 0
+    System::Call 'advapi32::GetTokenInformation(p r1, i 18, *i .r2, i 4, *i .r3) i .r0'
+    ${If} $0 != 0
+    ${AndIf} $2 == 2
+      StrCpy $Elevated 1
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r1)'
+  ${EndIf}
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "${ELEVATED_SWITCH}" $1
+  ${If} ${Errors}
+    ReadEnvStr $0 ORNIVEX_SETUP_ACCOUNT
+    ${If} $0 == "User"
+      StrCpy $Administrator 0
+      StrCpy $Elevated 0
+    ${EndIf}
+  ${EndIf}
+  !insertmacro TRACE "${prefix}" "rights: administrator $Administrator, elevated $Elevated"
+FunctionEnd
+
+; The number of processes that run the program of this installation
+; ($INSTDIR\Ornivex.exe, by their image's full path) in $R3. With $R4 == "close"
+; each window of the program's class that belongs to one of them is asked to
+; close; windows of other copies (a portable one) are left alone.
+Function ${prefix}RunningCopies
+  Push $0
+  Push $1
+  Push $2
+  Push $5
+  Push $6
+  Push $7
+  Push $8
+  ; The path as the system gives an image's: long names.
+  StrCpy $5 "$INSTDIR\${EXE}"
+  System::Call 'kernel32::GetLongPathNameW(w r5, w .r0, i ${NSIS_MAX_STRLEN}) i .r1'
+  ${If} $1 > 0
+    StrCpy $5 $0
+  ${EndIf}
+  StrCpy $R3 0
+  System::Alloc 16384
+  Pop $6
+  System::Call 'kernel32::K32EnumProcesses(p r6, i 16384, *i .r7) i .r0'
+  ${If} $0 != 0
+    IntOp $7 $7 / 4
+    StrCpy $8 0
+    ${DoWhile} $8 < $7
+      IntOp $0 $8 * 4
+      IntPtrOp $0 $6 + $0
+      System::Call '*$0(i .r0)'
+      Push $0
+      Call ${prefix}ImageOfProcess
+      Pop $1
+      ${If} $1 == $5
+        IntOp $R3 $R3 + 1
+      ${EndIf}
+      IntOp $8 $8 + 1
+    ${Loop}
+  ${EndIf}
+  System::Free $6
+  ${If} $R4 == "close"
+    StrCpy $1 0
+    ${Do}
+      FindWindow $1 "${WINDOW_CLASS}" "" 0 $1
+      ${If} $1 == 0
+        ${Break}
+      ${EndIf}
+      System::Call 'user32::GetWindowThreadProcessId(p r1, *i .r0)'
+      Push $0
+      Call ${prefix}ImageOfProcess
+      Pop $2
+      ${If} $2 == $5
+        !insertmacro TRACE "${prefix}" "closing a window of $2"
+        SendMessage $1 ${WM_CLOSE} 0 0 /TIMEOUT=2000
+      ${Else}
+        !insertmacro TRACE "${prefix}" "leaving a window of $2"
+      ${EndIf}
+    ${Loop}
+  ${EndIf}
+  Pop $8
+  Pop $7
+  Pop $6
+  Pop $5
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; The full path of the image the process on the stack runs, or "" when it
+; cannot be asked.
+Function ${prefix}ImageOfProcess
+  Exch $0
+  Push $1
+  Push $2
+  System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r0) p .r1'  ; PROCESS_QUERY_LIMITED_INFORMATION
+  StrCpy $0 ""
+  ${If} $1 P<> 0
+    System::Call 'kernel32::QueryFullProcessImageNameW(p r1, i 0, w .r0, *i ${NSIS_MAX_STRLEN}) i .r2'
+    ${If} $2 == 0
+      StrCpy $0 ""
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r1)'
+  ${EndIf}
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Asks the program of this installation to close (WM_CLOSE to its windows),
+; then waits until no process runs it. After ten seconds the user may retry or
+; give up; a silent run gives up, with exit code 2. A file that cannot be opened
+; is not taken for a running program: that is found when it is replaced.
 Function ${prefix}CloseProgram
   StrCpy $R2 0
   ${Do}
-    FindWindow $R1 "${WINDOW_CLASS}"
-    ${If} $R1 == 0
-      ${IfNot} ${FileExists} "$INSTDIR\${EXE}"
-        ${Break}
-      ${EndIf}
-      ClearErrors
-      FileOpen $R1 "$INSTDIR\${EXE}" a
-      ${IfNot} ${Errors}
-        FileClose $R1
-        ${Break}
-      ${EndIf}
-    ${Else}
-      SendMessage $R1 ${WM_CLOSE} 0 0 /TIMEOUT=2000
+    StrCpy $R4 "close"
+    Call ${prefix}RunningCopies
+    ${If} $R3 == 0
+      ${Break}
+    ${EndIf}
+    ${If} $R2 == 0
+      !insertmacro TRACE "${prefix}" "running copies of $INSTDIR\${EXE}: $R3"
     ${EndIf}
     Sleep 200
     IntOp $R2 $R2 + 1
     ${If} $R2 >= 50
       MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(StillRunning)" /SD IDCANCEL IDRETRY retry
+      !insertmacro TRACE "${prefix}" "still running: giving up"
       SetErrorLevel 2
       Quit
       retry:
@@ -129,8 +290,8 @@ Function ${prefix}CloseProgram
   ${Loop}
 FunctionEnd
 !macroend
-!insertmacro DEFINE_CLOSE_PROGRAM ""
-!insertmacro DEFINE_CLOSE_PROGRAM "un."
+!insertmacro DEFINE_COMMON ""
+!insertmacro DEFINE_COMMON "un."
 
 ; Tells Explorer that file associations changed.
 !macro NOTIFY_ASSOCIATIONS_CHANGED
@@ -187,11 +348,9 @@ Section "$(SectionProgram)" SectionProgram
   SectionIn RO
   Call CloseProgram
 
-  SetOutPath "$INSTDIR"
   ClearErrors
-  File "${STAGE}\${EXE}"
-  File "${STAGE}\README.txt"
-  File "${STAGE}\THIRD-PARTY-NOTICES.txt"
+  !insertmacro INSTALL_SHIPPED_FILES
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   ${If} ${Errors}
     MessageBox MB_OK|MB_ICONSTOP "$(CannotReplace)" /SD IDOK
@@ -243,6 +402,7 @@ Section "$(SectionDesktop)" SectionDesktop
 SectionEnd
 
 Function .onInit
+  Call ReadRights
   ${GetParameters} $R0
   ClearErrors
   ${GetOptions} $R0 "/ALLUSERS" $R1
@@ -250,11 +410,10 @@ Function .onInit
     StrCpy $AllUsers 0
     SetShellVarContext current
   ${Else}
-    UserInfo::GetAccountType
-    Pop $R1
-    ${If} $R1 != "Admin"
+    ${If} $Administrator != 1
+      !insertmacro TRACE "" "install for all users: not an administrator"
       MessageBox MB_OK|MB_ICONSTOP "$(NeedsAdministrator)" /SD IDOK
-      SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+      SetErrorLevel ${ERROR_ELEVATION_REQUIRED}
       Quit
     ${EndIf}
     StrCpy $AllUsers 1
@@ -281,25 +440,151 @@ Function .onInit
   ${If} ${Silent}
     !insertmacro UnselectSection ${SectionDesktop}
   ${EndIf}
+  ${If} $Elevated == 1
+    !insertmacro TRACE "" "finish page: no start of Ornivex (Setup runs elevated)"
+  ${Else}
+    !insertmacro TRACE "" "finish page: offers to start Ornivex"
+  ${EndIf}
+FunctionEnd
+
+; Started from an elevated Setup, Ornivex would run elevated too: drops from
+; Explorer would be blocked and it would read the administrator's settings. The
+; finish page then offers no start; the user starts it from the Start menu.
+Function FinishPageShow
+  ${If} $Elevated == 1
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+  ${EndIf}
+FunctionEnd
+
+; The copy of the uninstaller that runs elevated: started with "runas" (the
+; system asks the user), waited for, its exit code taken as this one's.
+Function un.RunElevated
+  StrCpy $1 "${ELEVATED_SWITCH}"
+  ${If} ${Silent}
+    StrCpy $1 "$1 /S"
+  ${EndIf}
+  StrCpy $1 "$1 _?=$INSTDIR"
+  ; SHELLEXECUTEINFOW, 112 bytes, with the padding x64 puts after nShow and dwHotKey.
+  System::Call '*(&l4, i 0x40, p $HWNDPARENT, w "runas", w "$EXEPATH", w r1, p 0, i 1, i 0, p, p, p, p, i, i 0, p, p) p .r0'
+  System::Call 'shell32::ShellExecuteExW(p r0) i .r2 ? e'
+  Pop $3  ; the error
+  System::Call '*$0(i, i, p, p, p, p, p, i, i, p, p, p, p, i, i, p, p .r4)'
+  System::Free $0
+  ${If} $2 == 0
+  ${OrIf} $4 P= 0
+    !insertmacro TRACE "un." "elevation refused or failed (error $3)"
+    MessageBox MB_OK|MB_ICONSTOP "$(UninstallNeedsAdministrator)" /SD IDOK
+    SetErrorLevel ${ERROR_ELEVATION_REQUIRED}
+    Quit
+  ${EndIf}
+  System::Call 'kernel32::WaitForSingleObject(p r4, i -1)'
+  System::Call 'kernel32::GetExitCodeProcess(p r4, *i .r5)'
+  System::Call 'kernel32::CloseHandle(p r4)'
+  !insertmacro TRACE "un." "the elevated uninstaller ended with $5"
+  SetErrorLevel $5
+  Quit
 FunctionEnd
 
 Function un.onInit
+  Call un.ReadRights
   ; The uninstaller serves the installation it sits in: all users when the
   ; machine-wide entry names this folder, otherwise the current user.
   ReadRegStr $R0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $R0 == $INSTDIR
+    StrCpy $AllUsers 1
     SetShellVarContext all
+    ${If} $Administrator != 1
+      ${GetParameters} $R1
+      ClearErrors
+      ${GetOptions} $R1 "${ELEVATED_SWITCH}" $R2
+      ${IfNot} ${Errors}
+        !insertmacro TRACE "un." "uninstall for all users: still not an administrator when elevated"
+        MessageBox MB_OK|MB_ICONSTOP "$(UninstallNeedsAdministrator)" /SD IDOK
+        SetErrorLevel ${ERROR_ELEVATION_REQUIRED}
+        Quit
+      ${EndIf}
+      !insertmacro TRACE "un." "uninstall for all users: asking for elevation"
+      Call un.RunElevated
+    ${EndIf}
+    !insertmacro TRACE "un." "uninstall for all users"
   ${Else}
+    StrCpy $AllUsers 0
     SetShellVarContext current
+    !insertmacro TRACE "un." "uninstall for the current user"
   ${EndIf}
+FunctionEnd
+
+; Whether another installation of the program remains (the other scope's
+; entry, with its program there): $R5 = 1 or 0.
+Function un.AnotherInstallation
+  StrCpy $R5 0
+  ${If} $AllUsers == 1
+    ReadRegStr $R6 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${Else}
+    ReadRegStr $R6 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${EndIf}
+  ${If} $R6 != ""
+  ${AndIf} $R6 != $INSTDIR
+  ${AndIf} ${FileExists} "$R6\${EXE}"
+    StrCpy $R5 1
+  ${EndIf}
+FunctionEnd
+
+; Whether the file named on the stack is the working-set tool the program
+; writes (its size and CRC-32), on the stack: 1 or 0.
+Function un.IsProgramTool
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  StrCpy $4 0
+  ClearErrors
+  FileOpen $1 $0 r
+  ${IfNot} ${Errors}
+    FileSeek $1 0 END $2
+    ${If} $2 == ${EMPTY_TOOL_SIZE}
+      FileSeek $1 0 SET
+      System::Alloc $2
+      Pop $3
+      System::Call 'kernel32::ReadFile(p r1, p r3, i r2, *i .r0, p 0) i .r4'
+      ${If} $4 != 0
+      ${AndIf} $0 == $2
+        System::Call 'ntdll::RtlComputeCrc32(i 0, p r3, i r2) i .r0'
+        IntFmt $0 "0x%08X" $0
+        StrCpy $4 0
+        ${If} $0 == ${EMPTY_TOOL_CRC32}
+          StrCpy $4 1
+        ${EndIf}
+      ${Else}
+        StrCpy $4 0
+      ${EndIf}
+      System::Free $3
+    ${EndIf}
+    FileClose $1
+  ${EndIf}
+  StrCpy $0 $4
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
 FunctionEnd
 
 Section "Uninstall"
   Call un.CloseProgram
 
+  ; The program first: when it cannot go, everything else stays, the entry
+  ; included, so that the uninstall can be tried again.
   Delete "$INSTDIR\${EXE}"
-  Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
+  ${If} ${FileExists} "$INSTDIR\${EXE}"
+    !insertmacro TRACE "un." "cannot remove $INSTDIR\${EXE}"
+    MessageBox MB_OK|MB_ICONSTOP "$(CannotRemove)" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  !insertmacro REMOVE_SHIPPED_FILES
   Delete "$INSTDIR\${UNINSTALLER}"
   ; Only when empty: the activity log and Ornivex.ini stay with their folder.
   RMDir "$INSTDIR"
@@ -318,4 +603,22 @@ Section "Uninstall"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
   Call un.DeleteCreatedKeys
   !insertmacro NOTIFY_ASSOCIATIONS_CHANGED
+
+  ; The working-set tool the program wrote into the Windows folder goes with the
+  ; last installation, when it is the program's own (a tool of that name from
+  ; elsewhere stays) and the uninstaller may delete it. A portable copy that
+  ; still runs writes it again when it needs it.
+  ReadEnvStr $R7 windir
+  ${If} $R7 != ""
+  ${AndIf} ${FileExists} "$R7\empty.exe"
+    Push "$R7\empty.exe"
+    Call un.IsProgramTool
+    Pop $R8
+    Call un.AnotherInstallation
+    !insertmacro TRACE "un." "empty.exe: the program's own $R8, another installation $R5"
+    ${If} $R8 == 1
+    ${AndIf} $R5 == 0
+      Delete "$R7\empty.exe"
+    ${EndIf}
+  ${EndIf}
 SectionEnd

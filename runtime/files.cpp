@@ -8,6 +8,7 @@
 
 #include "runtime/diagnostics.h"
 #include "runtime/handles.h"
+#include "runtime/path_form.h"
 
 namespace ornivex {
 
@@ -49,8 +50,9 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 
 bool ReadWholeFileInto(const std::wstring& path,
                        const std::function<std::span<std::uint8_t>(std::uint64_t size)>& place) {
-  UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     TraceFailure(L"Opening a file to read");
     return false;
@@ -86,7 +88,8 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
   return bytes;
 }
 
-bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
+bool WriteWholeFile(const std::wstring& given, std::string_view bytes) {
+  const std::wstring path = ExtendedLengthPath(given);
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
@@ -96,7 +99,7 @@ bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
 
   // One temporary name per process: a file left by a crashed earlier run with the
   // same id is simply overwritten, and two running copies never share one.
-  const std::wstring temp = path + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+  const std::wstring temp = ExtendedLengthPath(given + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp");
   {
     UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -123,8 +126,23 @@ bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
   return true;
 }
 
+UniqueFile WriteFileDeletedOnClose(const std::wstring& path, std::string_view bytes) {
+  UniqueFile file(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_WRITE | DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (!file) {
+    TraceFailure(L"Creating a file");
+    return {};
+  }
+  if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get())) {
+    TraceFailure(L"Writing a file");
+    return {};  // closed, and with that deleted
+  }
+  return file;
+}
+
 bool FileExists(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 

@@ -1,13 +1,16 @@
 #pragma once
 // Whole-file reads and writes, and the folders the program writes to.
-// Paths are UTF-16, as Windows takes them; contents are plain bytes. Every
-// failure is traced (runtime/diagnostics.h) before it is returned.
+// Paths are UTF-16, as Windows takes them, and may be of any length (a long one
+// is handed on in its extended form, runtime/path_form.h); contents are plain
+// bytes. Every failure is traced (runtime/diagnostics.h) before it is returned.
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "runtime/handles.h"
 
 namespace ornivex {
 
@@ -27,6 +30,13 @@ bool ReadWholeFileInto(const std::wstring& path,
 // temporary file then takes the place of the old one. A read-only file, a
 // folder of that name or a missing folder give false and change nothing.
 bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
+
+// Makes a new file (never one that exists) with the bytes, flushed, and hands
+// back the handle that keeps it: the file is deleted when the handle is closed,
+// or when the process ends, however it ends. Others may read it meanwhile if
+// they let it be deleted (FILE_SHARE_DELETE), as ReadWholeFile does. An invalid
+// handle when it cannot be made or written (nothing is left behind then).
+UniqueFile WriteFileDeletedOnClose(const std::wstring& path, std::string_view bytes);
 
 bool FileExists(const std::wstring& path);
 

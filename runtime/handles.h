@@ -50,6 +50,11 @@ struct FileTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE h) { ::CloseHandle(h); }
 };
+struct FindTraits {
+  using Type = HANDLE;
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { ::FindClose(h); }
+};
 inline void DeleteGdi(HGDIOBJ h) { ::DeleteObject(h); }
 }  // namespace handles_detail
 
@@ -57,6 +62,8 @@ inline void DeleteGdi(HGDIOBJ h) { ::DeleteObject(h); }
 using UniqueHandle = UniqueResource<handles_detail::NullIsNone<HANDLE, ::CloseHandle>>;
 // File handles, whose "none" value is INVALID_HANDLE_VALUE.
 using UniqueFile = UniqueResource<handles_detail::FileTraits>;
+// A search of a folder (FindFirstFileW), released with FindClose.
+using UniqueFind = UniqueResource<handles_detail::FindTraits>;
 using UniqueFont = UniqueResource<handles_detail::NullIsNone<HFONT, handles_detail::DeleteGdi>>;
 using UniqueBrush = UniqueResource<handles_detail::NullIsNone<HBRUSH, handles_detail::DeleteGdi>>;
 using UniqueBitmap = UniqueResource<handles_detail::NullIsNone<HBITMAP, handles_detail::DeleteGdi>>;

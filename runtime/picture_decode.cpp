@@ -227,6 +227,7 @@ struct ChannelMask {
   std::uint8_t Of(std::uint32_t pixel) const {
     if (mask == 0) return 0;
     const std::uint64_t value = (pixel & mask) >> shift;
+    if (top == 255) return static_cast<std::uint8_t>(value);  // the usual 8-bit channel, without a division
     return static_cast<std::uint8_t>((value * 255 + top / 2) / top);
   }
 };
@@ -243,14 +244,56 @@ struct BmpLayout {
   std::size_t pixelBytes = 0;          // bytes of pixel data present
 };
 
-// Reads and checks the headers and the palette. Nothing is read before the
-// reader has confirmed the bytes are there.
-std::optional<BmpLayout> ReadBmpLayout(const ByteReader& in) {
-  if (!in.Has(0, kFileHeaderSize + 4) || in.U16(0) != 0x4D42) return std::nullopt;
+// Bytes of one stored row: padded to whole 32-bit words.
+std::uint64_t RowStride(const BmpLayout& layout) {
+  return (static_cast<std::uint64_t>(layout.width) * layout.bits + 31) / 32 * 4;
+}
+
+// Where the pixels of a bare bitmap (a BMP file without its file header, as the
+// clipboard holds one) begin: after the header, the masks that follow a 40-byte
+// bit-field header, and the colour table. Some programs repeat the three masks
+// after a larger bit-field header; such a bitmap is told by its size, which then
+// has room for them and the rows exactly. Nothing when the header is none of
+// the known ones or is cut short.
+std::optional<std::uint64_t> DibPixelOffset(const ByteReader& in) {
+  if (!in.Has(0, 4)) return std::nullopt;
+  const std::uint64_t headerSize = in.U32(0);
+  if (headerSize == 12) {
+    if (!in.Has(0, 12)) return std::nullopt;
+    const std::uint32_t bits = in.U16(10);
+    return 12 + (bits <= 8 ? 3ull << bits : 0);
+  }
+  if (headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108 && headerSize != 124)
+    return std::nullopt;
+  if (!in.Has(0, headerSize)) return std::nullopt;
+  const std::int64_t width = static_cast<std::int32_t>(in.U32(4));
+  const std::int64_t height = static_cast<std::int32_t>(in.U32(8));  // negative: top-down
+  const std::uint64_t bits = in.U16(14);
+  const std::uint32_t compression = in.U32(16);
+  const std::uint64_t clrUsed = in.U32(32);
+  // A full table for 8 bits and less unless the header counts fewer colours;
+  // above that an optional one, there when the header counts it.
+  const std::uint64_t paletteBytes = 4 * (clrUsed ? clrUsed : (bits <= 8 ? 1ull << bits : 0));
+  std::uint64_t masks = 0;
+  if (headerSize == 40 && compression == kBiBitfields) masks = 12;
+  if (headerSize == 40 && compression == kBiAlphaBitfields) masks = 16;
+  std::uint64_t pixels = headerSize + masks + paletteBytes;
+  if (headerSize > 40 && compression == kBiBitfields) {
+    const std::uint64_t rows = (static_cast<std::uint64_t>(width < 0 ? -width : width) * bits + 31) / 32 * 4 *
+                               static_cast<std::uint64_t>(height < 0 ? -height : height);
+    if (in.size() == pixels + 12 + rows) pixels += 12;
+  }
+  return pixels;
+}
+
+// Reads and checks the headers and the palette of a bitmap whose header starts
+// at `h` and whose pixels start at `offBits`. Nothing is read before the reader
+// has confirmed the bytes are there, and no size the header claims is believed
+// before the bytes that hold it are: uncompressed rows must all be there.
+std::optional<BmpLayout> ReadBmpLayout(const ByteReader& in, std::size_t h, std::uint64_t offBits) {
+  if (!in.Has(h, 4)) return std::nullopt;
   BmpLayout layout;
-  const std::uint64_t offBits = in.U32(10);
-  const std::uint64_t headerSize = in.U32(kFileHeaderSize);
-  const std::size_t h = kFileHeaderSize;
+  const std::uint64_t headerSize = in.U32(h);
   std::uint64_t paletteEntrySize = 4;
   std::uint64_t clrUsed = 0;
   std::uint64_t afterHeader = h + headerSize;
@@ -328,6 +371,9 @@ std::optional<BmpLayout> ReadBmpLayout(const ByteReader& in) {
   if (offBits >= in.size()) return std::nullopt;
   layout.pixels = static_cast<std::size_t>(offBits);
   layout.pixelBytes = in.size() - layout.pixels;
+  if (layout.compression != kBiRle8 && layout.compression != kBiRle4 &&
+      RowStride(layout) * static_cast<std::uint64_t>(layout.height) > layout.pixelBytes)
+    return std::nullopt;  // rows cut short
   return layout;
 }
 
@@ -343,20 +389,9 @@ std::uint32_t PaletteColour(const BmpLayout& layout, std::uint32_t index) {
   return index < layout.palette.size() ? layout.palette[index] : 0;  // outside the palette: black
 }
 
-std::uint64_t BmpStride(const BmpLayout& layout) {
-  return (static_cast<std::uint64_t>(layout.width) * layout.bits + 31) / 32 * 4;
-}
-
-// Whether an uncompressed picture's rows are all there (run-length data may
-// end early: the rest of the picture is then left black).
-bool BmpRowsPresent(const BmpLayout& layout) {
-  if (layout.compression == kBiRle8 || layout.compression == kBiRle4) return true;
-  return BmpStride(layout) * static_cast<std::uint64_t>(layout.height) <= layout.pixelBytes;
-}
-
-bool DecodeBmpRows(const ByteReader& in, const BmpLayout& layout, Picture& picture) {
-  const std::uint64_t stride = BmpStride(layout);
-  if (!BmpRowsPresent(layout)) return false;  // rows cut short
+// The layout has made sure every row is there.
+void DecodeBmpRows(const ByteReader& in, const BmpLayout& layout, Picture& picture) {
+  const std::uint64_t stride = RowStride(layout);
   const ChannelMask red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]), alpha(layout.masks[3]);
   const auto width = static_cast<std::size_t>(layout.width);
   const auto height = static_cast<std::size_t>(layout.height);
@@ -385,7 +420,6 @@ bool DecodeBmpRows(const ByteReader& in, const BmpLayout& layout, Picture& pictu
       PutPixel(picture, x, y, rgb, a);
     }
   }
-  return true;
 }
 
 // A picture with an alpha mask whose alpha is zero everywhere is opaque.
@@ -443,9 +477,9 @@ void DecodeBmpRuns(const ByteReader& in, const BmpLayout& layout, Picture& pictu
 
 }  // namespace
 
-std::optional<Picture> DecodeBmp(std::span<const std::uint8_t> bytes, Alpha alpha) {
-  const ByteReader in(bytes);
-  const std::optional<BmpLayout> layout = ReadBmpLayout(in);
+namespace {
+
+std::optional<Picture> DecodeBmpLayout(const ByteReader& in, const std::optional<BmpLayout>& layout, Alpha alpha) {
   if (!layout) return std::nullopt;
   Picture picture;
   picture.width = static_cast<int>(layout->width);
@@ -457,11 +491,10 @@ std::optional<Picture> DecodeBmp(std::span<const std::uint8_t> bytes, Alpha alph
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
-  if (layout->compression == kBiRle8 || layout->compression == kBiRle4) {
+  if (layout->compression == kBiRle8 || layout->compression == kBiRle4)
     DecodeBmpRuns(in, *layout, picture);
-  } else if (!DecodeBmpRows(in, *layout, picture)) {
-    return std::nullopt;
-  }
+  else
+    DecodeBmpRows(in, *layout, picture);
   if (layout->masks[3]) {
     OpaqueIfAlphaUnused(picture);
     if (alpha == Alpha::Premultiplied) PremultiplyBgra(picture.bgra);
@@ -469,13 +502,31 @@ std::optional<Picture> DecodeBmp(std::span<const std::uint8_t> bytes, Alpha alph
   return picture;
 }
 
+}  // namespace
+
+std::optional<Picture> DecodeBmp(std::span<const std::uint8_t> bytes, Alpha alpha) {
+  const ByteReader in(bytes);
+  if (!in.Has(0, kFileHeaderSize) || in.U16(0) != 0x4D42) return std::nullopt;
+  return DecodeBmpLayout(in, ReadBmpLayout(in, kFileHeaderSize, in.U32(10)), alpha);
+}
+
+std::optional<Picture> DecodeDib(std::span<const std::uint8_t> dib, Alpha alpha) {
+  const ByteReader in(dib);
+  const std::optional<std::uint64_t> pixels = DibPixelOffset(in);
+  if (!pixels) return std::nullopt;
+  return DecodeBmpLayout(in, ReadBmpLayout(in, 0, *pixels), alpha);
+}
+
 std::optional<PictureSize> ReadPictureSize(std::span<const std::uint8_t> bytes) {
   switch (SniffPictureFormat(bytes)) {
     case PictureFormat::Png: return ReadPngSize(bytes);
     case PictureFormat::Jpeg: return ReadJpegSize(bytes);
     case PictureFormat::Bmp: {
-      const std::optional<BmpLayout> layout = ReadBmpLayout(ByteReader(bytes));
-      if (!layout || !BmpRowsPresent(*layout)) return std::nullopt;
+      // The same layout the decoder reads, with every row there.
+      const ByteReader in(bytes);
+      if (!in.Has(0, kFileHeaderSize)) return std::nullopt;
+      const std::optional<BmpLayout> layout = ReadBmpLayout(in, kFileHeaderSize, in.U32(10));
+      if (!layout) return std::nullopt;
       return PictureSize{static_cast<int>(layout->width), static_cast<int>(layout->height)};
     }
     case PictureFormat::Unknown: break;

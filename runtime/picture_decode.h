@@ -60,5 +60,12 @@ std::optional<Picture> DecodeJpeg(std::span<const std::uint8_t> bytes);
 // alpha is not zero: a picture whose alpha is zero throughout was written by a
 // program that leaves the byte unused. Pixels an RLE file skips are black.
 std::optional<Picture> DecodeBmp(std::span<const std::uint8_t> bytes, Alpha alpha = Alpha::Premultiplied);
+// A bare bitmap, as the clipboard holds one: the same without the 14-byte file
+// header, so its pixels follow the header, the masks after a 40-byte bit-field
+// header, and the colour table (a larger bit-field header that repeats its three
+// masks after itself is told by its size). Read where it lies, without a copy;
+// the sizes its header claims are held against the bytes given before any
+// memory is set aside for the picture.
+std::optional<Picture> DecodeDib(std::span<const std::uint8_t> dib, Alpha alpha = Alpha::Premultiplied);
 
 }  // namespace ornivex

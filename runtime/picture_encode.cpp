@@ -13,15 +13,6 @@ namespace ornivex {
 
 namespace {
 
-std::uint32_t Le32(std::span<const std::uint8_t> b, std::size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
-}
-std::uint32_t Le16(std::span<const std::uint8_t> b, std::size_t at) { return b[at] | b[at + 1] << 8; }
-
-void PutLe32(std::uint8_t* out, std::uint64_t value) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 bool Opaque(const Picture& picture) {
   for (std::size_t i = 3; i < picture.bgra.size(); i += 4)
     if (picture.bgra[i] != 255) return false;
@@ -175,51 +166,6 @@ std::optional<std::vector<std::uint8_t>> EncodeJpeg(const Picture& straight, int
     file.reset();
   }
   std::free(sink.data);
-  return file;
-}
-
-std::optional<std::vector<std::uint8_t>> BmpFileFromDib(std::span<const std::uint8_t> dib) {
-  constexpr std::uint32_t kBiRgb = 0, kBiBitfields = 3, kBiAlphaBitfields = 6;
-  if (dib.size() < 12) return std::nullopt;
-  const std::uint64_t headerSize = Le32(dib, 0);
-  std::uint64_t bits = 0, paletteBytes = 0, masks = 0, imageBytes = 0;
-  std::uint32_t compression = kBiRgb;
-  if (headerSize == 12) {
-    bits = Le16(dib, 10);
-    if (bits <= 8) paletteBytes = 3ull << bits;
-  } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 || headerSize == 124) {
-    if (dib.size() < headerSize) return std::nullopt;
-    const std::int64_t width = static_cast<std::int32_t>(Le32(dib, 4));
-    const std::int64_t height = static_cast<std::int32_t>(Le32(dib, 8));  // negative: top-down
-    bits = Le16(dib, 14);
-    compression = Le32(dib, 16);
-    const std::uint64_t clrUsed = Le32(dib, 32);
-    // A full table for 8 bits and less unless the header counts fewer colours;
-    // above that an optional one, there when the header counts it.
-    paletteBytes = 4 * (clrUsed ? clrUsed : (bits <= 8 ? 1ull << bits : 0));
-    if (headerSize == 40 && compression == kBiBitfields) masks = 12;
-    if (headerSize == 40 && compression == kBiAlphaBitfields) masks = 16;
-    imageBytes = (static_cast<std::uint64_t>(width < 0 ? -width : width) * bits + 31) / 32 * 4 *
-                 static_cast<std::uint64_t>(height < 0 ? -height : height);
-  } else {
-    return std::nullopt;
-  }
-  std::uint64_t pixels = headerSize + masks + paletteBytes;
-  if (headerSize > 40 && compression == kBiBitfields && dib.size() == pixels + 12 + imageBytes) pixels += 12;
-  if (pixels > dib.size()) return std::nullopt;
-
-  constexpr std::size_t kFileHeader = 14;
-  std::vector<std::uint8_t> file;
-  try {
-    file.resize(kFileHeader + dib.size());
-  } catch (const std::bad_alloc&) {
-    return std::nullopt;
-  }
-  file[0] = 'B';
-  file[1] = 'M';
-  PutLe32(&file[2], std::min<std::uint64_t>(file.size(), 0xFFFFFFFFu));
-  PutLe32(&file[10], kFileHeader + pixels);
-  std::memcpy(&file[kFileHeader], dib.data(), dib.size());
   return file;
 }
 

@@ -1,9 +1,7 @@
 #pragma once
 // Writing pictures out: a PNG file (libpng) or a JPEG file (libjpeg) from
-// straight BGRA pixels, and the
-// BMP file a bare device-independent bitmap (the clipboard's form: header,
-// colour table, pixels) stands for. No Windows header: built natively too, for
-// tests and fuzzing.
+// straight BGRA pixels. No Windows header: built natively too, for tests and
+// fuzzing.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -27,13 +25,5 @@ std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& straight);
 // outside the decoders' limits, one whose pixels do not match its size, or when
 // memory runs out.
 std::optional<std::vector<std::uint8_t>> EncodeJpeg(const Picture& straight, int quality);
-
-// The BMP file of a bare bitmap: the 14-byte file header the bitmap lacks, then
-// the bitmap. The pixels are taken to follow the header, its bit-field masks
-// (after a 40-byte header) and its colour table; a bitmap with a larger header
-// that repeats its three masks after the header, as some programs write it, is
-// recognised by its size. Nothing when the header is none DecodeBmp reads or
-// the bitmap is too small to hold it.
-std::optional<std::vector<std::uint8_t>> BmpFileFromDib(std::span<const std::uint8_t> dib);
 
 }  // namespace ornivex

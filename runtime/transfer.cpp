@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <span>
 
 #include "runtime/diagnostics.h"
 #include "runtime/handles.h"
-#include "runtime/picture_decode.h"
 
 namespace ornivex {
 
@@ -30,6 +30,21 @@ std::vector<std::uint8_t> ClipboardBytes(UINT format) {
     return {};
   }
   return std::vector<std::uint8_t>(locked.Data(), locked.Data() + locked.Size());
+}
+
+// The pixels of a bitmap format, read in the clipboard's memory as it lies.
+std::optional<Picture> ClipboardBitmap(UINT format) {
+  HANDLE data = GetClipboardData(format);
+  if (!data) {
+    TraceFailure(L"Reading a clipboard format");
+    return std::nullopt;
+  }
+  GlobalLockGuard locked(data);
+  if (!locked) {
+    TraceFailure(L"Locking the clipboard's data");
+    return std::nullopt;
+  }
+  return DecodeDib({locked.Data(), locked.Size()}, Alpha::Straight);
 }
 
 }  // namespace
@@ -79,14 +94,17 @@ ClipboardPicture ReadClipboardPicture(HWND owner, const std::function<bool(const
         }
       }
     }
-    for (const UINT bitmap : {static_cast<UINT>(CF_DIBV5), static_cast<UINT>(CF_DIB)}) {
-      if (!IsClipboardFormatAvailable(bitmap)) continue;
-      std::vector<std::uint8_t> bytes = ClipboardBytes(bitmap);
-      if (bytes.empty()) continue;
+    bool bitmapOffered = false;
+    for (const UINT format : {static_cast<UINT>(CF_DIBV5), static_cast<UINT>(CF_DIB)}) {
+      if (!IsClipboardFormatAvailable(format)) continue;
+      bitmapOffered = true;
+      std::optional<Picture> bitmap = ClipboardBitmap(format);
+      if (!bitmap) continue;
       picture.kind = ClipboardPicture::Kind::Bitmap;
-      picture.bytes = std::move(bytes);
+      picture.bitmap = std::move(*bitmap);
       return picture;
     }
+    if (bitmapOffered) TraceNote(L"The bitmap on the clipboard cannot be read");
   } catch (const std::bad_alloc&) {
     TraceNote(L"No memory for the clipboard's picture");
     return ClipboardPicture{};

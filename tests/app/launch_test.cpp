@@ -1,11 +1,13 @@
 // Starts the real Ornivex.exe and checks its main window from outside.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "resources/resource_ids.h"
 #include "runtime/handles.h"
@@ -14,14 +16,14 @@
 namespace {
 
 // The build gives the Linux path; Wine sees the Linux root as drive Z:.
-std::wstring ProgramPath() {
-  std::string path = ORNIVEX_EXE;
+std::wstring WindowsPath(std::string path) {
   std::wstring wide(path.begin(), path.end());
   if (!wide.empty() && wide[0] == L'/') wide = L"Z:" + wide;
   for (wchar_t& c : wide)
     if (c == L'/') c = L'\\';
   return wide;
 }
+std::wstring ProgramPath() { return WindowsPath(ORNIVEX_EXE); }
 
 struct Found {
   DWORD process;
@@ -92,6 +94,88 @@ TEST(Launch, ProgramShowsItsFixedLayeredWindowAndClosesCleanly) {
   DWORD code = 1;
   GetExitCodeProcess(program.Get(), &code);
   EXPECT_EQ(code, 0u);
+}
+
+// Every DLL the process has loaded, by its full path, in lower case.
+std::vector<std::wstring> LoadedModules(DWORD process) {
+  std::vector<std::wstring> paths;
+  ornivex::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process));
+  if (!snapshot || snapshot.Get() == INVALID_HANDLE_VALUE) return paths;
+  MODULEENTRY32W entry = {sizeof entry};
+  for (BOOL more = Module32FirstW(snapshot.Get(), &entry); more; more = Module32NextW(snapshot.Get(), &entry)) {
+    std::wstring path = entry.szExePath;
+    for (wchar_t& c : path) c = static_cast<wchar_t>(towlower(c));
+    paths.push_back(path);
+  }
+  return paths;
+}
+
+// A portable copy unpacked into a folder where someone left DLLs named like the
+// system's: the program loads the system's own, never those. Wine loads its
+// builtin DLLs whatever lies beside a program; the override makes it search the
+// program's folder first, as Windows does for a DLL loaded by its bare name,
+// and then a DLL of Wine's own shows under the path it was sought at: the planted
+// DLL's mark tells the two apart.
+TEST(Launch, DllsNamedLikeTheSystemsBesideTheProgramAreNotLoaded) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring folder = std::wstring(temp) + L"ornivex-planted";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring program = folder + L"\\Ornivex.exe";
+  ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), program.c_str(), FALSE));
+  const wchar_t* const planted[] = {L"winhttp.dll", L"msimg32.dll", L"gdiplus.dll"};
+  for (const wchar_t* name : planted) {
+    const std::wstring dll = folder + L"\\" + name;
+    DeleteFileW((dll + L".loaded").c_str());
+    ASSERT_TRUE(CopyFileW(WindowsPath(PLANTED_DLL).c_str(), dll.c_str(), FALSE));
+  }
+
+  // Wine's own setting, for programs of this name only, while the test runs.
+  static constexpr wchar_t kAppDefaults[] = L"Software\\Wine\\AppDefaults\\Ornivex.exe";
+  HKEY overrides = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kAppDefaults) + L"\\DllOverrides").c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &overrides,
+                            nullptr),
+            ERROR_SUCCESS);
+  for (const wchar_t* name : {L"winhttp", L"msimg32", L"gdiplus"})
+    RegSetValueExW(overrides, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"native,builtin"),
+                   sizeof L"native,builtin");
+  RegCloseKey(overrides);
+  struct DropOverrides {
+    ~DropOverrides() { RegDeleteTreeW(HKEY_CURRENT_USER, kAppDefaults); }
+  } dropOverrides;
+  std::wstring command = L"\"" + program + L"\"";
+  STARTUPINFOW startup = {sizeof startup};
+  PROCESS_INFORMATION process = {};
+  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                                      &startup, &process);
+  ASSERT_TRUE(started) << GetLastError();
+  ornivex::UniqueHandle thread(process.hThread), running(process.hProcess);
+
+  // The token fetch loads winhttp and the first paint msimg32 and GDI+: once the
+  // three are there, it is known where each came from.
+  std::vector<std::wstring> modules;
+  const auto loaded = [&](const wchar_t* name) {
+    for (const std::wstring& path : modules)
+      if (path.size() > wcslen(name) && path.ends_with(std::wstring(L"\\") + name)) return true;
+    return false;
+  };
+  for (int i = 0; i < 300; ++i) {
+    modules = LoadedModules(process.dwProcessId);
+    if (loaded(L"winhttp.dll") && loaded(L"msimg32.dll") && loaded(L"gdiplus.dll")) break;
+    if (WaitForSingleObject(running.Get(), 50) == WAIT_OBJECT_0) break;
+  }
+  for (const wchar_t* name : {L"winhttp.dll", L"msimg32.dll", L"gdiplus.dll"})
+    EXPECT_TRUE(loaded(name)) << name << " was never loaded";
+  Found found{process.dwProcessId, nullptr};
+  EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&found));
+  if (found.window) PostMessageW(found.window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(running.Get(), 15000) != WAIT_OBJECT_0) TerminateProcess(running.Get(), 1);
+  DWORD code = 1;
+  GetExitCodeProcess(running.Get(), &code);
+  EXPECT_EQ(code, 0u);
+  for (const wchar_t* name : planted)
+    EXPECT_EQ(GetFileAttributesW((folder + L"\\" + name + L".loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the " << name << " beside the program was loaded";
 }
 
 }  // namespace
@@ -169,6 +253,8 @@ TEST_F(ProgramResources, ManifestAndVersionAreEmbedded) {
   EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
   EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+  EXPECT_NE(manifest.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true<"),
+            std::string::npos);
 
   const std::string version = Resource(MAKEINTRESOURCEW(1), RT_VERSION);
   const std::wstring wide(reinterpret_cast<const wchar_t*>(version.data()), version.size() / 2);

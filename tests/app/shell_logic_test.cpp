@@ -54,5 +54,23 @@ TEST(PictureInput, PastedPicturesAreNamedByDateAndTime) {
   EXPECT_EQ(PastedPictureName({2027, 12, 31, 23, 59, 59, 999}, 2), L"2027-12-31 23.59.59.999 (2).png");
 }
 
+TEST(PictureInput, OnlyThePicturesItWroteAreSweptAndOnlyAfterADay) {
+  constexpr std::int64_t kOld = kTemporaryPictureLifetimeSeconds + 1;
+  for (const std::wstring& ours : {PastedPictureName({2026, 6, 7, 9, 5, 3, 42}),
+                                   PastedPictureName({2026, 6, 7, 9, 5, 3, 42}, 12),
+                                   std::wstring(L"2026-06-07 09.05.03.042.png.4711.tmp"),
+                                   std::wstring(L"2026-06-07 09.05.03.042 (3).png.8.tmp")}) {
+    EXPECT_TRUE(IsStaleTemporaryPicture(ours, kOld)) << ours;
+    EXPECT_FALSE(IsStaleTemporaryPicture(ours, kTemporaryPictureLifetimeSeconds)) << ours;
+  }
+  for (const wchar_t* other : {L"", L"notes.png", L"2026-06-07 09.05.03.042.PNG", L"2026-06-07 09.05.03.42.png",
+                               L"2026-06-07_09.05.03.042.png", L"2026-06-07 09.05.03.042 ().png",
+                               L"2026-06-07 09.05.03.042 (2.png", L"2026-06-07 09.05.03.042.png.tmp",
+                               L"2026-06-07 09.05.03.042.png.12", L"2026-06-07 09.05.03.042.png.12.tmpx",
+                               L"2026-06-07 09.05.03.042.jpg", L"x2026-06-07 09.05.03.042.png",
+                               L"2026-06-07 09.05.03.042.pngx", L"2026-0a-07 09.05.03.042.png"})
+    EXPECT_FALSE(IsStaleTemporaryPicture(other, kOld)) << other;
+}
+
 }  // namespace
 }  // namespace ornivex

@@ -15,6 +15,7 @@
 
 #include "app/application.h"
 #include "app/ocr_protocol.h"
+#include "app/temp_pictures.h"
 #include "app/texts.h"
 #include "chain_fixture.h"
 #include "harness.h"
@@ -22,6 +23,7 @@
 #include "runtime/controls.h"
 #include "runtime/files.h"
 #include "runtime/handles.h"
+#include "runtime/path_form.h"
 #include "runtime/picture_decode.h"
 #include "runtime/threads.h"
 
@@ -152,6 +154,27 @@ TEST_F(PictureInputTest, DropRecognisesTheFirstPictureAmongTheFiles) {
   EXPECT_TRUE(OnlyUpload(before) == sampleBytes_) << "the upload is not the dropped picture's bytes";
   EXPECT_EQ(NewestLogRecord(), App().state.startTime + "|sample.png-->" + std::to_string(App().state.pictureNumber));
   DeleteFileW(notes.c_str());
+}
+
+// A picture whose path is longer than MAX_PATH goes like any other. This Wine
+// has no limit on path length; it takes the extended forms the program uses.
+TEST_F(PictureInputTest, DroppedPictureAtAPathPastMaxPathIsRecognised) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring top = std::wstring(temp) + L"ornivex-long", middle = top + L"\\" + std::wstring(140, L'a'),
+                     folder = middle + L"\\" + std::wstring(130, L'b'), picture = folder + L"\\sample.png";
+  ASSERT_GT(picture.size(), 300u);
+  for (const std::wstring& f : {top, middle, folder}) CreateDirectoryW(ExtendedLengthPath(f).c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(sample_.c_str(), ExtendedLengthPath(picture).c_str(), FALSE));
+  Start();
+  const int before = LastSeq();
+  OnFilesDropped({picture});
+  ASSERT_TRUE(WaitForText());
+  EXPECT_EQ(GetControlText(box_), kTwoLinesBox);
+  EXPECT_TRUE(OnlyUpload(before) == sampleBytes_) << "the upload is not the picture's bytes";
+  EXPECT_EQ(NewestLogRecord(), App().state.startTime + "|sample.png-->" + std::to_string(App().state.pictureNumber));
+  DeleteFileW(ExtendedLengthPath(picture).c_str());
+  for (const std::wstring& f : {folder, middle, top}) RemoveDirectoryW(ExtendedLengthPath(f).c_str());
 }
 
 // Straight 0xAARRGGBB pixels, top row first, of a 3 x 2 picture.
@@ -294,6 +317,79 @@ TEST_F(PictureInputTest, WorkingCursorWhileAChainRuns) {
   EXPECT_EQ(GetControlText(box_), "");  // the failed reply: silent, an empty box
 }
 
+std::wstring TemporaryFolder() {
+  wchar_t temp[MAX_PATH];
+  return std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"Ornivex";
+}
+
+// The names of the files in the pictures' folder.
+std::vector<std::wstring> TemporaryFiles() {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  UniqueFind search(FindFirstFileW((TemporaryFolder() + L"\\*").c_str(), &found));
+  if (!search) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileW(search.Get(), &found));
+  return names;
+}
+
+TEST(TemporaryPictures, GoAtTheEndEvenWhenHeldAndNoneIsWrittenAfterIt) {
+  const std::uint8_t bytes[] = {1, 2, 3};
+  SweepTemporaryPictures();
+  const std::wstring path = WriteTemporaryPicture(bytes);
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(ReadWholeFile(path), std::string("\1\2\3", 3));
+  // Another reader still has it open when the run ends: it goes when the reader lets go.
+  UniqueFile reader(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(reader);
+  DeleteTemporaryPictures();
+  // A worker that finishes its picture after that writes nothing.
+  EXPECT_EQ(WriteTemporaryPicture(bytes), L"");
+  reader.Reset();
+  DeleteTemporaryPictures();
+  EXPECT_FALSE(FileExists(path));
+  SweepTemporaryPictures();  // the next run writes again
+  const std::wstring next = WriteTemporaryPicture(bytes);
+  EXPECT_FALSE(next.empty());
+  DeleteTemporaryPictures();
+  EXPECT_FALSE(FileExists(next));
+  SweepTemporaryPictures();
+  ASSERT_TRUE(WaitForWorkers(10000));
+}
+
+TEST(TemporaryPictures, TheSweepTakesOnlyItsOwnPicturesOlderThanADayThatNobodyHolds) {
+  CreateDirectoryW(TemporaryFolder().c_str(), nullptr);
+  FILETIME now, twoDaysAgo;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER ticks{{now.dwLowDateTime, now.dwHighDateTime}};
+  ticks.QuadPart -= 2ull * 24 * 3600 * 10'000'000;
+  twoDaysAgo = {ticks.LowPart, ticks.HighPart};
+  const auto plant = [](const std::wstring& name, const FILETIME& written) {
+    const std::wstring path = TemporaryFolder() + L"\\" + name;
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_TRUE(file && SetFileTime(file.Get(), nullptr, nullptr, &written)) << name;
+    return path;
+  };
+  const std::wstring old = plant(L"2001-02-03 04.05.06.007.png", twoDaysAgo),
+                     oldTemporary = plant(L"2001-02-03 04.05.06.007 (2).png.42.tmp", twoDaysAgo),
+                     held = plant(L"2001-02-03 04.05.06.008.png", twoDaysAgo),
+                     recent = plant(L"2001-02-03 04.05.06.009.png", now),
+                     foreign = plant(L"2001-02-03 notes.png", twoDaysAgo);
+  UniqueFile holder(CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder);
+  SweepTemporaryPictures();
+  ASSERT_TRUE(WaitForWorkers(10000));
+  EXPECT_FALSE(FileExists(old));
+  EXPECT_FALSE(FileExists(oldTemporary));
+  EXPECT_TRUE(FileExists(held)) << "a picture a running copy holds is its own";
+  EXPECT_TRUE(FileExists(recent));
+  EXPECT_TRUE(FileExists(foreign));
+  holder.Reset();
+  for (const std::wstring& path : {held, recent, foreign}) DeleteFileW(path.c_str());
+}
+
 BOOL CALLBACK FindProgramWindow(HWND window, LPARAM lparam) {
   auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lparam);
   DWORD process = 0;
@@ -361,6 +457,41 @@ TEST_F(PictureInputTest, PictureOnTheCommandLineIsRecognisedAfterStartUp) {
   }
   DeleteFileW(picture.c_str());
   RemoveDirectoryW(folder.c_str());
+}
+
+// Killed while its pasted picture waits for the chain, the program leaves no
+// file behind: the system deletes what it held.
+TEST_F(PictureInputTest, AProgramKilledAfterAPasteLeavesNoPictureBehind) {
+  ASSERT_TRUE(ConfigureStandins("{\"ocr_delay\": 5.0}"));
+  PutOnClipboard(RegisterClipboardFormatW(L"PNG"), sampleBytes_.data(), sampleBytes_.size());
+  const std::vector<std::wstring> before = TemporaryFiles();
+  std::wstring command = L"\"" + UnixPath(ORNIVEX_EXE) + L"\"";
+  STARTUPINFOW startup = {sizeof startup};
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process));
+  UniqueHandle thread(process.hThread), program(process.hProcess);
+  std::pair<DWORD, HWND> found{process.dwProcessId, nullptr};
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        if (!found.second) EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&found));
+        if (found.second && !box) EnumChildWindows(found.second, FindResultBox, reinterpret_cast<LPARAM>(&box));
+        return box != nullptr;
+      },
+      30000));
+  PumpFor(1000);  // past the token fetch
+  ClickAndType(box, {VK_CONTROL, 'V'});
+  std::vector<std::wstring> written;
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        written = TemporaryFiles();
+        return written.size() > before.size();
+      },
+      15000));
+  TerminateProcess(program.Get(), 9);
+  WaitForSingleObject(program.Get(), 10000);
+  EXPECT_EQ(TemporaryFiles(), before);
 }
 
 }  // namespace

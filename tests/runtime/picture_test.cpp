@@ -15,6 +15,7 @@
 
 #include "runtime/picture_decode.h"
 #include "runtime/picture_encode.h"
+#include "tests/support/failing_allocations.h"
 
 namespace ornivex {
 namespace {
@@ -316,7 +317,10 @@ Bytes MakeV5Dib(int width, int height, bool topDown, const std::vector<std::uint
   return out;
 }
 
-TEST(PictureDecoding, BareBitmapsDecodeOnceGivenTheirFileHeader) {
+// The same bitmap without its file header, as the clipboard holds it.
+Bytes Bare(const Bytes& file) { return Bytes(file.begin() + 14, file.end()); }
+
+TEST(PictureDecoding, BareBitmapsDecodeWhereTheyLie) {
   const std::vector<std::uint32_t> argb = {0xFFFF0000, 0x80204060, 0x00FFFFFF, 0x01FE0201};
   struct Row {
     const char* what;
@@ -353,9 +357,7 @@ TEST(PictureDecoding, BareBitmapsDecodeOnceGivenTheirFileHeader) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    const auto file = BmpFileFromDib(row.dib);
-    ASSERT_TRUE(file);
-    const auto picture = DecodeBmp(*file, row.alpha);
+    const auto picture = DecodeDib(row.dib, row.alpha);
     ASSERT_TRUE(picture);
     ASSERT_EQ(static_cast<std::size_t>(picture->width) * picture->height, row.expected.size());
     for (std::size_t i = 0; i < row.expected.size(); ++i)
@@ -363,9 +365,69 @@ TEST(PictureDecoding, BareBitmapsDecodeOnceGivenTheirFileHeader) {
                 row.expected[i])
           << i;
   }
-  EXPECT_FALSE(BmpFileFromDib(Bytes(dib24.begin(), dib24.begin() + 30)));  // ends inside its header
-  EXPECT_FALSE(BmpFileFromDib(Bytes(dib8.begin(), dib8.begin() + 44)));    // ends inside its palette
-  EXPECT_FALSE(BmpFileFromDib(Bytes(core1.begin(), core1.begin() + 11)));  // ends inside a 12-byte header
+  EXPECT_FALSE(DecodeDib(Bytes(dib24.begin(), dib24.begin() + 30)));  // ends inside its header
+  EXPECT_FALSE(DecodeDib(Bytes(dib8.begin(), dib8.begin() + 44)));    // ends inside its palette
+  EXPECT_FALSE(DecodeDib(Bytes(core1.begin(), core1.begin() + 11)));  // ends inside a 12-byte header
+  EXPECT_FALSE(DecodeDib(Bytes(dib24.begin(), dib24.end() - 1)));     // ends inside its last row
+}
+
+// Where the pixels of a bare bitmap begin, which nothing in it states: after a
+// 12-byte header's table of 3-byte colours, a 40-byte header's four masks, or a
+// larger header whose three masks are repeated after it, as told by the size.
+TEST(PictureDecoding, BareBitmapsFindTheirPixelsAfterEveryKindOfTable) {
+  std::vector<std::uint32_t> grey(256);
+  for (std::uint32_t i = 0; i < 256; ++i) grey[i] = i * 0x010101;
+  const Bytes core8 = Bare(Encode({.header = 12, .width = 2, .bits = 8, .palette = grey, .pixels = {0xFE, 0x01, 0, 0}}));
+  const Bytes alpha40 = Bare(Encode({.header = 40, .width = 2, .bits = 32, .compression = 6,
+                                     .masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
+                                     .pixels = {0x30, 0x20, 0x10, 0x80, 0x03, 0x02, 0x01, 0xFF}}));
+  ASSERT_EQ(core8.size(), 12u + 3 * 256 + 4);
+  const auto a = DecodeDib(core8, Alpha::Straight);
+  ASSERT_TRUE(a);
+  EXPECT_EQ(PixelAt(*a, 0, 0), 0xFFFEFEFEu);
+  EXPECT_EQ(PixelAt(*a, 1, 0), 0xFF010101u);
+  const auto b = DecodeDib(alpha40, Alpha::Straight);
+  ASSERT_TRUE(b);
+  EXPECT_EQ(PixelAt(*b, 0, 0), 0x80102030u);
+  EXPECT_EQ(PixelAt(*b, 1, 0), 0xFF010203u);
+
+  // 16-bit 5-6-5 rows of three pixels, padded to eight bytes, after a V4 or V5
+  // header with the masks repeated: only the padded size tells the copy apart.
+  for (const std::uint32_t header : {108u, 124u})
+    for (const std::int32_t height : {2, -2}) {
+      SCOPED_TRACE(::testing::Message() << header << " " << height);
+      const std::vector<std::uint32_t> masks = {0xF800, 0x07E0, 0x001F};
+      Bytes dib = Bare(Encode({.header = header, .width = 3, .height = height, .bits = 16, .compression = 3,
+                               .masks = masks}));
+      for (std::uint32_t mask : masks) Put(dib, mask, 4);
+      for (int row = 0; row < 2; ++row) {
+        for (std::uint32_t pixel : {0xF800u, 0x07E0u, 0x001Fu}) Put(dib, row ? pixel : 0xFFFF, 2);
+        Put(dib, 0, 2);
+      }
+      const auto c = DecodeDib(dib, Alpha::Straight);
+      ASSERT_TRUE(c);
+      const int red = height < 0 ? 1 : 0;  // the stored second row is the top one when bottom-up
+      EXPECT_EQ(PixelAt(*c, 0, red), 0xFFFF0000u);
+      EXPECT_EQ(PixelAt(*c, 1, red), 0xFF00FF00u);
+      EXPECT_EQ(PixelAt(*c, 2, red), 0xFF0000FFu);
+      EXPECT_EQ(PixelAt(*c, 2, 1 - red), 0xFFFFFFFFu);
+      // One byte more or less than masks and rows: the masks are not repeated.
+      dib.push_back(0);
+      const auto d = DecodeDib(dib, Alpha::Straight);
+      ASSERT_TRUE(d);
+      EXPECT_NE(PixelAt(*d, 0, red), 0xFFFF0000u);
+    }
+}
+
+// A header that claims more than the bytes hold is refused before the
+// picture's memory is asked for: a bitmap of a few bytes cannot have gigabytes
+// set aside.
+TEST(PictureDecoding, ClaimedSizesAreHeldAgainstTheBytesBeforeAnyMemoryIsTaken) {
+  ornivex::testing::FailingAllocations large(1 << 20);
+  const Bytes huge = Bare(Encode({.width = 16384, .height = 4096, .bits = 32, .pixels = Bytes(64, 0)}));
+  EXPECT_FALSE(DecodeDib(huge));
+  EXPECT_FALSE(DecodeBmp(Encode({.width = 16384, .height = -4096, .bits = 24, .pixels = Bytes(64, 0)})));
+  EXPECT_EQ(large.Failed(), 0);
 }
 
 TEST(PictureEncoding, PngGivesTheStraightPixelsBack) {

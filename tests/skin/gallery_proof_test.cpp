@@ -1,5 +1,6 @@
 // The galleries as proof: every control the two galleries place is seen on screen
-// (its rectangle differs from the skin's background under it) and no key-colour
+// (its rectangle differs from the skin's background under it, by as much as its
+// text draws with this machine's fonts in a reference pass) and no key-colour
 // pixel shows anywhere, with a drop-down list open too. Then the lengths that
 // follow the display scale: the smallest drag size, a sub-window's fill, docked
 // children. Run at 100 % and, in a Wine prefix of that scale, at 200 %.
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,13 @@ int KeyedPixels(const DibCanvas& shot) {
   return keyed;
 }
 
+// Whether two pixels differ clearly: by more than 8 in some channel.
+bool Differ(std::uint32_t a, std::uint32_t b) {
+  for (int shift : {0, 8, 16})
+    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 8) return true;
+  return false;
+}
+
 // How many pixels of a control's shot differ clearly from the background under it.
 int DifferingPixels(HWND control) {
   const DibCanvas shot = Shot(control);
@@ -59,23 +68,118 @@ int DifferingPixels(HWND control) {
   const int width = std::min(shot.Width(), background.Width()), height = std::min(shot.Height(), background.Height());
   int differing = 0;
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t a = At(shot, x, y), b = At(background, x, y);
-      int most = 0;
-      for (int shift : {0, 8, 16}) most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) -
-                                                                   static_cast<int>((b >> shift) & 0xFF)));
-      differing += most > 8;
-    }
+    for (int x = 0; x < width; ++x) differing += Differ(At(shot, x, y), At(background, x, y));
   return differing;
 }
 
-void ShowsAndHasNoKeyColour(HWND control, const std::string& name) {
+// The reference pass: what the text of the same control draws with the fonts of
+// this machine. A twin of it (its class, styles, text, font, size and items) is
+// made in a plain window of the system's colours, shot with its text and items
+// and again without them; the pixels that differ are its text's ink. A
+// control whose text is what shows of it must differ from the skin's background
+// under it in about as many pixels: a font that draws lighter here lowers both
+// counts alike, and a control the skin blanks shows nothing however its font
+// draws. Nothing when the control has no text and no items; 0 when its text
+// draws nothing by itself (a button the skin owner-draws).
+class ReferencePass {
+ public:
+  ReferencePass() {
+    WNDCLASSEXW wc = {sizeof wc};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"OrnivexProofReference";
+    RegisterClassExW(&wc);
+    window_.Reset(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0,
+                                  0, S(720), S(560), nullptr, nullptr, wc.hInstance, nullptr));
+    gallery::Pump(50);
+  }
+
+  std::optional<int> InkOf(HWND control) {
+    wchar_t className[64] = {};
+    GetClassNameW(control, className, 64);
+    std::wstring twinClass = className;
+    if (twinClass == L"ComboLBox") twinClass = L"ListBox";  // an open drop-down's list
+    RECT r;
+    GetWindowRect(control, &r);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_EXSTYLE));
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(GetWindowTextW(control, text.data(), static_cast<int>(text.size())));
+    UniqueWindow twin(CreateWindowExW(exStyle & ~(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED),
+                                      twinClass.c_str(), text.c_str(),
+                                      (style & ~(WS_POPUP | WS_DISABLED)) | WS_CHILD | WS_VISIBLE, 0, 0,
+                                      r.right - r.left, r.bottom - r.top, window_.Get(), nullptr,
+                                      GetModuleHandleW(nullptr), nullptr));
+    if (!twin) return std::nullopt;
+    SendMessageW(twin.Get(), WM_SETFONT, SendMessageW(control, WM_GETFONT, 0, 0), FALSE);
+    const bool items = CopyItems(control, twinClass, twin.Get());
+    if (text.empty() && !items) return std::nullopt;
+    const DibCanvas full = Drawn(twin.Get());
+    SetWindowTextW(twin.Get(), L"");
+    SendMessageW(twin.Get(), twinClass == L"ComboBox" ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+    const DibCanvas empty = Drawn(twin.Get());
+    int ink = 0;
+    for (int y = 0; y < full.Height(); ++y)
+      for (int x = 0; x < full.Width(); ++x) ink += Differ(At(full, x, y), At(empty, x, y));
+    return ink;
+  }
+
+ private:
+  static DibCanvas Drawn(HWND twin) {
+    RedrawWindow(twin, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    gallery::Pump(30);
+    return Shot(twin);
+  }
+
+  // The strings of a list or a combo box, and which one is chosen; true when
+  // there were any.
+  static bool CopyItems(HWND from, const std::wstring& twinClass, HWND to) {
+    const bool combo = twinClass == L"ComboBox";
+    if (!combo && twinClass != L"ListBox") return false;
+    const UINT count = combo ? CB_GETCOUNT : LB_GETCOUNT, length = combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN,
+               get = combo ? CB_GETLBTEXT : LB_GETTEXT, add = combo ? CB_ADDSTRING : LB_ADDSTRING;
+    const LRESULT n = SendMessageW(from, count, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+      std::wstring item(static_cast<std::size_t>(std::max<LRESULT>(0, SendMessageW(from, length, i, 0))) + 1, L'\0');
+      SendMessageW(from, get, i, reinterpret_cast<LPARAM>(item.data()));
+      SendMessageW(to, add, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+    const UINT current = combo ? CB_GETCURSEL : LB_GETCURSEL;
+    SendMessageW(to, combo ? CB_SETCURSEL : LB_SETCURSEL, SendMessageW(from, current, 0, 0), 0);
+    return n > 0;
+  }
+
+  UniqueWindow window_;
+};
+
+struct Seen {
+  std::string name;
+  HWND control;
+  int area;
+  int differing;
+};
+
+// Counts what a control shows over the skin's background, and checks that no
+// key colour shows in it.
+Seen LookAt(HWND control, const std::string& name) {
   RECT r;
   GetWindowRect(control, &r);
-  const int area = (r.right - r.left) * (r.bottom - r.top);
-  const int differing = DifferingPixels(control);
-  EXPECT_GE(differing, std::max(10, area / 50)) << name << " is not seen over the background";
   EXPECT_EQ(KeyedPixels(Shot(control)), 0) << name;
+  return {name, control, (r.right - r.left) * (r.bottom - r.top), DifferingPixels(control)};
+}
+
+// Each control differs from the background under it in a fiftieth of its area
+// (never fewer than 10 pixels); one whose text or items draw in the reference
+// pass, in no more than half the pixels that ink covers there.
+void EachIsSeen(const std::vector<Seen>& looked) {
+  ReferencePass reference;
+  for (const Seen& seen : looked) {
+    const std::optional<int> ink = reference.InkOf(seen.control);
+    const int needed = std::max(10, ink.value_or(0) > 0 ? std::min(seen.area / 50, *ink / 2) : seen.area / 50);
+    EXPECT_GE(seen.differing, needed) << seen.name << " is not seen over the background (its text's ink: "
+                                      << ink.value_or(0) << " pixels)";
+  }
 }
 
 TEST(Galleries, EveryControlIsSeenAndNoKeyColourShows) {
@@ -85,7 +189,8 @@ TEST(Galleries, EveryControlIsSeenAndNoKeyColourShows) {
     RedrawWindow(g.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     gallery::Pump(200);
     EXPECT_EQ(KeyedPixels(Shot(g.window)), 0) << (controls ? "controls gallery" : "skin gallery");
-    for (const auto& [name, control] : g.controls) ShowsAndHasNoKeyColour(control, name);
+    std::vector<Seen> looked;
+    for (const auto& [name, control] : g.controls) looked.push_back(LookAt(control, name));
     if (controls) {
       // A drop-down list, open, is seen as well: a window of the desktop's.
       HWND combo = g["dropDown"];
@@ -95,8 +200,11 @@ TEST(Galleries, EveryControlIsSeenAndNoKeyColourShows) {
       SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
       gallery::Pump(200);
       ASSERT_TRUE(IsWindowVisible(info.hwndList));
-      ShowsAndHasNoKeyColour(info.hwndList, "the open drop-down list");
+      looked.push_back(LookAt(info.hwndList, "the open drop-down list"));
+      EachIsSeen(looked);
       SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    } else {
+      EachIsSeen(looked);
     }
     DestroyWindow(g.window);
   }
