@@ -2,7 +2,7 @@
 """Writes the two text files that ship beside Ornivex.exe.
 
   texts.py readme <README.txt.in> <out> <version>
-  texts.py notices <out> <version> <deps-src>
+  texts.py notices <out> <version> <deps-src> [<onnxruntime-node package> <ocr-models package>]
 
 Both come out as UTF-8 with a byte-order mark and CR LF line ends, so that
 Notepad shows the Chinese and the English on any system locale.
@@ -10,7 +10,11 @@ Notepad shows the Chinese and the English on any system locale.
 The notices are assembled from the licence texts the build really uses: the
 Debian source packages that scripts/build-deps.sh unpacked under <deps-src>,
 the headers, and the copyright files of the Debian packages on this machine.
-Nothing is typed in here but the headings.
+Nothing is typed in here but the headings. The built-in OCR engine's files
+(the folder ocr beside Ornivex.exe) come from two npm packages, which name
+their licence in package.json without shipping its text: MIT, whose text is
+taken from Debian's copyright file of cmake ("Expat", as Debian calls it), and
+for the models PaddleOCR's Apache-2.0, from Debian's common licences.
 """
 import glob
 import os
@@ -28,6 +32,8 @@ MINGW_COPYRIGHT = "/usr/share/doc/mingw-w64-x86-64-dev/copyright"
 GCC_COPYRIGHT = "/usr/share/doc/gcc-mingw-w64-base/copyright"
 ZLIB_HEADER = "/usr/x86_64-w64-mingw32/include/zlib.h"
 STB_HEADER = "/usr/include/stb/stb_image_resize.h"
+EXPAT_SOURCE = "/usr/share/doc/cmake/copyright"
+APACHE_2 = "/usr/share/common-licenses/Apache-2.0"
 
 
 def fail(message):
@@ -147,7 +153,61 @@ def version_in(path, pattern):
     return match.group(1)
 
 
-def notices(out, version, deps_src):
+def expat_text():
+    """The MIT ("Expat") licence, as a Debian copyright file gives it."""
+    lines = read(EXPAT_SOURCE).splitlines()
+    # The stand-alone licence paragraph: the one whose lines follow it indented.
+    start = next((i for i, line in enumerate(lines[:-1]) if line == "License: Expat" and
+                  lines[i + 1].startswith(" ")), None)
+    if start is None:
+        fail(f"{EXPAT_SOURCE}: no Expat licence text")
+    body = []
+    for line in lines[start + 1:]:
+        if not line.startswith(" "):
+            break
+        body.append("" if line.strip() == "." else line[1:])
+    if len(body) < 10:
+        fail(f"{EXPAT_SOURCE}: the Expat licence text is cut short")
+    return "\n".join(body)
+
+
+def npm_package(folder):
+    import json
+    with open(os.path.join(folder, "package.json"), encoding="utf-8") as f:
+        meta = json.load(f)
+    repository = meta.get("repository", {})
+    url = repository.get("url", "") if isinstance(repository, dict) else str(repository)
+    url = re.sub(r"^git\+|\.git$", "", url)
+    return meta["name"], meta["version"], meta.get("license", ""), url
+
+
+def engine_sections(ort_folder, models_folder):
+    """The built-in OCR engine's files: ONNX Runtime's DLL, and PaddleOCR's
+    models in the ONNX form of the models package."""
+    ort_name, ort_version, ort_licence, _ = npm_package(ort_folder)
+    models_name, models_version, models_licence, models_home = npm_package(models_folder)
+    if ort_licence != "MIT" or models_licence != "MIT":
+        fail(f"{ort_name} is {ort_licence!r} and {models_name} is {models_licence!r}, not MIT as the notices say")
+    return [
+        (f"ONNX Runtime {ort_version} (the built-in OCR engine's runtime)",
+         "ocr\\onnxruntime.dll",
+         f"npm package {ort_name} {ort_version} (MIT licence, package.json), from Microsoft's ONNX Runtime",
+         f"{EXPAT_SOURCE} (the Expat licence, which is the MIT licence)",
+         "Copyright (c) Microsoft Corporation\n\n" + expat_text()),
+        ("PP-OCRv4 text detection and recognition models, and their dictionary (PaddleOCR)",
+         "ocr\\ch_PP-OCRv4_det_infer.onnx, ocr\\ch_PP-OCRv4_rec_infer.onnx, ocr\\ppocr_keys_v1.txt",
+         "PaddleOCR (https://github.com/PaddlePaddle/PaddleOCR), Apache License 2.0",
+         APACHE_2,
+         "Copyright (c) PaddlePaddle Authors. All Rights Reserved.\n\n" + read(APACHE_2)),
+        (f"{models_name} {models_version} (the models above in ONNX form)",
+         "ocr\\ch_PP-OCRv4_det_infer.onnx, ocr\\ch_PP-OCRv4_rec_infer.onnx, ocr\\ppocr_keys_v1.txt",
+         f"npm package {models_name} {models_version} (MIT licence, package.json)",
+         f"{EXPAT_SOURCE} (the Expat licence, which is the MIT licence)",
+         f"Copyright (c) the authors of {models_name} ({models_home})\n\n" + expat_text()),
+    ]
+
+
+def notices(out, version, deps_src, engine=None):
     png_dir, png_version, png_debian = source_package(deps_src, "libpng1.6")
     jpeg_dir, jpeg_version, jpeg_debian = source_package(deps_src, "libjpeg-turbo")
     jpeg_readme = os.path.join(jpeg_dir, "README.ijg")
@@ -194,20 +254,29 @@ def notices(out, version, deps_src):
          gcc_runtime_text()),
     ]
 
+    # The engine's sections: (title, files of the ocr folder, origin, text source, text).
+    engine_parts = engine_sections(*engine) if engine else []
+
     parts = [
         f"Ornivex {version}: third-party notices",
         "",
-        "Ornivex.exe is linked statically: the libraries below are inside it. Each",
-        "licence text is reproduced as its authors, or Debian's packagers, ship it.",
+        *textwrap.wrap(f"Ornivex.exe is linked statically: the libraries of sections 1 to {len(sections)} are "
+                       "inside it." + (" The built-in OCR engine's files, of the sections after them, are in the "
+                                       "folder ocr beside it." if engine_parts else "") +
+                       " Each licence text is reproduced as its authors, or Debian's packagers, ship it.", 78),
         "",
         "This software is based in part on the work of the Independent JPEG Group.",
         "",
         "Contents",
     ]
-    parts += [f"  {i}. {title}" for i, (title, *_rest) in enumerate(sections, 1)]
-    for i, (title, files, packages, origin, text) in enumerate(sections, 1):
+    everything = [(title, files, packages, origin, text, "In Ornivex.exe") for title, files, packages, origin, text
+                  in sections]
+    everything += [(title, files, None, f"{source}; {origin}", text, "In the ocr folder")
+                   for title, files, source, origin, text in engine_parts]
+    parts += [f"  {i}. {title}" for i, (title, *_rest) in enumerate(everything, 1)]
+    for i, (title, files, packages, origin, text, where) in enumerate(everything, 1):
         parts += ["", "", RULE, f"{i}. {title}", THIN]
-        for line in [f"In Ornivex.exe: {files}", packages and f"Debian packages: {packages}",
+        for line in [f"{where}: {files}", packages and f"Debian packages: {packages}",
                      f"Text taken from {origin}"]:
             if line:
                 parts += textwrap.wrap(line, 78, subsequent_indent="  ", break_on_hyphens=False)
@@ -222,8 +291,8 @@ def readme(template, out, version):
 def main(argv):
     if len(argv) == 5 and argv[1] == "readme":
         readme(argv[2], argv[3], argv[4])
-    elif len(argv) == 5 and argv[1] == "notices":
-        notices(argv[2], argv[3], argv[4])
+    elif len(argv) in (5, 7) and argv[1] == "notices":
+        notices(argv[2], argv[3], argv[4], argv[5:] if len(argv) == 7 else None)
     else:
         sys.exit(__doc__)
 

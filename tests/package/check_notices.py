@@ -3,6 +3,10 @@
 
   check_notices.py <THIRD-PARTY-NOTICES.txt> <source-dir> <build-dir> <deps-dir> <ninja> <link-map>...
 
+The built-in OCR engine's folder (ocr beside the program, in the same stage
+folder as the notices) must have every file named on an "In the ocr folder:"
+line, under the MIT and Apache-2.0 texts.
+
 What is inside: the archives the linker took members from and the objects it
 loaded (the link maps), and the headers those objects were compiled from
 (ninja's dependency log), for header-only libraries. What is ours (the build
@@ -29,11 +33,12 @@ def notice_sections(text):
     sections = []
     for chunk in re.split(r"^={78}$", text, flags=re.M)[1:]:
         fields = {}
-        for name in ("In Ornivex.exe", "Debian packages"):
+        for name in ("In Ornivex.exe", "In the ocr folder", "Debian packages"):
             match = re.search(rf"^{name}: (.*(?:\n  .*)*)", chunk, re.M)
             items = re.split(r",\s+", " ".join(match.group(1).split())) if match else []
             fields[name] = {item.split()[0] for item in items if item}
-        sections.append((fields["In Ornivex.exe"], fields["Debian packages"], chunk.count("\n")))
+        sections.append((fields["In Ornivex.exe"] | fields["In the ocr folder"], fields["Debian packages"],
+                         chunk.count("\n")))
     return sections
 
 
@@ -88,6 +93,18 @@ def main(argv):
     for files, packages, lines in sections:
         if lines < 8 or not (files or packages):
             failures += fail(f"a section ({sorted(files)}) names nothing it covers or holds no licence text")
+
+    # Every file of the built-in engine's folder that ships has its notice.
+    ocr = os.path.join(os.path.dirname(notices_path), "ocr")
+    shipped = sorted(os.listdir(ocr)) if os.path.isdir(ocr) else []
+    if not shipped:
+        failures += fail(f"no engine files in {ocr}")
+    for name in shipped:
+        if "ocr\\" + name not in named:
+            failures += fail(f"ocr\\{name} ships but has no notice")
+    for required in ("MIT", "Apache License"):
+        if required not in raw.decode("utf-8-sig"):
+            failures += fail(f"the notices hold no {required} text")
 
     build = os.path.realpath(build)
     deps = os.path.realpath(deps)
