@@ -90,14 +90,15 @@ check "setup /S ends with 0" wine "$setup" /S
 wineserver -w
 check "files, shortcut, uninstall entry, Open with, icon and version" \
   probe 'Installed.*' ORNIVEX_PNG_DEFAULT="$png_default"
-check "the installed Ornivex.exe starts and shows its window" probe 'Program.*'
+check "the installed Ornivex.exe starts, shows its window and reads a picture with its own engine" probe 'Program.*'
 check "Setup running elevated offers no start of Ornivex on its finish page" decided 'finish page: no start'
 
 echo "-- the portable zip"
 names=$(python3 -c 'import sys, zipfile; print(" ".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$zip")
 top=$(basename "$zip" -win64.zip)
-check "it holds one folder $top/ with Ornivex.exe, README.txt and THIRD-PARTY-NOTICES.txt ($names)" \
-  test "$names" = "$top/ $top/Ornivex.exe $top/README.txt $top/THIRD-PARTY-NOTICES.txt"
+check "it holds one folder $top/ with Ornivex.exe, README.txt, THIRD-PARTY-NOTICES.txt and the engine's ocr/ ($names)" \
+  test "$names" = "$top/ $top/Ornivex.exe $top/README.txt $top/THIRD-PARTY-NOTICES.txt $top/ocr/ \
+$top/ocr/ch_PP-OCRv4_det_infer.onnx $top/ocr/ch_PP-OCRv4_rec_infer.onnx $top/ocr/onnxruntime.dll $top/ocr/ppocr_keys_v1.txt"
 mkdir -p "$WINEPREFIX/drive_c/portable"
 python3 -m zipfile -e "$zip" "$WINEPREFIX/drive_c/portable"
 check "the Ornivex.exe unpacked from it starts and shows its window" \

@@ -272,7 +272,8 @@ TEST(Installed, UninstallEntryHasEveryValue) {
   // In KB: about the size of what was installed.
   const auto size = RegistryNumber(root, kUninstallKey, L"EstimatedSize");
   ASSERT_TRUE(size);
-  const auto installedBytes = ReadAll(exe).size() + ReadAll(InstallFolder() + L"\\README.txt").size();
+  std::size_t installedBytes = 0;
+  for (const std::wstring& name : ShippedFiles()) installedBytes += ReadAll(InstallFolder() + L"\\" + name).size();
   EXPECT_GE(*size, installedBytes / 1024);
   EXPECT_LE(*size, 2 * installedBytes / 1024 + 64);
 }
@@ -372,6 +373,54 @@ BOOL CALLBACK FindProgramWindow(HWND window, LPARAM lparam) {
     return FALSE;
   }
   return TRUE;
+}
+
+// The result box: the one multi-line edit control among the window's descendants.
+BOOL CALLBACK FindResultBox(HWND child, LPARAM lparam) {
+  wchar_t name[16] = {};
+  GetClassNameW(child, name, 16);
+  if (_wcsicmp(name, L"Edit") == 0 && (GetWindowLongPtrW(child, GWL_STYLE) & ES_MULTILINE)) {
+    *reinterpret_cast<HWND*>(lparam) = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Started with a picture, as "Open with" starts it, the program reads it with
+// the engine it ships with: no account, no network.
+TEST(Program, ReadsAPictureWithTheEngineItShipsWith) {
+  std::wstring program = Environment(L"ORNIVEX_PROGRAM");
+  if (program.empty()) program = InstallFolder() + L"\\Ornivex.exe";
+  std::wstring command = L"\"" + program + L"\" \"" + FromBuild(ORNIVEX_SAMPLE) + L"\"";
+  STARTUPINFOW startup = {sizeof startup};
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &process))
+      << command.c_str() << ": " << GetLastError();
+  CloseHandle(process.hThread);
+  Found found{process.dwProcessId, nullptr};
+  HWND box = nullptr;
+  std::wstring text;
+  for (int i = 0; i < 1200 && text.empty(); ++i) {
+    if (!found.window) EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&found));
+    if (found.window && !box) EnumChildWindows(found.window, FindResultBox, reinterpret_cast<LPARAM>(&box));
+    if (box) {
+      // GetWindowText would give another process's edit control its caption,
+      // not its text: the control is asked itself.
+      wchar_t buffer[512] = {};
+      DWORD_PTR copied = 0;
+      if (SendMessageTimeoutW(box, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &copied))
+        text = buffer;
+    }
+    if (text.empty()) Sleep(50);
+  }
+  EXPECT_NE(text.find(L"Ornivex turns pictures"), std::wstring::npos) << "the result box holds: " << text.c_str();
+  if (found.window) PostMessageW(found.window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
+    ADD_FAILURE() << "the program did not end after WM_CLOSE";
+    TerminateProcess(process.hProcess, 1);
+  }
+  CloseHandle(process.hProcess);
 }
 
 TEST(Program, StartsShowsItsWindowAndCloses) {
