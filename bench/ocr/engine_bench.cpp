@@ -1,0 +1,111 @@
+// Times the built-in engine: making it, then each picture from file bytes to
+// lines (the first reading and the median of the next ones), with the share of
+// the two models. Pictures are the arguments (the bundled sample when none);
+// -v prints the lines read. The same program runs under Wine and natively, so the
+// Wine figures can be set against the native runtime's in the same run.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "ocr/engine.h"
+#include "ocr/runtime_library.h"
+#if defined(_WIN32)
+#include "ocr/local_engine.h"
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+double Ms(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+std::vector<std::uint8_t> Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::unique_ptr<ornivex::ocr::Engine> MakeEngine(ornivex::ocr::Recognised& failure) {
+#if defined(_WIN32)
+  return ornivex::MakeEngineFrom(ornivex::EngineFolder(), failure);
+#else
+  ornivex::ocr::LoadedRuntime runtime = ornivex::ocr::LoadRuntimeLibrary(ORNIVEX_BENCH_ORT_LIBRARY);
+  if (runtime.failure != ornivex::ocr::Failure::kNone) {
+    failure.failure = runtime.failure;
+    failure.detail = runtime.detail;
+    return nullptr;
+  }
+  ornivex::ocr::ModelFiles files;
+  const std::string folder = ORNIVEX_BENCH_OCR_MODELS;
+  files.detection = Bytes(folder + "/" + ornivex::ocr::kDetectionModelName);
+  files.recognition = Bytes(folder + "/" + ornivex::ocr::kRecognitionModelName);
+  const std::vector<std::uint8_t> keys = Bytes(folder + "/" + ornivex::ocr::kDictionaryName);
+  files.dictionary.assign(keys.begin(), keys.end());
+  return ornivex::ocr::Engine::Make(runtime.api, files, ornivex::ocr::DefaultThreadCount(), failure);
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool verbose = false;
+  int rounds = 3;
+  std::vector<std::string> pictures;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "-v")) verbose = true;
+    else if (!std::strncmp(argv[i], "--rounds=", 9)) rounds = std::max(0, std::atoi(argv[i] + 9));
+    else pictures.push_back(argv[i]);
+  }
+  if (pictures.empty()) pictures.push_back(ORNIVEX_BENCH_SAMPLE);
+#if defined(_WIN32)
+  const char* platform = "wine";
+#else
+  const char* platform = "native";
+#endif
+  const Clock::time_point made = Clock::now();
+  ornivex::ocr::Recognised failure;
+  std::unique_ptr<ornivex::ocr::Engine> engine = MakeEngine(failure);
+  if (!engine) {
+    std::printf("engine not made: %s: %s\n", ornivex::ocr::FailureName(failure.failure), failure.detail.c_str());
+    return 1;
+  }
+  std::printf("%s: engine made in %.0f ms (goal <= 1000), %d threads\n", platform, Ms(made),
+              ornivex::ocr::DefaultThreadCount());
+  std::printf("%-40s %9s %9s %9s %9s %6s %11s\n", "picture", "first ms", "median ms", "det ms", "rec ms", "boxes",
+              "detected at");
+  for (const std::string& path : pictures) {
+    const std::vector<std::uint8_t> bytes = Bytes(path);
+    Clock::time_point start = Clock::now();
+    ornivex::ocr::Recognised read = engine->ReadFile(bytes);
+    const double first = Ms(start);
+    std::vector<double> totals, detection, recognition;
+    for (int r = 0; r < rounds; ++r) {
+      start = Clock::now();
+      read = engine->ReadFile(bytes);
+      totals.push_back(Ms(start));
+      const ornivex::ocr::ReadingTimes t = engine->LastTimes();
+      detection.push_back(t.detectionModelSeconds * 1000);
+      recognition.push_back(t.recognitionModelSeconds * 1000);
+    }
+    auto median = [](std::vector<double> v) {
+      if (v.empty()) return 0.0;
+      std::sort(v.begin(), v.end());
+      return v[v.size() / 2];
+    };
+    const ornivex::ocr::ReadingTimes t = engine->LastTimes();
+    const std::string name = path.substr(path.find_last_of("/\\") + 1);
+    std::printf("%-40s %9.0f %9.0f %9.0f %9.0f %6d %5dx%-5d\n", name.c_str(), first, median(totals), median(detection),
+                median(recognition), t.boxes, t.detectionWidth, t.detectionHeight);
+    if (read.failure != ornivex::ocr::Failure::kNone)
+      std::printf("  failed: %s: %s\n", ornivex::ocr::FailureName(read.failure), read.detail.c_str());
+    if (verbose)
+      for (const std::string& line : read.lines) std::printf("  | %s\n", line.c_str());
+    std::fflush(stdout);
+  }
+  return 0;
+}

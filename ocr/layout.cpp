@@ -1,0 +1,81 @@
+#include "ocr/layout.h"
+
+#include <algorithm>
+
+namespace ornivex::ocr {
+
+namespace {
+
+struct Extent {
+  float top, bottom, left, right;
+  std::size_t index;
+};
+
+Extent ExtentOf(const Quad& q, std::size_t index) {
+  Extent e{q[0].y, q[0].y, q[0].x, q[0].x, index};
+  for (const Point& p : q) {
+    e.top = std::min(e.top, p.y);
+    e.bottom = std::max(e.bottom, p.y);
+    e.left = std::min(e.left, p.x);
+    e.right = std::max(e.right, p.x);
+  }
+  return e;
+}
+
+struct Row {
+  float top, bottom;
+  std::vector<Extent> members;
+};
+
+bool SameRow(const Row& row, const Extent& e) {
+  const float overlap = std::min(row.bottom, e.bottom) - std::max(row.top, e.top);
+  const float lower = std::min(row.bottom - row.top, e.bottom - e.top);
+  if (overlap < 0.5f * lower) return false;
+  for (const Extent& m : row.members)
+    if (std::min(m.right, e.right) - std::max(m.left, e.left) > 0.25f * std::min(m.right - m.left, e.right - e.left))
+      return false;
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> OrderLines(std::span<const ReadBox> boxes) {
+  std::vector<Extent> extents;
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    if (!boxes[i].text.empty()) extents.push_back(ExtentOf(boxes[i].quad, i));
+  std::sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) {
+    return a.top + a.bottom < b.top + b.bottom || (a.top + a.bottom == b.top + b.bottom && a.left < b.left);
+  });
+  std::vector<Row> rows;
+  for (const Extent& e : extents) {
+    // The nearest row above that it fits; rows are kept in order of their centres.
+    Row* home = nullptr;
+    for (auto row = rows.rbegin(); row != rows.rend() && row->bottom > e.top; ++row)
+      if (SameRow(*row, e)) {
+        home = &*row;
+        break;
+      }
+    if (!home) {
+      rows.push_back({e.top, e.bottom, {}});
+      home = &rows.back();
+    }
+    home->members.push_back(e);
+    // A row's extent is that of its first box, so that a tall neighbour does not
+    // pull the next row in.
+  }
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const Row& a, const Row& b) { return a.top + a.bottom < b.top + b.bottom; });
+  std::vector<std::string> lines;
+  for (Row& row : rows) {
+    std::sort(row.members.begin(), row.members.end(), [](const Extent& a, const Extent& b) { return a.left < b.left; });
+    std::string line;
+    for (const Extent& m : row.members) {
+      if (!line.empty()) line += ' ';
+      line += boxes[m.index].text;
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+}  // namespace ornivex::ocr

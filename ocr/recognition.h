@@ -1,0 +1,65 @@
+#pragma once
+// Line recognition around the model: cropping a text box upright, the
+// recogniser's input tensor, its dictionary and the greedy CTC decoding of its
+// output. No Windows header.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ocr/geometry.h"
+#include "runtime/picture_decode.h"
+
+namespace ornivex::ocr {
+
+inline constexpr int kLineHeight = 48;    // the recogniser's input height
+inline constexpr int kMinLineWidth = 320;  // lines are padded to at least this width, as in training
+inline constexpr int kMaxLineWidth = 3200;
+
+// The quad of the opaque BGRA picture sampled into an upright picture whose sides
+// are the quad's longest top/bottom and left/right edges; a box more than 1.5
+// times as tall as wide is a vertical line and is turned a quarter to the left.
+// Nothing when the quad is empty.
+std::optional<Picture> CropUpright(const Picture& opaque, const Quad& quad);
+
+// The width a crop takes in the recogniser at the line height.
+int LineWidth(int width, int height);
+
+// The recogniser's input for a batch: each crop scaled to the line height and
+// its own width (at most `batchWidth`), normalised to [-1, 1] as blue, green and
+// red planes, padded with zeros on the right to `batchWidth`. Empty when a crop
+// is empty or memory runs out.
+std::vector<float> RecognitionTensor(std::span<const Picture* const> crops, int batchWidth);
+
+// The recogniser's symbols: index 0 is the CTC blank, then one per line of the
+// dictionary file, then the space.
+struct Dictionary {
+  std::vector<std::string> symbols;
+};
+
+// The dictionary file: UTF-8, one symbol per line (LF or CR LF), the last line
+// with or without a line end. Nothing when a line is empty, is not UTF-8, holds a
+// control character or is longer than 32 bytes, when there is no line or more
+// than 100,000, or when the file has a zero byte.
+std::optional<Dictionary> ParseDictionary(std::string_view text);
+
+// The time steps per line of the recogniser's output, `values` floats of
+// `shape`: [batch, steps, classes] with the batch and class count expected.
+// Nothing for any other shape.
+std::optional<std::size_t> RecognitionSteps(std::span<const std::int64_t> shape, std::size_t values,
+                                            std::size_t batch, std::size_t classes);
+
+struct DecodedLine {
+  std::string text;   // UTF-8
+  float score = 0;    // mean probability of the symbols kept; 0 when none
+};
+
+// Greedy CTC decoding of one line's output, `steps` rows of `classes` values:
+// the most probable class of each step, repeats merged, blanks dropped. Nothing
+// when the sizes do not match each other or the dictionary.
+std::optional<DecodedLine> DecodeCtc(std::span<const float> output, std::size_t steps, std::size_t classes,
+                                     const Dictionary& dictionary);
+
+}  // namespace ornivex::ocr

@@ -1,0 +1,181 @@
+// The engine's pure pieces on made-up input: detection scaling, boxes from a
+// probability map, rectangle geometry, cropping, the dictionary, CTC decoding
+// and reading order.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ocr/detection.h"
+#include "ocr/geometry.h"
+#include "ocr/layout.h"
+#include "ocr/recognition.h"
+
+namespace ornivex::ocr {
+namespace {
+
+TEST(DetectionSize, KeepsOwnScaleUpToTheLimitsInMultiplesOf32) {
+  EXPECT_EQ(DetectionSize(521, 180).width, 512);
+  EXPECT_EQ(DetectionSize(521, 180).height, 192);
+  // A full-HD screenshot is detected at its own scale, not shrunk to 960.
+  EXPECT_EQ(DetectionSize(1920, 1080).width, 1920);
+  EXPECT_EQ(DetectionSize(1920, 1080).height, 1088);
+  EXPECT_EQ(DetectionSize(10, 10).width, 32);
+  // Too many pixels, or too long a side: scaled down, aspect kept.
+  const Size photo = DetectionSize(4000, 3000);
+  EXPECT_LE(static_cast<std::int64_t>(photo.width) * photo.height, 2'300'000 + 32 * 4000);
+  EXPECT_NEAR(static_cast<double>(photo.width) / photo.height, 4.0 / 3, 0.03);
+  EXPECT_EQ(DetectionSize(10000, 200).width, 2560);
+  EXPECT_EQ(DetectionSize(0, 5).width, 0);
+}
+
+TEST(DetectionTensor, BluePlaneFirstWithImageNetNormalisation) {
+  Picture p{2, 1, {255, 0, 0, 255, 0, 0, 255, 255}};  // a blue pixel, then a red one (BGRA)
+  const std::vector<float> t = DetectionTensor(p, {2, 1});
+  ASSERT_EQ(t.size(), 6u);
+  EXPECT_NEAR(t[0], (1 - 0.485f) / 0.229f, 1e-4);  // blue of the blue pixel
+  EXPECT_NEAR(t[1], -0.485f / 0.229f, 1e-4);
+  EXPECT_NEAR(t[5], (1 - 0.406f) / 0.225f, 1e-4);  // red of the red pixel
+  EXPECT_TRUE(DetectionTensor(Picture{2, 2, {}}, {2, 2}).empty());
+}
+
+// A map with rectangles of probability `value` on a background of 0.
+std::vector<float> MapWith(int w, int h, std::initializer_list<std::array<int, 4>> boxes, float value = 0.9f) {
+  std::vector<float> map(static_cast<std::size_t>(w) * h, 0.0f);
+  for (const auto& b : boxes)
+    for (int y = b[1]; y < b[1] + b[3]; ++y)
+      for (int x = b[0]; x < b[0] + b[2]; ++x) map[static_cast<std::size_t>(y) * w + x] = value;
+  return map;
+}
+
+TEST(FindTextBoxes, EachRegionGrownByTheUnclipRule) {
+  const auto map = MapWith(200, 100, {{20, 10, 101, 9}, {30, 60, 41, 11}});
+  const auto boxes = FindTextBoxes(map, 200, 100);
+  ASSERT_EQ(boxes.size(), 2u);
+  // Kernel 100 x 8 between pixel centres; grown by 100*8*1.8/216 = 6.67 each side,
+  // and each end a tenth of the grown height (21.33) further.
+  const Quad& q = boxes[0].quad;
+  EXPECT_NEAR(q[0].x, 20 - 6.667 - 2.133, 0.01);
+  EXPECT_NEAR(q[0].y, 10 - 6.667, 0.01);
+  EXPECT_NEAR(q[2].x, 120 + 6.667 + 2.133, 0.01);
+  EXPECT_NEAR(q[2].y, 18 + 6.667, 0.01);
+  EXPECT_NEAR(boxes[0].score, 0.9f, 1e-3);
+}
+
+TEST(FindTextBoxes, DropsThinFaintAndMismatchedInput) {
+  // A line 2 pixels thin, and a region whose mean probability is below 0.6.
+  auto map = MapWith(100, 50, {{10, 10, 50, 2}});
+  EXPECT_TRUE(FindTextBoxes(map, 100, 50).empty());
+  map = MapWith(100, 50, {{10, 10, 50, 10}}, 0.5f);
+  EXPECT_TRUE(FindTextBoxes(map, 100, 50).empty());
+  EXPECT_TRUE(FindTextBoxes(map, 100, 49).empty());
+  // Diagonal neighbours are one region.
+  std::vector<float> diagonal(64 * 64, 0.0f);
+  for (int i = 0; i < 40; ++i)
+    for (int t = 0; t < 6; ++t) diagonal[static_cast<std::size_t>(10 + i) * 64 + 10 + i + t] = 1.0f;
+  EXPECT_EQ(FindTextBoxes(diagonal, 64, 64).size(), 1u);
+}
+
+TEST(Geometry, MinimumAreaRectangleOfATurnedRectangle) {
+  // A 40 x 10 rectangle turned 30 degrees: its own rectangle comes back.
+  const float c = std::cos(0.5236f), s = std::sin(0.5236f);
+  std::vector<Point> points;
+  for (float u = 0; u <= 40; u += 1)
+    for (float v = 0; v <= 10; v += 1) points.push_back({50 + u * c - v * s, 20 + u * s + v * c});
+  const Rectangle r = MinimumAreaRectangle(ConvexHull(points));
+  EXPECT_NEAR(std::max(r.length, r.breadth), 40, 0.01);
+  EXPECT_NEAR(ShortSide(r), 10, 0.01);
+  const Quad q = Corners(r);
+  EXPECT_LT(q[0].x, q[1].x);  // reading order: top left, top right, bottom right, bottom left
+  EXPECT_LT(q[0].y, q[3].y);
+  EXPECT_NEAR(Distance(q[0], q[1]) * Distance(q[0], q[3]), 400, 0.1);
+  // Collinear and repeated points leave a segment; a hull of one point is a point.
+  EXPECT_EQ(ConvexHull({{0, 0}, {1, 1}, {2, 2}, {2, 2}}).size(), 2u);
+  EXPECT_EQ(ShortSide(MinimumAreaRectangle(ConvexHull({{0, 0}, {5, 0}}))), 0);
+}
+
+TEST(CropUpright, AxisAlignedBoxAndTallBoxTurned) {
+  Picture p{4, 3, std::vector<std::uint8_t>(48, 0)};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) p.bgra[(y * 4 + x) * 4] = static_cast<std::uint8_t>(10 * y + x);
+  auto crop = CropUpright(p, {{{1, 0}, {3, 0}, {3, 2}, {1, 2}}});
+  ASSERT_TRUE(crop);
+  EXPECT_EQ(crop->width, 2);
+  EXPECT_EQ(crop->height, 2);
+  EXPECT_EQ(crop->bgra[0], 1);
+  EXPECT_EQ(crop->bgra[4], 2);
+  EXPECT_EQ(crop->bgra[8], 11);
+  // 1 wide, 3 tall: turned a quarter to the left, the top pixel ends on the left.
+  crop = CropUpright(p, {{{0, 0}, {1, 0}, {1, 3}, {0, 3}}});
+  ASSERT_TRUE(crop);
+  EXPECT_EQ(crop->width, 3);
+  EXPECT_EQ(crop->height, 1);
+  EXPECT_EQ(crop->bgra[0], 0);
+  EXPECT_EQ(crop->bgra[8], 20);
+  EXPECT_FALSE(CropUpright(p, {{{1, 1}, {1, 1}, {1, 1}, {1, 1}}}));
+}
+
+TEST(RecognitionTensor, ScaledToLineHeightAndPaddedWithZeros) {
+  Picture white{10, 48, std::vector<std::uint8_t>(10 * 48 * 4, 255)};
+  const Picture* batch[] = {&white};
+  EXPECT_EQ(LineWidth(10, 48), 10);
+  EXPECT_EQ(LineWidth(100, 24), 200);
+  const std::vector<float> t = RecognitionTensor(batch, 320);
+  ASSERT_EQ(t.size(), 3u * 48 * 320);
+  EXPECT_FLOAT_EQ(t[0], 1.0f);
+  EXPECT_FLOAT_EQ(t[9], 1.0f);
+  EXPECT_FLOAT_EQ(t[10], 0.0f);
+}
+
+TEST(Dictionary, OneSymbolALineBetweenBlankAndSpace) {
+  auto d = ParseDictionary("a\r\n中\nxyz");
+  ASSERT_TRUE(d);
+  ASSERT_EQ(d->symbols.size(), 5u);
+  EXPECT_EQ(d->symbols[0], "");
+  EXPECT_EQ(d->symbols[2], "中");
+  EXPECT_EQ(d->symbols[4], " ");
+  EXPECT_TRUE(ParseDictionary("a\nb\n"));
+  for (std::string_view bad : std::initializer_list<std::string_view>{"", "a\n\nb", "a\n\xe4\xb8", "a\x01", std::string_view("a\0b", 3), "\xc0\xaf"})
+    EXPECT_FALSE(ParseDictionary(bad)) << bad;
+}
+
+TEST(DecodeCtc, RepeatsMergedBlanksDroppedShapesChecked) {
+  const Dictionary d = *ParseDictionary("a\nb");  // blank, a, b, space
+  // Steps: a a blank a b space -> "aab ".
+  const std::vector<float> out = {0.1f, 0.8f, 0.1f, 0, 0.1f, 0.6f, 0.3f, 0, 0.9f, 0.1f, 0, 0,
+                                  0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  auto line = DecodeCtc(out, 6, 4, d);
+  ASSERT_TRUE(line);
+  EXPECT_EQ(line->text, "aab ");
+  EXPECT_NEAR(line->score, (0.8f + 1 + 1 + 1) / 4, 1e-5);
+  EXPECT_FALSE(DecodeCtc(out, 6, 5, d));
+  EXPECT_FALSE(DecodeCtc(out, 7, 4, d));
+  const std::int64_t shape[] = {1, 6, 4};
+  EXPECT_EQ(RecognitionSteps(shape, 24, 1, 4), 6u);
+  EXPECT_FALSE(RecognitionSteps(shape, 24, 2, 4));
+  EXPECT_FALSE(RecognitionSteps(shape, 23, 1, 4));
+  const std::int64_t negative[] = {1, -6, 4};
+  EXPECT_FALSE(RecognitionSteps(negative, 24, 1, 4));
+  const std::int64_t map[] = {1, 1, 32, 64};
+  EXPECT_TRUE(IsProbabilityMap(map, 2048, {64, 32}));
+  EXPECT_FALSE(IsProbabilityMap(map, 2048, {32, 64}));
+}
+
+Quad Box(float x, float y, float w, float h) { return {{{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}}}; }
+
+TEST(OrderLines, RowsTopToBottomBoxesOfARowJoined) {
+  const ReadBox boxes[] = {
+      {Box(200, 52, 80, 20), "right"}, {Box(10, 50, 80, 24), "left"}, {Box(10, 10, 300, 24), "title"},
+      {Box(10, 90, 50, 20), ""},       {Box(10, 120, 60, 20), "last"},
+  };
+  const std::vector<std::string> lines = OrderLines(boxes);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "title");
+  EXPECT_EQ(lines[1], "left right");
+  EXPECT_EQ(lines[2], "last");
+  // Boxes that only touch vertically stay apart; boxes over each other are not one row.
+  const ReadBox stacked[] = {{Box(10, 10, 100, 20), "a"}, {Box(10, 25, 100, 20), "b"}};
+  EXPECT_EQ(OrderLines(stacked).size(), 2u);
+}
+
+}  // namespace
+}  // namespace ornivex::ocr
