@@ -1,16 +1,21 @@
 // Reads pictures with the models' reference pipeline (the npm package
 // @gutenye/ocr-node under Node), for the OCR corpus benchmark to compare with.
-//   node read.mjs MODELS_DIR picture...
+//   node read.mjs [--rounds=N] MODELS_DIR picture...
 // MODELS_DIR holds ch_PP-OCRv4_det_infer.onnx, ch_PP-OCRv4_rec_infer.onnx and
 // ppocr_keys_v1.txt: the same files Ornivex's engine reads. Prints one JSON
-// object a line: first {"made_ms"}, then per picture {"picture", "ms", "lines"}.
+// object a line: first {"made_ms"}, then per picture {"picture", "ms", "lines"},
+// where ms is the median of N readings (default 3) after the first picture has
+// been read once cold ({"cold_ms"}).
 import path from 'node:path'
 import { performance } from 'node:perf_hooks'
 import Ocr from '@gutenye/ocr-node'
 
-const [modelsDir, ...pictures] = process.argv.slice(2)
+const args = process.argv.slice(2)
+let rounds = 3
+if (args[0] && args[0].startsWith('--rounds=')) rounds = Math.max(1, Number(args.shift().slice(9)) || 1)
+const [modelsDir, ...pictures] = args
 if (!modelsDir || pictures.length === 0) {
-  console.error('usage: node read.mjs MODELS_DIR picture...')
+  console.error('usage: node read.mjs [--rounds=N] MODELS_DIR picture...')
   process.exit(2)
 }
 
@@ -24,16 +29,26 @@ const ocr = await Ocr.create({
 })
 console.log(JSON.stringify({ made_ms: performance.now() - started }))
 
-for (const picture of pictures) {
+async function read(picture) {
   const start = performance.now()
-  let lines = []
-  let error
   try {
     const result = await ocr.detect(picture)
-    lines = result.map((line) => line.text)
+    return { ms: performance.now() - start, lines: result.map((line) => line.text) }
   } catch (e) {
-    error = String(e)
+    return { ms: performance.now() - start, lines: [], error: String(e) }
   }
-  const ms = performance.now() - start
-  console.log(JSON.stringify({ picture, ms, lines, ...(error ? { error } : {}) }))
+}
+
+const cold = await read(pictures[0])
+console.log(JSON.stringify({ cold_ms: cold.ms }))
+for (const picture of pictures) {
+  const times = []
+  let last
+  for (let r = 0; r < rounds; ++r) {
+    last = await read(picture)
+    times.push(last.ms)
+  }
+  times.sort((a, b) => a - b)
+  const ms = times[Math.floor(times.length / 2)]
+  console.log(JSON.stringify({ picture, ms, lines: last.lines, ...(last.error ? { error: last.error } : {}) }))
 }
