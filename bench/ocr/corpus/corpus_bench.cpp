@@ -1,18 +1,21 @@
-// Reads the OCR corpus's pictures with the built-in engine and writes, per
-// picture, the lines read and the times taken, one JSON object a line, for
-// bench/ocr/run.py to score. Under Wine every reading goes through
-// RecogniseFileLocally (picture file to lines, the process's one engine made by
-// the first reading); natively the same pipeline runs over the same runtime
-// version's Linux library, and its model times are the floor.
-//   ocr_corpus_bench [--rounds=N] OUT.jsonl picture...
-// The first picture is read once cold (its time counts making the engine), then
-// every picture N more times (default 3); the figures are the medians of those.
+// Reads pictures with the built-in engine and writes, per picture, the lines
+// read and the times taken, one JSON object a line, for bench/ocr/run.py to
+// score. Under Wine every reading goes through RecogniseFileLocally (picture
+// file to lines, the process's one engine made by the first reading); natively
+// the same pipeline runs over the same runtime version's Linux library, and its
+// model times are the floor.
+//   ocr_corpus_bench [--rounds=N]
+// Takes one picture path a line on standard input and answers each on standard
+// output, so that run.py can hand every picture to each reader in turn. The
+// first picture is read once cold (its "cold_ms" counts making the engine),
+// then every picture N more times (default 3); the figures are their medians.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -108,34 +111,27 @@ struct Reader {
 
 int main(int argc, char** argv) {
   int rounds = 3;
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) {
+  for (int i = 1; i < argc; ++i)
     if (!std::strncmp(argv[i], "--rounds=", 9)) rounds = std::max(1, std::atoi(argv[i] + 9));
-    else args.push_back(argv[i]);
-  }
-  if (args.size() < 2) {
-    std::fprintf(stderr, "usage: ocr_corpus_bench [--rounds=N] OUT.jsonl picture...\n");
-    return 2;
-  }
-  std::FILE* out = std::fopen(args[0].c_str(), "wb");
-  if (!out) {
-    std::fprintf(stderr, "ocr_corpus_bench: cannot write %s\n", args[0].c_str());
-    return 1;
-  }
   Reader reader;
-  const Clock::time_point coldStart = Clock::now();
-  ornivex::ocr::Recognised cold = reader.Read(args[1]);
-  const double coldMs = MsSince(coldStart);
-  std::fprintf(out, "{\"cold_picture\":%s,\"cold_ms\":%.1f,\"threads\":%d}\n", JsonString(BaseName(args[1])).c_str(),
-               coldMs, ornivex::ocr::DefaultThreadCount());
-  int failed = 0;
-  for (std::size_t p = 1; p < args.size(); ++p) {
+  bool first = true;
+  std::string path;
+  while (std::getline(std::cin, path)) {
+    while (!path.empty() && (path.back() == '\r' || path.back() == ' ')) path.pop_back();
+    if (path.empty()) continue;
+    double coldMs = -1;
+    if (first) {
+      const Clock::time_point start = Clock::now();
+      reader.Read(path);
+      coldMs = MsSince(start);
+      first = false;
+    }
     std::vector<double> total, detection, recognition;
     ornivex::ocr::Recognised read;
     ornivex::ocr::ReadingTimes times;
     for (int r = 0; r < rounds; ++r) {
       const Clock::time_point start = Clock::now();
-      read = reader.Read(args[p]);
+      read = reader.Read(path);
       total.push_back(MsSince(start));
       times = reader.Times();
       detection.push_back(times.detectionModelSeconds * 1000);
@@ -146,17 +142,14 @@ int main(int argc, char** argv) {
       if (!lines.empty()) lines += ',';
       lines += JsonString(line);
     }
-    std::fprintf(out,
-                 "{\"picture\":%s,\"ms\":%.1f,\"detection_ms\":%.1f,\"recognition_ms\":%.1f,\"boxes\":%d,"
-                 "\"detected_at\":[%d,%d],\"failure\":%s,\"detail\":%s,\"lines\":[%s]}\n",
-                 JsonString(BaseName(args[p])).c_str(), Median(total), Median(detection), Median(recognition),
-                 times.boxes, times.detectionWidth, times.detectionHeight,
-                 JsonString(ornivex::ocr::FailureName(read.failure)).c_str(), JsonString(read.detail).c_str(),
-                 lines.c_str());
-    std::fflush(out);
-    if (read.failure != ornivex::ocr::Failure::kNone) ++failed;
+    std::printf("{\"picture\":%s,\"cold_ms\":%.1f,\"threads\":%d,\"ms\":%.1f,\"detection_ms\":%.1f,"
+                "\"recognition_ms\":%.1f,\"boxes\":%d,\"detected_at\":[%d,%d],\"failure\":%s,\"detail\":%s,"
+                "\"lines\":[%s]}\n",
+                JsonString(BaseName(path)).c_str(), coldMs, ornivex::ocr::DefaultThreadCount(), Median(total),
+                Median(detection), Median(recognition), times.boxes, times.detectionWidth, times.detectionHeight,
+                JsonString(ornivex::ocr::FailureName(read.failure)).c_str(), JsonString(read.detail).c_str(),
+                lines.c_str());
+    std::fflush(stdout);
   }
-  std::fclose(out);
-  (void)cold;
-  return failed ? 1 : 0;
+  return 0;
 }

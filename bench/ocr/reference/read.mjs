@@ -1,21 +1,23 @@
 // Reads pictures with the models' reference pipeline (the npm package
 // @gutenye/ocr-node under Node), for the OCR corpus benchmark to compare with.
-//   node read.mjs [--rounds=N] MODELS_DIR picture...
+//   node read.mjs [--rounds=N] MODELS_DIR < pictures
 // MODELS_DIR holds ch_PP-OCRv4_det_infer.onnx, ch_PP-OCRv4_rec_infer.onnx and
-// ppocr_keys_v1.txt: the same files Ornivex's engine reads. Prints one JSON
-// object a line: first {"made_ms"}, then per picture {"picture", "ms", "lines"},
-// where ms is the median of N readings (default 3) after the first picture has
-// been read once cold ({"cold_ms"}).
+// ppocr_keys_v1.txt: the same files Ornivex's engine reads. Takes one picture
+// path a line on standard input and prints one JSON object a line: first
+// {"made_ms"}, then per picture {"picture", "ms", "lines"}, where ms is the
+// median of N readings (default 3); the first picture is read once cold before
+// them ("cold_ms").
 import path from 'node:path'
+import readline from 'node:readline'
 import { performance } from 'node:perf_hooks'
 import Ocr from '@gutenye/ocr-node'
 
 const args = process.argv.slice(2)
 let rounds = 3
 if (args[0] && args[0].startsWith('--rounds=')) rounds = Math.max(1, Number(args.shift().slice(9)) || 1)
-const [modelsDir, ...pictures] = args
-if (!modelsDir || pictures.length === 0) {
-  console.error('usage: node read.mjs [--rounds=N] MODELS_DIR picture...')
+const [modelsDir] = args
+if (!modelsDir) {
+  console.error('usage: node read.mjs [--rounds=N] MODELS_DIR < pictures')
   process.exit(2)
 }
 
@@ -39,9 +41,15 @@ async function read(picture) {
   }
 }
 
-const cold = await read(pictures[0])
-console.log(JSON.stringify({ cold_ms: cold.ms }))
-for (const picture of pictures) {
+let first = true
+for await (const line of readline.createInterface({ input: process.stdin })) {
+  const picture = line.trim()
+  if (!picture) continue
+  let coldMs = -1
+  if (first) {
+    coldMs = (await read(picture)).ms
+    first = false
+  }
   const times = []
   let last
   for (let r = 0; r < rounds; ++r) {
@@ -50,5 +58,6 @@ for (const picture of pictures) {
   }
   times.sort((a, b) => a - b)
   const ms = times[Math.floor(times.length / 2)]
-  console.log(JSON.stringify({ picture, ms, lines: last.lines, ...(last.error ? { error: last.error } : {}) }))
+  const error = last.error ? { error: last.error } : {}
+  console.log(JSON.stringify({ picture, cold_ms: coldMs, ms, lines: last.lines, ...error }))
 }
