@@ -9,7 +9,8 @@ using namespace ort;
 std::string TakeStatus(const ort::Api& api, Status* status) {
   if (!status) return {};
   const char* message = api.Get<GetErrorMessage>()(status);
-  std::string text = message && *message ? message : "error " + std::to_string(api.Get<GetErrorCode>()(status));
+  std::string text = message && *message ? message : "error";
+  text += " (status " + std::to_string(static_cast<int>(api.Get<GetErrorCode>()(status))) + ")";
   api.Get<ReleaseStatus>()(status);
   return text;
 }
