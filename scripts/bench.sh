@@ -27,6 +27,7 @@ benchmarks=(
   "gfx_bench|wine||a wrapped call at most 1.10 times the direct flat call"
   "skin_window_bench|wine||FullPaint at most 1.5 times a plain GDI+ stretch-draw; RefreshPaint and one fade frame under 1 ms; no timer ticks once a fade has ended"
   "skin_families_bench|wine||one paint of each control family under 2 ms"
+  "ocr_engine_bench|both||the built-in OCR engine under Wine: model time at most 1.3 times the same runtime's natively (run first); making the engine at most 1 s, the sample at most 0.5 s once made, a full-HD screenshot at most 2 s"
 )
 
 field() { # entry index
@@ -63,6 +64,7 @@ for entry in "${selected[@]}"; do
   case $(field "$entry" 2) in
     wine) wine_targets+=("$(field "$entry" 1)") ;;
     native) native_targets+=("$(field "$entry" 1)") ;;
+    both) wine_targets+=("$(field "$entry" 1)"); native_targets+=("$(field "$entry" 1)") ;;
   esac
   [ "$(field "$entry" 3)" = standins ] && needs_standins=1
 done
@@ -113,6 +115,11 @@ program_of() { # name where
   echo "$found"
 }
 
+# Pictures for the OCR engine's benchmark: ORNIVEX_OCR_PICTURES, a list of paths
+# separated by colons (the sample when unset).
+ORNIVEX_BENCH_PICTURES=()
+[ -n "${ORNIVEX_OCR_PICTURES:-}" ] && IFS=: read -r -a ORNIVEX_BENCH_PICTURES <<<"$ORNIVEX_OCR_PICTURES"
+
 failed=()
 for entry in "${selected[@]}"; do
   name=$(field "$entry" 1); where=$(field "$entry" 2)
@@ -120,6 +127,12 @@ for entry in "${selected[@]}"; do
   echo "== $name ($where)"
   echo "   goal: $(field "$entry" 4)"
   echo "   load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+  if [ "$where" = both ]; then
+    # The native floor first, then the same program under Wine.
+    native_program=$(program_of "$name" native)
+    [ -n "$native_program" ] && "$native_program" "${ORNIVEX_BENCH_PICTURES[@]}"
+    where=wine
+  fi
   program=$(program_of "$name" "$where")
   if [ -z "$program" ]; then
     echo "   (not built in this configuration)"
@@ -129,7 +142,7 @@ for entry in "${selected[@]}"; do
   if [ "$where" = native ]; then
     "$program"
   else
-    bash scripts/wine-run.sh "$build/wineprefix" "$program"
+    bash scripts/wine-run.sh "$build/wineprefix" "$program" "${ORNIVEX_BENCH_PICTURES[@]}"
   fi
   status=$?
   if [ $status -ne 0 ]; then
