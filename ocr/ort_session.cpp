@@ -71,6 +71,10 @@ std::unique_ptr<Model> Model::Make(const Runtime& runtime, std::span<const std::
   if (error.empty()) error = TakeStatus(api, api.Get<SetIntraOpNumThreads>()(options.value, threads));
   if (error.empty()) error = TakeStatus(api, api.Get<SetInterOpNumThreads>()(options.value, 1));
   if (error.empty()) error = TakeStatus(api, api.Get<SetSessionGraphOptimizationLevel>()(options.value, kEnableAll));
+  // Threads that wait for work sleep instead of spinning: on two cores shared
+  // with the window and other programs, spinning took a third longer here.
+  if (error.empty())
+    error = TakeStatus(api, api.Get<AddSessionConfigEntry>()(options.value, "session.intra_op.allow_spinning", "0"));
   if (!error.empty()) return nullptr;
   if (bytes.empty()) {
     error = "empty file";
