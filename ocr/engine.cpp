@@ -28,7 +28,7 @@ Recognised Fail(Failure failure, std::string detail) {
 
 // Lines read with less confidence than this are noise (the models' own limit).
 constexpr float kMinLineScore = 0.5f;
-constexpr std::size_t kMaxBatch = 6;
+constexpr std::size_t kMaxBatch = 8;
 
 }  // namespace
 
@@ -195,7 +195,7 @@ Recognised Engine::ReadLocked(Picture picture) {
   for (std::size_t i = 0; i < boxes.size(); ++i) read[i].quad = boxes[i].quad;
   for (std::size_t first = 0; first < order.size();) {
     std::size_t last = first + 1;
-    while (last < order.size() && last - first < kMaxBatch && widths[order[last]] <= 2 * std::max(widths[order[first]], kMinLineWidth))
+    while (last < order.size() && last - first < kMaxBatch && 2 * widths[order[last]] <= 3 * std::max(widths[order[first]], kMinLineWidth))
       ++last;
     const int batchWidth = std::max(kMinLineWidth, widths[order[last - 1]]);
     std::vector<const Picture*> batch;

