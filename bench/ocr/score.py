@@ -16,10 +16,7 @@ reading order costs, not the reading.
 
 import difflib
 
-try:
-    from Levenshtein import distance as _levenshtein
-except ImportError:  # python3-levenshtein (scripts/setup.sh) makes this quicker
-    _levenshtein = None
+from Levenshtein import distance as edit_distance  # python3-levenshtein (scripts/setup.sh)
 
 
 def visible(text):
@@ -33,21 +30,6 @@ def visible(text):
             ch = chr(code - 0xFEE0)
         out.append(ch)
     return "".join(out)
-
-
-def edit_distance(a, b):
-    """Levenshtein distance (insert, delete, substitute) between two strings."""
-    if _levenshtein is not None:
-        return _levenshtein(a, b)
-    if len(a) < len(b):
-        a, b = b, a
-    previous = list(range(len(b) + 1))
-    for i, ca in enumerate(a, 1):
-        current = [i]
-        for j, cb in enumerate(b, 1):
-            current.append(min(previous[j] + 1, current[j - 1] + 1, previous[j - 1] + (ca != cb)))
-        previous = current
-    return previous[-1]
 
 
 class Score:

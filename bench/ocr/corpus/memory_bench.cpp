@@ -3,38 +3,22 @@
 // the hundredth reading (each through RecogniseFileLocally, file to lines).
 // Nothing should grow after the tenth.
 //   ocr_memory_bench [picture]   (the bundled sample when none)
-#include <windows.h>
-#include <psapi.h>
-
 #include <cstdio>
 #include <string>
 
+#include "bench/process_memory.h"
 #include "ocr/local_engine.h"
 #include "runtime/codepage.h"
 
 namespace {
-
-struct Held {
-  double privateMb = 0;
-  double workingSetMb = 0;
-};
-
-Held Now() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-  // Windows counts committed private memory in PrivateUsage; Wine leaves it 0
-  // and keeps the same figure in PagefileUsage.
-  const SIZE_T committed = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-  return {committed / 1048576.0, counters.WorkingSetSize / 1048576.0};
-}
-
+using Held = ornivex::bench::ProcessMemory;
+Held Now() { return ornivex::bench::MemoryNow(); }
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring picture = argc > 1 ? argv[1] : ornivex::MultiByteToWide(ORNIVEX_BENCH_SAMPLE, 65001);
   const Held before = Now();
-  std::printf("before the engine: private %.1f MB, working set %.1f MB\n", before.privateMb, before.workingSetMb);
+  std::printf("before the engine: private %.1f MB, working set %.1f MB\n", before.committed, before.workingSet);
   Held first, tenth;
   for (int i = 1; i <= 100; ++i) {
     const ornivex::ocr::Recognised read = ornivex::RecogniseFileLocally(picture);
@@ -46,15 +30,15 @@ int wmain(int argc, wchar_t** argv) {
       const Held held = Now();
       if (i == 1) first = held;
       if (i == 10) tenth = held;
-      std::printf("after reading %3d: private %.1f MB, working set %.1f MB (%zu lines)\n", i, held.privateMb,
-                  held.workingSetMb, read.lines.size());
+      std::printf("after reading %3d: private %.1f MB, working set %.1f MB (%zu lines)\n", i, held.committed,
+                  held.workingSet, read.lines.size());
       std::fflush(stdout);
     }
   }
   const Held last = Now();
   std::printf("from reading 10 to 100: private %+.2f MB, working set %+.2f MB (goal: no growth)\n",
-              last.privateMb - tenth.privateMb, last.workingSetMb - tenth.workingSetMb);
+              last.committed - tenth.committed, last.workingSet - tenth.workingSet);
   std::printf("the engine's share after the first reading: private %.1f MB, working set %.1f MB\n",
-              first.privateMb - before.privateMb, first.workingSetMb - before.workingSetMb);
+              first.committed - before.committed, first.workingSet - before.workingSet);
   return 0;
 }
