@@ -42,7 +42,9 @@ std::optional<std::vector<std::uint8_t>> ReadBytes(const std::wstring& path) {
 }
 
 std::mutex engineMutex;
-std::unique_ptr<ocr::Engine> engine;
+// Never destroyed: a worker may still be reading when the process ends, and the
+// runtime's sessions own thread pools that must not be torn down at exit.
+ocr::Engine* engine = nullptr;
 bool warming = false;
 
 }  // namespace
@@ -83,7 +85,9 @@ ocr::LoadedRuntime LoadRuntimeFrom(const std::wstring& folder) {
   return ocr::RuntimeFromApiBase(reinterpret_cast<ocr::ort::GetApiBaseFunction>(reinterpret_cast<void*>(getApiBase)));
 }
 
-std::unique_ptr<ocr::Engine> MakeEngineFrom(const std::wstring& folder, ocr::Recognised& failure) {
+namespace {
+
+std::unique_ptr<ocr::Engine> MakeEngine(const std::wstring& folder, ocr::Recognised& failure) {
   failure = {};
   try {
     ocr::LoadedRuntime runtime = LoadRuntimeFrom(folder);
@@ -98,8 +102,8 @@ std::unique_ptr<ocr::Engine> MakeEngineFrom(const std::wstring& folder, ocr::Rec
     for (int i = 0; i < 3; ++i) {
       std::optional<std::vector<std::uint8_t>> bytes = ReadBytes(folder + L"\\" + names[i]);
       if (!bytes) {
-        failure.failure = i < 2 ? ocr::Failure::kModelMissing : ocr::Failure::kDictionaryInvalid;
-        failure.detail = Utf8(names[i]) + (i < 2 ? "" : ": missing");
+        failure.failure = ocr::Failure::kModelMissing;
+        failure.detail = Utf8(names[i]);
         return nullptr;
       }
       if (places[i]) *places[i] = std::move(*bytes);
@@ -113,18 +117,25 @@ std::unique_ptr<ocr::Engine> MakeEngineFrom(const std::wstring& folder, ocr::Rec
   }
 }
 
+}  // namespace
+
+std::unique_ptr<ocr::Engine> MakeEngineFrom(const std::wstring& folder, ocr::Recognised& failure) {
+  std::unique_ptr<ocr::Engine> made = MakeEngine(folder, failure);
+  if (!made) Trace(failure);
+  return made;
+}
+
 ocr::Engine* LocalEngine(ocr::Recognised* failure) {
   std::lock_guard<std::mutex> lock(engineMutex);
   if (!engine) {
     ocr::Recognised why;
-    engine = MakeEngineFrom(EngineFolder(), why);
+    engine = MakeEngineFrom(EngineFolder(), why).release();
     if (!engine) {
-      Trace(why);
       if (failure) *failure = std::move(why);
       return nullptr;
     }
   }
-  return engine.get();
+  return engine;
 }
 
 ocr::Recognised RecogniseFileLocally(const std::wstring& picturePath) {

@@ -33,6 +33,7 @@ std::unique_ptr<ocr::Engine> MakeEngineFrom(const std::wstring& folder, ocr::Rec
 // and reaches its API table: kRuntimeMissing when the file is not there,
 // kVisualCppMissing naming the Visual C++ runtime DLL that cannot be found,
 // kRuntimeUnusable for any other reason the library does not load. Exposed for tests.
+// A missing model or dictionary file is kModelMissing naming the file.
 ocr::LoadedRuntime LoadRuntimeFrom(const std::wstring& folder);
 
 }  // namespace ornivex

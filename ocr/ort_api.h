@@ -3,8 +3,7 @@
 // types, the enumerations the engine passes, and each entry of the OrtApi table
 // at its place. The table is an array of function pointers that only ever grows
 // at its end, so an entry's place is the same in every runtime version that has
-// it. Only entries of the table's first section (API version 1) are used, so
-// any runtime from 1.0 on hands out a table that holds them.
+// it. Every entry used is in API version 5 (runtime 1.5 and later).
 // No Windows header: the calls are plain C calls on both platforms (on x64
 // Windows the one calling convention is what ONNX Runtime's ORT_API_CALL,
 // __stdcall, means).
@@ -32,7 +31,7 @@ enum GraphOptimizationLevel : int { kDisableAll = 0, kEnableBasic = 1, kEnableEx
 enum ErrorCode : int { kOk = 0, kFail = 1, kInvalidArgument = 2, kNoSuchFile = 3, kNoModel = 4 };
 
 // The version asked of OrtGetApiBase()->GetApi: every entry below is in it.
-inline constexpr std::uint32_t kApiVersion = 1;
+inline constexpr std::uint32_t kApiVersion = 5;
 
 struct ApiBase {
   const void* (*GetApi)(std::uint32_t version);
@@ -86,6 +85,7 @@ using ReleaseValue = Entry<96, void (*)(Value*)>;
 using ReleaseTypeInfo = Entry<98, void (*)(TypeInfo*)>;
 using ReleaseTensorTypeAndShapeInfo = Entry<99, void (*)(TensorTypeAndShapeInfo*)>;
 using ReleaseSessionOptions = Entry<100, void (*)(SessionOptions*)>;
+using AddSessionConfigEntry = Entry<130, Status* (*)(SessionOptions*, const char* key, const char* value)>;
 
 // The table as the runtime hands it out.
 class Api {

@@ -9,7 +9,8 @@ using namespace ort;
 std::string TakeStatus(const ort::Api& api, Status* status) {
   if (!status) return {};
   const char* message = api.Get<GetErrorMessage>()(status);
-  std::string text = message && *message ? message : "error " + std::to_string(api.Get<GetErrorCode>()(status));
+  std::string text = message && *message ? message : "error";
+  text += " (status " + std::to_string(static_cast<int>(api.Get<GetErrorCode>()(status))) + ")";
   api.Get<ReleaseStatus>()(status);
   return text;
 }
@@ -70,6 +71,10 @@ std::unique_ptr<Model> Model::Make(const Runtime& runtime, std::span<const std::
   if (error.empty()) error = TakeStatus(api, api.Get<SetIntraOpNumThreads>()(options.value, threads));
   if (error.empty()) error = TakeStatus(api, api.Get<SetInterOpNumThreads>()(options.value, 1));
   if (error.empty()) error = TakeStatus(api, api.Get<SetSessionGraphOptimizationLevel>()(options.value, kEnableAll));
+  // Threads that wait for work sleep instead of spinning: on two cores shared
+  // with the window and other programs, spinning took a third longer here.
+  if (error.empty())
+    error = TakeStatus(api, api.Get<AddSessionConfigEntry>()(options.value, "session.intra_op.allow_spinning", "0"));
   if (!error.empty()) return nullptr;
   if (bytes.empty()) {
     error = "empty file";

@@ -14,7 +14,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 
-# name|where it runs|what it needs|its goals
+# name|where it runs (wine, native, or script: bench/<...>/run.sh of that name)|what it needs|its goals
 benchmarks=(
   "app_startup_bench|wine|standins|from process creation to the skinned window painted at most 1.3 times the bare window's time, from entry at most 1.15 times; working set at the end of the first paint at most 6 MB over the bare window's"
   "app_ocr_bench|wine|standins|longest stretch without a dispatched message during a chain under 30 ms; filling the result box with 2,000 lines under 200 ms"
@@ -28,6 +28,9 @@ benchmarks=(
   "skin_window_bench|wine||FullPaint at most 1.5 times a plain GDI+ stretch-draw; RefreshPaint and one fade frame under 1 ms; no timer ticks once a fade has ended"
   "skin_families_bench|wine||one paint of each control family under 2 ms"
   "capture_bench|wine||from the start of a capture to the overlay painted at 1920x1200 at most 150 ms; a drag frame under 16 ms; after 100 captures no more handles, GDI or USER objects or threads than after 10, private bytes within 1 MB"
+  "ocr_corpus_bench|script||accuracy over the corpus at least 97 %, on clean pages at least 99 %, above the reference pipeline's; under Wine at most 1.3 times the native runtime's model time and faster than the reference; the sample at most 0.5 s once the engine is made, the full-HD screenshot at most 2 s, making the engine at most 1 s (takes about 15 minutes)"
+  "ocr_memory_bench|wine||working set and private bytes after the first, tenth and hundredth reading of the sample by the built-in engine: no growth after the tenth"
+  "ocr_engine_bench|both||the built-in OCR engine under Wine: model time at most 1.3 times the same runtime's natively (run first); making the engine at most 1 s, the sample at most 0.5 s once made, a full-HD screenshot at most 2 s"
 )
 
 field() { # entry index
@@ -64,6 +67,8 @@ for entry in "${selected[@]}"; do
   case $(field "$entry" 2) in
     wine) wine_targets+=("$(field "$entry" 1)") ;;
     native) native_targets+=("$(field "$entry" 1)") ;;
+    script) ;;  # builds what it needs itself
+    both) wine_targets+=("$(field "$entry" 1)"); native_targets+=("$(field "$entry" 1)") ;;
   esac
   [ "$(field "$entry" 3)" = standins ] && needs_standins=1
 done
@@ -106,13 +111,20 @@ fi
 
 program_of() { # name where
   local found
-  if [ "$2" = native ]; then
+  if [ "$2" = script ]; then
+    case $1 in ocr_corpus_bench) found=$here/bench/ocr/run.sh ;; esac
+  elif [ "$2" = native ]; then
     found=$(find "$native/bench" -name "$1" -type f -perm -u+x | head -n 1)
   else
     found=$(find "$build/bench" -name "$1.exe" -type f | head -n 1)
   fi
   echo "$found"
 }
+
+# Pictures for the OCR engine's benchmark: ORNIVEX_OCR_PICTURES, a list of paths
+# separated by colons (the sample when unset).
+ORNIVEX_BENCH_PICTURES=()
+[ -n "${ORNIVEX_OCR_PICTURES:-}" ] && IFS=: read -r -a ORNIVEX_BENCH_PICTURES <<<"$ORNIVEX_OCR_PICTURES"
 
 failed=()
 for entry in "${selected[@]}"; do
@@ -121,16 +133,24 @@ for entry in "${selected[@]}"; do
   echo "== $name ($where)"
   echo "   goal: $(field "$entry" 4)"
   echo "   load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+  if [ "$where" = both ]; then
+    # The native floor first, then the same program under Wine.
+    native_program=$(program_of "$name" native)
+    [ -n "$native_program" ] && "$native_program" "${ORNIVEX_BENCH_PICTURES[@]}"
+    where=wine
+  fi
   program=$(program_of "$name" "$where")
   if [ -z "$program" ]; then
     echo "   (not built in this configuration)"
     failed+=("$name")
     continue
   fi
-  if [ "$where" = native ]; then
+  if [ "$where" = script ]; then
+    ORNIVEX_BENCH_BUILD_DIR=$build bash "$program"
+  elif [ "$where" = native ]; then
     "$program"
   else
-    bash scripts/wine-run.sh "$build/wineprefix" "$program"
+    bash scripts/wine-run.sh "$build/wineprefix" "$program" "${ORNIVEX_BENCH_PICTURES[@]}"
   fi
   status=$?
   if [ $status -ne 0 ]; then

@@ -14,6 +14,7 @@ PACKAGES=(
   clang libclang-rt-14-dev python3
   libpng-dev libjpeg-dev zlib1g-dev libstb-dev
   nsis fonts-wine fontconfig openssl
+  python3-pil python3-numpy python3-levenshtein
 )
 
 missing=()

@@ -17,6 +17,7 @@
 
 #include "app/application.h"
 #include "app/texts.h"
+#include "bench/process_memory.h"
 #include "runtime/files.h"
 #include "runtime/threads.h"
 #include "tests/e2e/harness.h"
@@ -26,20 +27,7 @@ namespace {
 using namespace ornivex;
 using namespace ornivex::e2e;
 
-struct Memory {
-  double committed = 0;  // MB
-  double workingSet = 0;
-};
-
-Memory Now() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-  // Windows counts committed private memory in PrivateUsage; Wine leaves it 0
-  // and counts it in PagefileUsage.
-  const SIZE_T committed = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-  return {committed / 1048576.0, counters.WorkingSetSize / 1048576.0};
-}
+using Memory = bench::ProcessMemory;
 
 }  // namespace
 
@@ -62,12 +50,12 @@ int wmain(int argc, wchar_t** argv) {
   App().mainWindow->Dialog(texts::kPictureDialog)->SetFileName(picture);
   PumpFor(500);
 
-  const Memory before = Now();
+  const Memory before = bench::MemoryNow();
   std::atomic<bool> sampling{true};
   Memory peak = before;
   std::thread sampler([&] {
     while (sampling) {
-      const Memory m = Now();
+      const Memory m = bench::MemoryNow();
       peak.committed = std::max(peak.committed, m.committed);
       peak.workingSet = std::max(peak.workingSet, m.workingSet);
       Sleep(2);

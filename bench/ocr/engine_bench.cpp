@@ -25,7 +25,11 @@ double Ms(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-std::vector<std::uint8_t> Bytes(const std::string& path) {
+std::vector<std::uint8_t> Bytes(std::string path) {
+#if defined(_WIN32)
+  // Under Wine a Linux path is on drive Z:.
+  if (path.starts_with("/")) path = "Z:" + path;
+#endif
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
 }

@@ -92,6 +92,10 @@ class BrokenFolder : public ::testing::Test {
     testing::DebugOutput traces;
     ocr::Recognised failure;
     EXPECT_FALSE(MakeEngineFrom(folder_, failure));
+    const std::vector<std::string> lines = traces.Lines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.find("built-in OCR engine: ") != std::string::npos;
+    }));
     return failure;
   }
   static constexpr const wchar_t* kFiles[] = {L"onnxruntime.dll", L"ch_PP-OCRv4_det_infer.onnx",
