@@ -75,12 +75,15 @@ std::unique_ptr<Engine> Engine::Make(const ort::Api& api, const ModelFiles& file
       failure = Fail(Failure::kRuntimeUnusable, error);
       return nullptr;
     }
-    engine->detector_ = Model::Make(*engine->runtime_, files.detection, threads, error);
+    // The detector's runs on a full-HD picture take some 800 MB at their peak;
+    // kept in an arena, that much would stay with the process after one
+    // screenshot. The recogniser's many small runs keep theirs.
+    engine->detector_ = Model::Make(*engine->runtime_, files.detection, threads, false, error);
     if (!engine->detector_) {
       failure = Fail(Failure::kModelInvalid, std::string(kDetectionModelName) + ": " + error);
       return nullptr;
     }
-    engine->recogniser_ = Model::Make(*engine->runtime_, files.recognition, threads, error);
+    engine->recogniser_ = Model::Make(*engine->runtime_, files.recognition, threads, true, error);
     if (!engine->recogniser_) {
       failure = Fail(Failure::kModelInvalid, std::string(kRecognitionModelName) + ": " + error);
       return nullptr;

@@ -54,8 +54,8 @@ std::wstring EngineFolder() { return ExecutableDirectory() + L"\\ocr"; }
 ocr::LoadedRuntime LoadRuntimeFrom(const std::wstring& folder) {
   ocr::LoadedRuntime loaded;
   const std::wstring path = folder + L"\\onnxruntime.dll";
-  // Asked first: the loader may hand out a module of the same name loaded from
-  // elsewhere when the path names no file.
+  // Asked first, so that a missing file is told apart from a file that does not
+  // load, without a failed load to read it from.
   if (!FileExists(path)) {
     TraceNote(L"built-in OCR engine: no onnxruntime.dll", WideToGbk(path));
     loaded.failure = ocr::Failure::kRuntimeMissing;

@@ -57,6 +57,7 @@ using Run = Entry<9, Status* (*)(Session*, const RunOptions*, const char* const*
                                  std::size_t inputCount, const char* const* outputNames, std::size_t outputCount,
                                  Value** outputs)>;
 using CreateSessionOptions = Entry<10, Status* (*)(SessionOptions** out)>;
+using DisableCpuMemArena = Entry<19, Status* (*)(SessionOptions*)>;
 using SetSessionGraphOptimizationLevel = Entry<23, Status* (*)(SessionOptions*, GraphOptimizationLevel)>;
 using SetIntraOpNumThreads = Entry<24, Status* (*)(SessionOptions*, int threads)>;
 using SetInterOpNumThreads = Entry<25, Status* (*)(SessionOptions*, int threads)>;

@@ -64,12 +64,13 @@ bool TakeName(const ort::Api& api, Status* status, Allocator* allocator, char* n
 }  // namespace
 
 std::unique_ptr<Model> Model::Make(const Runtime& runtime, std::span<const std::uint8_t> bytes, int threads,
-                                   std::string& error) {
+                                   bool keepMemory, std::string& error) {
   const ort::Api& api = runtime.Api();
   Released<SessionOptions, ReleaseSessionOptions> options{api};
   error = TakeStatus(api, api.Get<CreateSessionOptions>()(&options.value));
   if (error.empty()) error = TakeStatus(api, api.Get<SetIntraOpNumThreads>()(options.value, threads));
   if (error.empty()) error = TakeStatus(api, api.Get<SetInterOpNumThreads>()(options.value, 1));
+  if (error.empty() && !keepMemory) error = TakeStatus(api, api.Get<DisableCpuMemArena>()(options.value));
   if (error.empty()) error = TakeStatus(api, api.Get<SetSessionGraphOptimizationLevel>()(options.value, kEnableAll));
   // Threads that wait for work sleep instead of spinning: on two cores shared
   // with the window and other programs, spinning took a third longer here.

@@ -49,8 +49,10 @@ class Model {
   Model& operator=(const Model&) = delete;
   // Nothing, with the reason in `error`, when the bytes are no model the runtime
   // takes or the model's input is not one float tensor of 4 dimensions, 3 channels.
+  // With `keepMemory` the session keeps the memory of its runs in an arena for
+  // the next ones; without, each run gives its memory back.
   static std::unique_ptr<Model> Make(const Runtime& runtime, std::span<const std::uint8_t> bytes, int threads,
-                                     std::string& error);
+                                     bool keepMemory, std::string& error);
 
   // Runs the model on `input` of `shape`; nothing, with the reason in `error`,
   // when the run fails or its output is not a float tensor.
