@@ -107,10 +107,10 @@ void OnUiThreadIfLatest(const Chain& chain, Work work) {
 }
 
 // The upload body as the byte array the request object sends, made once: the
-// head and the tail are written around the place the file is read into. A file
-// that cannot be read is sent as an empty part; the service then finds no
-// picture and the result box stays empty. Empty when there is no memory for it.
-Variant MakeUploadBody(const Chain& chain) {
+// head and the tail are written around the place the file is read into.
+// Nothing, with `unreadable` set, when the file cannot be read or does not start
+// as a JPG, PNG or BMP picture does; nothing when there is no memory for it.
+std::optional<Variant> MakeUploadBody(const Chain& chain, bool& unreadable) {
   Variant body;
   UploadBodyFrame frame;
   const bool read = ReadWholeFileInto(chain.path, [&](std::uint64_t size) -> std::span<std::uint8_t> {
@@ -121,14 +121,13 @@ Variant MakeUploadBody(const Chain& chain) {
     if (bytes.size() != frame.Size()) return {};
     return bytes.subspan(frame.FileOffset(), frame.fileSize);
   });
-  if (!read) {
-    frame = MakeUploadBodyFrame(chain.numberText, 0);
-    body = Variant::ByteArray(frame.Size());
-  }
   const std::span<std::uint8_t> bytes = body.ByteArrayData();
+  unreadable = !read || frame.fileSize == 0 ||
+               SniffPictureFormat(bytes.subspan(frame.FileOffset(), frame.fileSize)) == PictureFormat::Unknown;
+  if (unreadable) return std::nullopt;
   if (bytes.size() != frame.Size() || !frame.WriteAround(bytes)) {
     TraceNote(L"No memory for the upload body");
-    return {};
+    return std::nullopt;
   }
   return body;
 }
@@ -162,7 +161,8 @@ void EndChain(Chain chain, ChainOutcome outcome) {
   ShowRecognisedText(std::move(chain));
 }
 
-ChainOutcome PictureUnreadable() {
+ChainOutcome PictureUnreadable(const Chain& chain) {
+  TraceNote(L"The picture cannot be read, or is not a JPG, PNG or BMP picture: " + chain.path);
   ChainOutcome outcome;
   outcome.end = ChainOutcome::End::kPictureUnreadable;
   return outcome;
@@ -224,17 +224,15 @@ bool TakeToken(Chain& chain) {
 void UploadPicture(Chain chain) {
   int status = 0;
   {
-    Variant body = MakeUploadBody(chain);
-    if (body.empty()) return;
+    bool unreadable = false;
+    const std::optional<Variant> body = MakeUploadBody(chain, unreadable);
     // A file that cannot be read, or is no picture, goes nowhere.
-    const std::span<const std::uint8_t> bytes = body.ByteArrayData();
-    const std::size_t headSize = UploadBodyHead(chain.numberText).size();
-    const std::size_t fileSize = bytes.size() - headSize - UploadBodyTail().size();
-    if (fileSize == 0 || SniffPictureFormat(bytes.subspan(headSize, fileSize)) == PictureFormat::Unknown) {
-      TraceNote(L"The picture cannot be read, or is not a JPG, PNG or BMP picture: " + chain.path);
-      EndChain(std::move(chain), PictureUnreadable());
+    if (unreadable) {
+      ChainOutcome outcome = PictureUnreadable(chain);
+      EndChain(std::move(chain), std::move(outcome));
       return;
     }
+    if (!body) return;
     if (!TakeToken(chain)) return;
     std::string headers = UploadContentTypeHeader();
     // The reply's body is not looked at: the picture's address depends only on
@@ -244,7 +242,7 @@ void UploadPicture(Chain chain) {
                                                                 .headers = &headers,
                                                                 .status = &status,
                                                                 .noRedirect = true,
-                                                                .bodyArray = &body});
+                                                                .bodyArray = &*body});
   }  // the body is freed before the chain goes on
   if (std::optional<ChainOutcome> failed = UploadOutcome(status)) {
     TraceNote(L"The image host did not take the picture: HTTP status " + std::to_wstring(status));
@@ -273,8 +271,8 @@ std::optional<std::string> RecognitionRequestBody(const Chain& chain) {
 void RequestRecognition(Chain chain) {
   std::optional<std::string> body = RecognitionRequestBody(chain);
   if (!body) {
-    TraceNote(L"The picture cannot be read, or is not a JPG, PNG or BMP picture: " + chain.path);
-    EndChain(std::move(chain), PictureUnreadable());
+    ChainOutcome outcome = PictureUnreadable(chain);
+    EndChain(std::move(chain), std::move(outcome));
     return;
   }
   if (!chain.token && !TakeToken(chain)) return;
