@@ -49,6 +49,9 @@ ManifestSupportedOS all
 ; Given by the uninstaller to the copy of itself it starts elevated.
 !define ELEVATED_SWITCH "/ELEVATED"
 !define ERROR_ELEVATION_REQUIRED 740
+; Microsoft's download of the Visual C++ 2015-2022 runtime, x64, the built-in OCR
+; engine's onnxruntime.dll needs.
+!define VC_RUNTIME_URL "https://aka.ms/vs/17/release/vc_redist.x64.exe"
 
 Name "${APP} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -97,6 +100,8 @@ LangString CannotRemove ${LANG_ENGLISH} "The uninstaller could not remove $INSTD
 LangString CannotRemove ${LANG_SIMPCHINESE} "卸载程序无法删除 $INSTDIR\${EXE}，没有删除任何内容。"
 LangString NeedsAdministrator ${LANG_ENGLISH} "Installing for all users (/ALLUSERS) needs administrator rights: run Setup as administrator."
 LangString NeedsAdministrator ${LANG_SIMPCHINESE} "为所有用户安装（/ALLUSERS）需要管理员权限：请以管理员身份运行安装程序。"
+LangString NoVisualCpp ${LANG_ENGLISH} "Ornivex's built-in OCR engine needs the Microsoft Visual C++ 2015-2022 runtime (x64, a 2022 release or later), which this PC does not have ($R1 is missing). Ornivex is installed all the same; until the runtime is there, it cannot read pictures by itself. Get the runtime from Microsoft:$\r$\n${VC_RUNTIME_URL}$\r$\nOpen that page now?"
+LangString NoVisualCpp ${LANG_SIMPCHINESE} "Ornivex 的内置识别引擎需要 Microsoft Visual C++ 2015-2022 运行库（x64，2022 或更新的版本），这台电脑上没有（缺少 $R1）。Ornivex 照样会安装，但装好运行库之前它不能自己识别图片。运行库可从微软下载：$\r$\n${VC_RUNTIME_URL}$\r$\n现在打开这个网址吗？"
 LangString UninstallNeedsAdministrator ${LANG_ENGLISH} "Ornivex is installed for all users: removing it needs administrator rights."
 LangString UninstallNeedsAdministrator ${LANG_SIMPCHINESE} "Ornivex 是为所有用户安装的，卸载它需要管理员权限。"
 
@@ -359,6 +364,7 @@ Section "$(SectionProgram)" SectionProgram
   ${EndIf}
 
   CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0
+  Call CheckVisualCppRuntime
 
   ; An upgrade keeps the list of the installation it replaces.
   ReadRegStr $CreatedKeys SHCTX "${UNINSTALL_KEY}" "CreatedKeys"
@@ -395,6 +401,37 @@ Section "$(SectionProgram)" SectionProgram
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "CreatedKeys" "$CreatedKeys"
 SectionEnd
+
+; The built-in OCR engine's onnxruntime.dll needs the Visual C++ 2015-2022 runtime,
+; x64, in a 2022 release (MSVCP140_ATOMIC_WAIT.dll came with it). Most PCs have
+; it; when this one does not, Setup says so and offers Microsoft's download, and
+; goes on: the program runs without it, and the cloud engine needs none of it.
+; ORNIVEX_SETUP_SYSTEM_FOLDER has a test look in another folder than System32.
+Function CheckVisualCppRuntime
+  ReadEnvStr $R0 ORNIVEX_SETUP_SYSTEM_FOLDER
+  ${If} $R0 == ""
+    StrCpy $R0 $SYSDIR
+  ${EndIf}
+  StrCpy $R1 ""
+  ${IfNot} ${FileExists} "$R0\VCRUNTIME140.dll"
+    StrCpy $R1 "VCRUNTIME140.dll"
+  ${ElseIfNot} ${FileExists} "$R0\VCRUNTIME140_1.dll"
+    StrCpy $R1 "VCRUNTIME140_1.dll"
+  ${ElseIfNot} ${FileExists} "$R0\MSVCP140.dll"
+    StrCpy $R1 "MSVCP140.dll"
+  ${ElseIfNot} ${FileExists} "$R0\MSVCP140_ATOMIC_WAIT.dll"
+    StrCpy $R1 "MSVCP140_ATOMIC_WAIT.dll"
+  ${EndIf}
+  ${If} $R1 == ""
+    !insertmacro TRACE "" "Visual C++ runtime: present"
+    Return
+  ${EndIf}
+  !insertmacro TRACE "" "Visual C++ runtime: $R1 is missing; told, with ${VC_RUNTIME_URL}"
+  DetailPrint "$(NoVisualCpp)"
+  MessageBox MB_YESNO|MB_ICONINFORMATION "$(NoVisualCpp)" /SD IDNO IDNO done
+    ExecShell "open" "${VC_RUNTIME_URL}"
+  done:
+FunctionEnd
 
 ; Offered and ticked on the components page; left out of a silent install.
 Section "$(SectionDesktop)" SectionDesktop

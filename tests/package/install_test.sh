@@ -92,6 +92,7 @@ check "files, shortcut, uninstall entry, Open with, icon and version" \
   probe 'Installed.*' ORNIVEX_PNG_DEFAULT="$png_default"
 check "the installed Ornivex.exe starts, shows its window and reads a picture with its own engine" probe 'Program.*'
 check "Setup running elevated offers no start of Ornivex on its finish page" decided 'finish page: no start'
+check "Setup finds the Visual C++ runtime the engine needs" decided 'Visual C\+\+ runtime: present'
 
 echo "-- the portable zip"
 names=$(python3 -c 'import sys, zipfile; print(" ".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$zip")
@@ -114,7 +115,9 @@ wine "$installed/Ornivex.exe" >/dev/null 2>&1 &
 program=$!
 check "the installed Ornivex is running beside it" wait_for_windows $program 2
 forget
-check "setup /S over it, as a user without elevation, ends with 0" env ORNIVEX_SETUP_ACCOUNT=User wine "$setup" /S
+mkdir -p "$WINEPREFIX/drive_c/no-vc-runtime"
+check "setup /S over it, as a user without elevation, ends with 0" \
+  env ORNIVEX_SETUP_ACCOUNT=User ORNIVEX_SETUP_SYSTEM_FOLDER='C:\no-vc-runtime' wine "$setup" /S
 for _ in $(seq 1 60); do kill -0 $program 2>/dev/null || break; sleep 0.5; done
 if kill -0 $program 2>/dev/null; then fail "the running Ornivex was not closed"; kill $program
 else wait $program; check "the running Ornivex was closed and ended normally (code $?)" test $? -eq 0; fi
@@ -123,6 +126,8 @@ check "only the installation's window was asked to close" \
   decided "closing a window of .*AppData.Local.Programs.Ornivex.Ornivex.exe"
 check "the portable copy's was left alone" decided 'leaving a window of C:.portable'
 check "Setup without elevation offers to start Ornivex on its finish page" decided 'finish page: offers'
+check "Setup without the Visual C++ runtime says so, with Microsoft's download, and installs all the same" \
+  decided 'Visual C\+\+ runtime: VCRUNTIME140.dll is missing; told, with https://aka.ms/vs/17/release/vc_redist.x64.exe'
 kill $portable 2>/dev/null; wait $portable 2>/dev/null
 wineserver -w
 check "the files are replaced by the release's" probe 'Installed.FilesAreTheReleaseFiles'
