@@ -291,10 +291,11 @@ bool StartCaptureWithoutOwnWindows(HWND main, CaptureDone done) {
   // Shared: a function object is copied, and the windows are one.
   auto hidden = std::make_shared<HiddenWindows>(HiddenWindows::HideAll());
   const bool started = StartCapture(main, [hidden, main, done = std::move(done)](std::optional<Picture> picture) {
-    hidden->Restore(main);
+    if (picture) hidden->Restore(main);
+    else hidden->RestoreAsBefore();
     if (done) done(std::move(picture));
   });
-  if (!started) hidden->Restore(main);
+  if (!started) hidden->RestoreAsBefore();
   return started;
 }
 
