@@ -1,5 +1,8 @@
 #include "app/shell_logic.h"
 
+#include "app/capture_key.h"
+#include "app/texts.h"
+
 #include <gtest/gtest.h>
 
 namespace ornivex {
@@ -52,6 +55,21 @@ TEST(PictureInput, ACommandLineWithNothingAfterTheProgramNeedsNoSplitting) {
 TEST(PictureInput, PastedPicturesAreNamedByDateAndTime) {
   EXPECT_EQ(PastedPictureName({2026, 6, 7, 9, 5, 3, 42}), L"2026-06-07 09.05.03.042.png");
   EXPECT_EQ(PastedPictureName({2027, 12, 31, 23, 59, 59, 999}, 2), L"2027-12-31 23.59.59.999 (2).png");
+}
+
+TEST(CaptureKey, TheSettingsChooseTheKeyAndTheMenuAndNoticeNameIt) {
+  using capture::kDefaultHotkey;
+  EXPECT_EQ(CaptureKeyFor({}), kDefaultHotkey);
+  EXPECT_EQ(CaptureKeyFor({.hotkey = "Ctrl+Shift+F1"}), (capture::Hotkey{capture::kModControl | capture::kModShift, capture::kVkF1}));
+  EXPECT_EQ(CaptureKeyFor({.hotkey = ""}), std::nullopt);
+  EXPECT_EQ(CaptureKeyFor({.hotkey = "Shift+A"}), std::nullopt);
+  // 截图识别, then a tab and the key's name, as menus show their keys.
+  EXPECT_EQ(CaptureMenuText(kDefaultHotkey), "\xBD\xD8\xCD\xBC\xCA\xB6\xB1\xF0\tWin+Shift+O");
+  EXPECT_EQ(CaptureMenuText(std::nullopt), "\xBD\xD8\xCD\xBC\xCA\xB6\xB1\xF0");
+  // The notice names the key and the menu's item by its own words.
+  const std::string taken = CaptureKeyTakenText(*CaptureKeyFor({.hotkey = "Alt+F9"}));
+  EXPECT_NE(taken.find(" Alt+F9 "), std::string::npos) << taken;
+  EXPECT_NE(taken.find(texts::kCaptureMenuItem), std::string::npos);
 }
 
 }  // namespace
