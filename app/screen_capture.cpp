@@ -30,7 +30,9 @@ void OnCaptureTaken(HWND window, Picture picture) {
   const ChainOptions options{.copyTextToClipboard = App().settings.capture.copyToClipboard};
   std::shared_ptr<void> busy = BackgroundWorkMark();
   StartWorker([window, ticket, options, picture = std::move(picture), busy]() mutable {
-    std::optional<std::vector<std::uint8_t>> png = EncodePng(picture);
+    // For the time: a whole screen in about a quarter of the default's, for a
+    // file a little larger.
+    std::optional<std::vector<std::uint8_t>> png = EncodePng(picture, PngEffort::kFastest);
     picture = {};  // nothing of the capture outlives the file
     if (!png) TraceNote(L"The captured region cannot be written as a PNG");
     std::wstring path = png ? WriteTemporaryPicture(*png) : std::wstring();
