@@ -30,8 +30,8 @@ void OnCaptureTaken(HWND window, Picture picture) {
   const ChainOptions options{.copyTextToClipboard = App().settings.capture.copyToClipboard};
   std::shared_ptr<void> busy = BackgroundWorkMark();
   StartWorker([window, ticket, options, picture = std::move(picture), busy]() mutable {
-    // For the time: a whole screen in about a quarter of the default's, for a
-    // file a little larger.
+    // For the time: a whole screen in about a third of the default's, for a
+    // somewhat larger file.
     std::optional<std::vector<std::uint8_t>> png = EncodePng(picture, PngEffort::kFastest);
     picture = {};  // nothing of the capture outlives the file
     if (!png) TraceNote(L"The captured region cannot be written as a PNG");

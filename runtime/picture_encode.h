@@ -15,8 +15,8 @@ namespace ornivex {
 
 // How hard a PNG's writer works: for the smallest file (zlib's default level,
 // each row's filter chosen among all five), or for the time (zlib's fastest
-// level, each row filtered against the one above: a whole screen in a quarter
-// of the time, its file a tenth to a third larger).
+// level, each row filtered against the one above: a whole screen in about a
+// third of the time, its file up to half again as large).
 enum class PngEffort { kSmallest, kFastest };
 
 // The picture, whose pixels are straight BGRA (DecodeBmp and DecodePng with

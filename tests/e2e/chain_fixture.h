@@ -86,8 +86,20 @@ inline void PutTextOnClipboard(const std::wstring& text) {
   PutOnClipboard(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
-// Real input, as the system delivers a user's: the pointer to the middle of a
-// control, a click, then a chord of keys pressed in order and let go in reverse.
+// Real input, as the system delivers a user's: a chord of keys pressed in
+// order and let go in reverse.
+inline void PressKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> input(keys.size() * 2, INPUT{INPUT_KEYBOARD});
+  std::size_t i = 0;
+  for (WORD key : keys) input[i++].ki.wVk = key;
+  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+    input[i].ki.wVk = *key;
+    input[i++].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+// The pointer to the middle of a control, a click, then the chord.
 inline void ClickAndType(HWND control, std::initializer_list<WORD> keys) {
   RECT r;
   GetWindowRect(control, &r);
@@ -97,14 +109,7 @@ inline void ClickAndType(HWND control, std::initializer_list<WORD> keys) {
   input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, input.data(), sizeof(INPUT));
   PumpFor(300);
-  input.assign(keys.size() * 2, INPUT{INPUT_KEYBOARD});
-  std::size_t i = 0;
-  for (WORD key : keys) input[i++].ki.wVk = key;
-  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-    input[i].ki.wVk = *key;
-    input[i++].ki.dwFlags = KEYEVENTF_KEYUP;
-  }
-  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+  PressKeys(keys);
 }
 
 inline std::wstring ActivityLogPath() { return ExecutableDirectory() + L"\\" + kActivityLogName; }

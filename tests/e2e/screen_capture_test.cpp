@@ -56,16 +56,8 @@ void Mouse(DWORD flags) {
   PumpFor(60);
 }
 
-// A chord pressed and let go, as the keyboard sends it.
 void Keys(std::initializer_list<WORD> keys) {
-  std::vector<INPUT> input(keys.size() * 2, INPUT{INPUT_KEYBOARD});
-  std::size_t i = 0;
-  for (WORD key : keys) input[i++].ki.wVk = key;
-  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-    input[i].ki.wVk = *key;
-    input[i++].ki.dwFlags = KEYEVENTF_KEYUP;
-  }
-  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+  PressKeys(keys);
   PumpFor(100);
 }
 
