@@ -5,12 +5,14 @@
 #include "app/delayload/dll_search.h"
 #include "app/forms.h"
 #include "app/notice.h"
+#include "app/screen_capture.h"
 #include "app/settings_file.h"
 #include "app/shell_logic.h"
 #include "app/skin_setup.h"
 #include "app/startup_clock.h"
 #include "app/temp_pictures.h"
 #include "app/texts.h"
+#include "capture/hotkey_listener.h"
 #include "ocr/local_engine.h"
 #include "runtime/controls.h"
 #include "runtime/diagnostics.h"
@@ -41,6 +43,9 @@ bool IsNtFamily() {
 }
 
 }  // namespace
+
+Application::Application() = default;
+Application::~Application() = default;
 
 Application& App() { return *gApplication; }
 bool ApplicationRunning() { return gApplication != nullptr; }
@@ -131,6 +136,8 @@ void OnMainWindowCreated() {
   // Where the services are: built in, or from Ornivex.ini.
   App().settings = ReadSettings();
   MarkStartup("settings read");
+  // The capture key works from here on, during the token fetch too.
+  StartScreenCapture();
   // Token stage: the OCR service's access token, into AppState::accessToken.
   FetchAccessToken();
   MarkStartup("token fetched");
@@ -142,6 +149,7 @@ void OnMainWindowCreated() {
 
   // Start-up is complete: a picture given on the command line goes as if chosen now.
   OpenPictureGivenAtStart();
+  SayIfCaptureKeyTaken();
 }
 
 void OnMainWindowSizeChanged() {

@@ -15,6 +15,10 @@
 
 namespace ornivex {
 
+namespace capture {
+class HotkeyListener;
+}
+
 // Name of the activity log kept beside the executable.
 inline constexpr wchar_t kActivityLogName[] = L"ZezAziz.log";
 
@@ -24,6 +28,13 @@ struct Application {
   std::unique_ptr<Form> mainWindow;
   Form* aboutWindow = nullptr;  // while the about window is shown
   std::wstring pictureToOpen;   // given on the command line, until start-up is complete
+  // The capture key, registered for the run; null when it is turned off or the
+  // system refused it (another program holds it: captureKeyTaken).
+  std::unique_ptr<capture::HotkeyListener> captureKey;
+  bool captureKeyTaken = false;
+
+  Application();
+  ~Application();
 };
 
 // The running application; only valid between StartApplication and StopApplication.

@@ -291,10 +291,17 @@ bool StartCaptureWithoutOwnWindows(HWND main, CaptureDone done) {
   // Shared: a function object is copied, and the windows are one.
   auto hidden = std::make_shared<HiddenWindows>(HiddenWindows::HideAll());
   const bool started = StartCapture(main, [hidden, main, done = std::move(done)](std::optional<Picture> picture) {
-    hidden->Restore(main);
+    if (!picture) {
+      hidden->RestoreAsBefore();
+      if (done) done(std::nullopt);
+      return;
+    }
+    // The caller's work on the picture (a file to write, on a worker) starts
+    // first, and goes on while the windows are shown again.
     if (done) done(std::move(picture));
+    hidden->Restore(main);
   });
-  if (!started) hidden->Restore(main);
+  if (!started) hidden->RestoreAsBefore();
   return started;
 }
 

@@ -27,9 +27,12 @@ bool StartCapture(HWND owner, CaptureDone done);
 
 // StartCapture with the program's own windows out of the picture: every
 // visible top-level window of this process is hidden before the freeze and
-// shown again as it was before `done` runs, `main` restored if it was
-// minimised, and activated. Where the capture cannot start, the windows come
-// back at once.
+// shown again as it was when the capture ends. With a picture, `done` runs
+// first, while they are still hidden (so that work on the picture can start at
+// once), and then `main` is restored if it was minimised, and activated. After
+// a cancel everything is as it was before `done` runs, the window that was
+// active active again. Where the capture cannot start, the windows come back as
+// they were at once.
 bool StartCaptureWithoutOwnWindows(HWND main, CaptureDone done);
 
 // Whether a capture started on this thread is running.

@@ -39,7 +39,9 @@ HiddenWindows HiddenWindows::HideAll() {
   std::vector<HWND> visible;
   EnumWindows(&AddOwnVisible, reinterpret_cast<LPARAM>(&visible));
   HiddenWindows hidden;
+  const HWND active = GetForegroundWindow();
   for (HWND window : visible) {
+    if (window == active) hidden.active_ = active;
     hidden.windows_.push_back(Hidden{window, IsIconic(window) != FALSE});
     ShowWindow(window, SW_HIDE);
   }
@@ -56,6 +58,13 @@ void HiddenWindows::Restore(HWND main) {
   }
   if (main && IsWindowVisible(main)) SetForegroundWindow(main);
   windows_.clear();
+}
+
+void HiddenWindows::RestoreAsBefore() {
+  const HWND active = active_;
+  const bool wasShown = !windows_.empty();
+  Restore(nullptr);
+  if (wasShown && active && IsWindowVisible(active) && !IsIconic(active)) SetForegroundWindow(active);
 }
 
 }  // namespace ornivex::capture

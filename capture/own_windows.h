@@ -15,7 +15,9 @@ class HiddenWindows {
   static HiddenWindows HideAll();
 
   HiddenWindows() = default;
-  HiddenWindows(HiddenWindows&& other) noexcept : windows_(std::move(other.windows_)) { other.windows_.clear(); }
+  HiddenWindows(HiddenWindows&& other) noexcept : windows_(std::move(other.windows_)), active_(other.active_) {
+    other.windows_.clear();
+  }
   HiddenWindows& operator=(HiddenWindows&&) = delete;
   HiddenWindows(const HiddenWindows&) = delete;
   ~HiddenWindows() { Restore(nullptr); }
@@ -24,6 +26,10 @@ class HiddenWindows {
   // meanwhile are passed over). `main`, when it is one of them, is restored
   // if it was minimised and activated. Once: a second call does nothing.
   void Restore(HWND main);
+  // Shows the windows again, each in the state it had, and activates the one
+  // that was active when they were hidden, unless it was minimised: for a
+  // capture that took nothing. Once, as Restore.
+  void RestoreAsBefore();
 
   std::size_t Count() const { return windows_.size(); }
 
@@ -33,6 +39,7 @@ class HiddenWindows {
     bool minimised;
   };
   std::vector<Hidden> windows_;
+  HWND active_ = nullptr;  // the one that was active, if it was one of them
 };
 
 }  // namespace ornivex::capture

@@ -288,6 +288,23 @@ void Form::OnFilesDropped(FilesHandler handler) {
   if (wanted != style) SetWindowLongPtrW(window_, GWL_EXSTYLE, wanted);
 }
 
+bool Form::AddSystemMenuItem(unsigned command, std::string_view text, Handler handler) {
+  HMENU menu = window_ ? GetSystemMenu(window_, FALSE) : nullptr;  // the window's own copy, gone with it
+  if (!menu) return false;
+  if (systemCommands_.empty()) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  if (!AppendMenuW(menu, MF_STRING, command, GbkToWide(text).c_str())) return false;
+  systemCommands_[command] = std::move(handler);
+  return true;
+}
+
+bool Form::RunSystemCommand(WPARAM command) {
+  const auto found = systemCommands_.find(static_cast<unsigned>(command & 0xFFF0));
+  if (found == systemCommands_.end() || !found->second) return false;
+  Handler handler = found->second;  // a copy: the handler may close the form
+  handler();
+  return true;
+}
+
 void Form::OnPaste(KeyHandler handler) {
   paste_ = std::move(handler);
   // The keys go to the focused control: each control hands them to the form
@@ -464,6 +481,9 @@ LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_KEYDOWN:
       if (TakePasteKey(wparam, lparam)) return 0;
+      break;
+    case WM_SYSCOMMAND:
+      if (RunSystemCommand(wparam)) return 0;
       break;
     case WM_SETCURSOR:
       // The controls' default answer asks their parent first, so this covers them too.

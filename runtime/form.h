@@ -58,6 +58,14 @@ class Form {
   // it did not, the focused control gets it as it always did.
   void OnPaste(KeyHandler handler);
 
+  // An item at the end of the window's system menu (Alt+Space, or a right
+  // click on the caption), after a separator before the first one: `text` is
+  // GBK, with a tab before the name of a key that does the same. `handler` runs
+  // when it is chosen. `command` is its system command: below 0xF000, its low
+  // four bits clear (the system keeps them for itself). False when the window
+  // has no system menu.
+  bool AddSystemMenuItem(unsigned command, std::string_view text, Handler handler);
+
   // Work going on in the background: while at least one piece of it runs, the
   // pointer over the window and its controls is the "working in background"
   // cursor (IDC_APPSTARTING), and the window stays fully usable. The pointer
@@ -115,6 +123,8 @@ class Form {
   // the pointer again.
   void RefreshCursor();
   void DropFiles(HDROP drop);
+  // The answer to WM_SYSCOMMAND: true when it was an item of AddSystemMenuItem.
+  bool RunSystemCommand(WPARAM command);
 
   HWND window_ = nullptr;
   bool createdRaised_ = false;
@@ -127,6 +137,7 @@ class Form {
   Handler dpiChanged_;
   FilesHandler filesDropped_;
   KeyHandler paste_;
+  std::map<unsigned, Handler> systemCommands_;
   int backgroundWork_ = 0;
   const FormDef* definition_ = nullptr;
   int dpi_ = 96;

@@ -114,9 +114,59 @@ bool EncodeJpegInto(const Picture& straight, int quality, std::uint8_t* row, Jpe
   return true;
 }
 
+// --- PNG. ---------------------------------------------------------------------
+
+// Where the fast writer puts the file: room for the largest one these pixels
+// can make, given beforehand, so that writing never allocates.
+struct PngSink {
+  std::uint8_t* data;
+  std::size_t room;
+  std::size_t size = 0;
+};
+
+void PngSinkWrite(png_structp png, png_bytep bytes, png_size_t length) {
+  auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
+  if (length > sink->room - sink->size) png_error(png, "the file outgrew its room");
+  std::memcpy(sink->data + sink->size, bytes, length);
+  sink->size += length;
+}
+
+void PngSinkFlush(png_structp) {}
+
+[[noreturn]] void PngFailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void PngWarned(png_structp, png_const_charp) {}
+
+// The pixels (BGRA, top row first) as a PNG of zlib's fastest level, every row
+// filtered against the one above, into the sink; RGB without the alpha bytes
+// when `opaque`. Kept apart from the C++ objects: libpng's errors jump out of
+// it.
+bool EncodeFastPngInto(const std::uint8_t* pixels, int width, int height, bool opaque, PngSink* sink) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, &PngFailed, &PngWarned);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  if (!info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_set_write_fn(png, sink, &PngSinkWrite, &PngSinkFlush);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+               opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_compression_level(png, 1);
+  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+  png_write_info(png, info);
+  png_set_bgr(png);
+  if (opaque) png_set_filler(png, 0, PNG_FILLER_AFTER);  // each pixel's fourth byte is left out
+  const std::size_t stride = static_cast<std::size_t>(width) * 4;
+  for (int y = 0; y < height; ++y) png_write_row(png, pixels + static_cast<std::size_t>(y) * stride);
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& straight) {
+std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& straight, PngEffort effort) {
   if (!Encodable(straight)) return std::nullopt;
   const std::int64_t pixels = std::int64_t{straight.width} * straight.height;
   png_image image;
@@ -129,19 +179,23 @@ std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& straight) {
     // compress and to upload.
     std::vector<std::uint8_t> bgr;
     const void* rows = straight.bgra.data();
-    if (Opaque(straight)) {
+    const bool opaque = Opaque(straight);
+    image.format = opaque ? PNG_FORMAT_BGR : PNG_FORMAT_BGRA;
+    if (opaque && effort == PngEffort::kSmallest) {
       bgr.resize(static_cast<std::size_t>(pixels) * 3);
       for (std::size_t i = 0, n = static_cast<std::size_t>(pixels); i < n; ++i)
         std::memcpy(&bgr[i * 3], &straight.bgra[i * 4], 3);
       rows = bgr.data();
-      image.format = PNG_FORMAT_BGR;
-    } else {
-      image.format = PNG_FORMAT_BGRA;
     }
     // Written once into room for the largest file these pixels can make.
     std::vector<std::uint8_t> png(PNG_IMAGE_PNG_SIZE_MAX(image));
     png_alloc_size_t size = png.size();
-    if (!png_image_write_to_memory(&image, png.data(), &size, 0, rows, 0, nullptr)) {
+    if (effort == PngEffort::kFastest) {
+      PngSink sink{png.data(), png.size()};
+      if (!EncodeFastPngInto(straight.bgra.data(), straight.width, straight.height, opaque, &sink))
+        return std::nullopt;
+      size = sink.size;
+    } else if (!png_image_write_to_memory(&image, png.data(), &size, 0, rows, 0, nullptr)) {
       png_image_free(&image);
       return std::nullopt;
     }

@@ -8,7 +8,7 @@ need_root() { if [ "$(id -u)" -ne 0 ]; then echo "setup: run as root (apt-get, l
 PACKAGES=(
   cmake ninja-build pkg-config dpkg-dev
   mingw-w64 libz-mingw-w64-dev googletest
-  wine wine64 xvfb xdotool x11-utils imagemagick
+  wine wine64 xvfb xdotool x11-utils xclip imagemagick
   locales fonts-wqy-microhei
   tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
   clang libclang-rt-14-dev python3

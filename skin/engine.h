@@ -133,6 +133,10 @@ class SkinEngine {
   int FindMaximizeButton(int number);
   void BodyMouseDown(int number, LPARAM lparam, const RECT& client);
   void BodyMouseMove(int number, LPARAM lparam, const RECT& client);
+  // The window's system menu at a point of the screen, its items offered as a
+  // system caption offers them; the item chosen goes to the window as
+  // WM_SYSCOMMAND.
+  void ShowSystemMenu(int number, POINT screen);
   void RefreshPaint(int number, HDC dc);
   void PaintTitleButton(int number, int button, bool pressed, int hotAlpha, bool toScreen = true);
   // Draws every title button into the composed picture as it looks now: pressed

@@ -90,6 +90,30 @@ void SkinEngine::BodyMouseMove(int number, LPARAM lparam, const RECT& client) {
   if (zone != SizingZone::None) SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(CursorIdFor(zone))));
 }
 
+void SkinEngine::ShowSystemMenu(int number, POINT screen) {
+  const SkinWindowRecord* record = Record(number);
+  HMENU menu = record ? GetSystemMenu(record->window, FALSE) : nullptr;
+  if (!menu) return;
+  HWND window = record->window;
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+  const SystemMenuChoices choices =
+      SystemMenuChoicesFor(record->minimized || IsIconic(window), record->maximized, style & WS_THICKFRAME,
+                           style & WS_MINIMIZEBOX, style & WS_MAXIMIZEBOX);
+  const auto offer = [menu](UINT command, bool enabled) {
+    EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  };
+  offer(SC_RESTORE, choices.restore);
+  offer(SC_MOVE, choices.move);
+  offer(SC_SIZE, choices.size);
+  offer(SC_MINIMIZE, choices.minimize);
+  offer(SC_MAXIMIZE, choices.maximize);
+  // The menu's own loop runs here; the choice is posted, as the system does, so
+  // that it runs once the loop is over.
+  const UINT command = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, window, nullptr));
+  if (command && IsWindow(window)) PostMessageW(window, WM_SYSCOMMAND, command, MAKELPARAM(screen.x, screen.y));
+}
+
 void SkinEngine::RefreshPaint(int number, HDC dc) {
   SkinWindowRecord* record = Record(number);
   if (!record || !record->mainDc) return;

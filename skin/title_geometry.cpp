@@ -90,6 +90,20 @@ bool InPressBand(const StripLayout& strip, int x, int y) {
   return x >= strip.left && x <= strip.left + strip.width && y <= strip.height;
 }
 
+bool OpensSystemMenu(const StripLayout& strip, int captionHeight, int x, int y) {
+  return x >= 0 && y >= 0 && y < captionHeight && !InPressBand(strip, x, y);
+}
+
+SystemMenuChoices SystemMenuChoicesFor(bool minimized, bool maximized, bool sizable, bool minimizeBox,
+                                       bool maximizeBox) {
+  const bool normal = !minimized && !maximized;
+  return SystemMenuChoices{.restore = !normal,
+                           .move = !maximized,
+                           .size = sizable && normal,
+                           .minimize = minimizeBox && !minimized,
+                           .maximize = maximizeBox && !maximized};
+}
+
 SizingZone ZoneAt(int x, int y, int w, int h, bool sizable, const TitleMetrics& m) {
   if (!sizable) return SizingZone::None;
   const int edge = m.margin, c = m.corner;

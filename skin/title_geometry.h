@@ -87,6 +87,23 @@ bool InFadeBand(const StripLayout& strip, int x, int y, const TitleMetrics& m);
 // A press here belongs to the title buttons, not to moving or sizing.
 bool InPressBand(const StripLayout& strip, int x, int y);
 
+// A right click at (x, y) opens the window's system menu, as one on a system
+// caption does: within the caption's height, off the title buttons' band.
+bool OpensSystemMenu(const StripLayout& strip, int captionHeight, int x, int y);
+
+// Which items of the system menu can be chosen, as a system caption offers
+// them for a window in that state with those abilities.
+struct SystemMenuChoices {
+  bool restore = false;
+  bool move = false;
+  bool size = false;
+  bool minimize = false;
+  bool maximize = false;
+  friend bool operator==(const SystemMenuChoices&, const SystemMenuChoices&) = default;
+};
+SystemMenuChoices SystemMenuChoicesFor(bool minimized, bool maximized, bool sizable, bool minimizeBox,
+                                       bool maximizeBox);
+
 // Sizing zones, in the order they are tried.
 enum class SizingZone { None, Left, Right, Top, Bottom, TopLeft, TopRight, BottomLeft, BottomRight };
 

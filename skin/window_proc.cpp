@@ -210,6 +210,19 @@ struct WindowMessages {
     return {};
   }
 
+  Result OnContextMenu() {
+    // A right click on the caption the skin draws: the system menu, as on a
+    // system caption. Not from the keyboard (-1, -1), nor one a child passed up.
+    if (reinterpret_cast<HWND>(msg.wparam) != msg.window || (msg.X() == -1 && msg.Y() == -1)) return {};
+    const POINT screen{msg.X(), msg.Y()};
+    POINT client = screen;
+    if (!record.titleButtonsActive || !ScreenToClient(msg.window, &client) ||
+        !OpensSystemMenu(record.Strip(), record.captionHeight, client.x, client.y))
+      return {};
+    engine.ShowSystemMenu(number, screen);
+    return 0;
+  }
+
   Result OnTimer() {
     if (msg.wparam == FadeTimer()) Apply(FadeOnTimer(record.fade));
     return {};
@@ -365,6 +378,7 @@ LRESULT SkinEngine::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM 
     case WM_DPICHANGED: return *on.OnDpiChanged();
     case WM_COMMAND: result = on.OnCommand(); break;
     case WM_SYSCOMMAND: result = on.OnSysCommand(); break;
+    case WM_CONTEXTMENU: result = on.OnContextMenu(); break;
     case WM_TIMER: result = on.OnTimer(); break;
     case WM_CTLCOLOREDIT: result = on.OnCtlColorEdit(); break;
     case WM_CTLCOLORLISTBOX: result = on.OnCtlColorListBox(); break;

@@ -1,5 +1,8 @@
 #include "app/shell_logic.h"
 
+#include "app/capture_key.h"
+#include "app/texts.h"
+
 #include <gtest/gtest.h>
 
 namespace ornivex {
@@ -70,6 +73,21 @@ TEST(PictureInput, OnlyThePicturesItWroteAreSweptAndOnlyAfterADay) {
                                L"2026-06-07 09.05.03.042.jpg", L"x2026-06-07 09.05.03.042.png",
                                L"2026-06-07 09.05.03.042.pngx", L"2026-0a-07 09.05.03.042.png"})
     EXPECT_FALSE(IsStaleTemporaryPicture(other, kOld)) << other;
+}
+
+TEST(CaptureKey, TheSettingsChooseTheKeyAndTheMenuAndNoticeNameIt) {
+  using capture::kDefaultHotkey;
+  EXPECT_EQ(CaptureKeyFor({}), kDefaultHotkey);
+  EXPECT_EQ(CaptureKeyFor({.hotkey = "Ctrl+Shift+F1"}), (capture::Hotkey{capture::kModControl | capture::kModShift, capture::kVkF1}));
+  EXPECT_EQ(CaptureKeyFor({.hotkey = ""}), std::nullopt);
+  EXPECT_EQ(CaptureKeyFor({.hotkey = "Shift+A"}), std::nullopt);
+  // 截图识别, then a tab and the key's name, as menus show their keys.
+  EXPECT_EQ(CaptureMenuText(kDefaultHotkey), "\xBD\xD8\xCD\xBC\xCA\xB6\xB1\xF0\tWin+Shift+O");
+  EXPECT_EQ(CaptureMenuText(std::nullopt), "\xBD\xD8\xCD\xBC\xCA\xB6\xB1\xF0");
+  // The notice names the key and the menu's item by its own words.
+  const std::string taken = CaptureKeyTakenText(*CaptureKeyFor({.hotkey = "Alt+F9"}));
+  EXPECT_NE(taken.find(" Alt+F9 "), std::string::npos) << taken;
+  EXPECT_NE(taken.find(texts::kCaptureMenuItem), std::string::npos);
 }
 
 }  // namespace

@@ -274,12 +274,13 @@ TEST_F(CaptureTest, HiddenWindowsComeBackAsTheyWereAndTheMinimisedMainOneRestore
   EXPECT_TRUE(IsWindowVisible(main.Get()));
   EXPECT_TRUE(IsIconic(main.Get()));
 
-  // A capture without them: not in the picture, back before it is handed over.
-  bool shownAtEnd = false;
+  // A capture without them: not in the picture; handed over while they are
+  // still hidden, and back, the main one restored, as soon as that is done.
+  bool hiddenWhenHandedOver = false;
   ASSERT_TRUE(StartCaptureWithoutOwnWindows(main.Get(), [&](std::optional<Picture> picture) {
     ended_ = true;
     result_ = std::move(picture);
-    shownAtEnd = IsWindowVisible(pattern_.Get()) && !IsIconic(main.Get());
+    hiddenWhenHandedOver = !IsWindowVisible(pattern_.Get());
   }));
   EXPECT_FALSE(IsWindowVisible(pattern_.Get()));
   Pump(100);
@@ -287,7 +288,9 @@ TEST_F(CaptureTest, HiddenWindowsComeBackAsTheyWereAndTheMinimisedMainOneRestore
   Send(MOUSEEVENTF_LEFTDOWN);
   Send(MOUSEEVENTF_LEFTUP);
   ASSERT_TRUE(WaitForEnd());
-  EXPECT_TRUE(shownAtEnd);
+  EXPECT_TRUE(hiddenWhenHandedOver);
+  EXPECT_TRUE(IsWindowVisible(pattern_.Get()));
+  EXPECT_FALSE(IsIconic(main.Get()));
   ASSERT_TRUE(result_);
   const std::uint8_t* p = &result_->bgra[(kPatternPlace.top * static_cast<std::size_t>(result_->width) + kPatternPlace.left + 40) * 4];
   EXPECT_NE(static_cast<std::uint32_t>(p[2] << 16 | p[1] << 8 | p[0]), PatternPixel(40, 0));

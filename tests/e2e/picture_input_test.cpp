@@ -33,54 +33,6 @@ namespace {
 using namespace e2e;
 using Bytes = std::vector<std::uint8_t>;
 
-// The picture's bytes inside an upload body: after the part's head, before the
-// closing delimiter.
-std::string UploadedFile(const Record& upload) {
-  const std::string body = RecordBody(upload);
-  const std::size_t start = body.find("\r\n\r\n"), end = body.rfind("\r\n------WebKitFormBoundary");
-  if (start == std::string::npos || end == std::string::npos || end < start + 4) return {};
-  return body.substr(start + 4, end - start - 4);
-}
-
-// Puts one format on the clipboard, as another program would.
-void PutOnClipboard(UINT format, const void* data, std::size_t size) {
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-  ASSERT_NE(memory, nullptr);
-  std::memcpy(GlobalLock(memory), data, size);
-  GlobalUnlock(memory);
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  if (!SetClipboardData(format, memory)) GlobalFree(memory);
-  CloseClipboard();
-}
-
-void ClearClipboard() {
-  if (!OpenClipboard(nullptr)) return;
-  EmptyClipboard();
-  CloseClipboard();
-}
-
-// Real input, as the system delivers a user's: the pointer to the middle of a
-// control, a click, then a chord of keys pressed in order and let go in reverse.
-void ClickAndType(HWND control, std::initializer_list<WORD> keys) {
-  RECT r;
-  GetWindowRect(control, &r);
-  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  std::vector<INPUT> input(2, INPUT{INPUT_MOUSE});
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, input.data(), sizeof(INPUT));
-  PumpFor(300);
-  input.assign(keys.size() * 2, INPUT{INPUT_KEYBOARD});
-  std::size_t i = 0;
-  for (WORD key : keys) input[i++].ki.wVk = key;
-  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-    input[i].ki.wVk = *key;
-    input[i++].ki.dwFlags = KEYEVENTF_KEYUP;
-  }
-  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
-}
-
 class PictureInputTest : public ChainTest {
  protected:
   void SetUp() override {
@@ -147,10 +99,12 @@ TEST_F(PictureInputTest, DropRecognisesTheFirstPictureAmongTheFiles) {
   std::memcpy(header + 1, files.data(), files.size() * sizeof(wchar_t));
   GlobalUnlock(drop);
   const int before = LastSeq();
+  PutTextOnClipboard(L"before the drop");
   SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);  // the window frees it
 
   ASSERT_TRUE(WaitForText());
   EXPECT_EQ(GetControlText(box_), kTwoLinesBox);
+  EXPECT_EQ(ClipboardText(), L"before the drop");  // only a capture's text goes there
   EXPECT_TRUE(OnlyUpload(before) == sampleBytes_) << "the upload is not the dropped picture's bytes";
   EXPECT_EQ(NewestLogRecord(), App().state.startTime + "|sample.png-->" + std::to_string(App().state.pictureNumber));
   DeleteFileW(notes.c_str());
@@ -253,6 +207,9 @@ TEST_F(PictureInputTest, PastedPngArrivesByteForByte) {
   ClickAndType(box_, {VK_SHIFT, VK_INSERT});
   ASSERT_TRUE(WaitForText());
   EXPECT_EQ(GetControlText(box_), kTwoLinesBox);
+  // The clipboard keeps the picture, and no text comes on it.
+  EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"PNG")));
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
   EXPECT_TRUE(OnlyUpload(before) == sampleBytes_) << "the PNG was not sent as it was on the clipboard";
 }
 

@@ -435,19 +435,26 @@ TEST(PictureEncoding, PngGivesTheStraightPixelsBack) {
   for (std::uint8_t v : {0, 0, 255, 255, 10, 20, 30, 128, 255, 255, 255, 0, 1, 2, 3, 1, 90, 80, 70, 255, 7, 7, 7, 254})
     translucent.bgra.push_back(v);
   Picture opaque{2, 1, {9, 8, 7, 255, 200, 100, 50, 255}};
-  for (const Picture* p : {&translucent, &opaque}) {
-    const auto png = EncodePng(*p);
-    ASSERT_TRUE(png);
-    ASSERT_GT(png->size(), 26u);
-    EXPECT_EQ((*png)[25], p == &opaque ? 2 : 6);  // IHDR colour type: RGB when opaque, else RGBA
-    const auto back = DecodePng(*png, Alpha::Straight);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->width, p->width);
-    EXPECT_EQ(back->height, p->height);
-    EXPECT_EQ(back->bgra, p->bgra);
+  // Noise enough for many compressed chunks.
+  Picture noise{257, 130, Bytes(257 * 130 * 4)};
+  std::uint32_t seed = 1;
+  for (std::size_t i = 0; i < noise.bgra.size(); ++i)
+    noise.bgra[i] = i % 4 == 3 ? 255 : static_cast<std::uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+  for (const PngEffort effort : {PngEffort::kSmallest, PngEffort::kFastest}) {
+    for (const Picture* p : {&translucent, &opaque, &noise}) {
+      const auto png = EncodePng(*p, effort);
+      ASSERT_TRUE(png);
+      ASSERT_GT(png->size(), 26u);
+      EXPECT_EQ((*png)[25], p == &translucent ? 6 : 2);  // IHDR colour type: RGB when opaque, else RGBA
+      const auto back = DecodePng(*png, Alpha::Straight);
+      ASSERT_TRUE(back);
+      EXPECT_EQ(back->width, p->width);
+      EXPECT_EQ(back->height, p->height);
+      EXPECT_EQ(back->bgra, p->bgra);
+    }
+    EXPECT_FALSE(EncodePng(Picture{2, 2, Bytes(12)}, effort));  // fewer pixels than its size says
+    EXPECT_FALSE(EncodePng(Picture{0, 1, {}}, effort));
   }
-  EXPECT_FALSE(EncodePng(Picture{2, 2, Bytes(12)}));  // fewer pixels than its size says
-  EXPECT_FALSE(EncodePng(Picture{0, 1, {}}));
 }
 
 TEST(PictureEncoding, JpegKeepsTheColoursAndLaysTransparencyOnWhite) {

@@ -112,6 +112,26 @@ TEST(Caption, FadeAndPressBandsIncludeTheirEdges) {
   EXPECT_EQ(StripLeftAtEnrolment(400, strip.width, k96), 400 - 3 - 95 - 2);
 }
 
+TEST(Caption, ARightClickOnItOffTheButtonsOpensTheSystemMenu) {
+  const StripLayout strip = LayoutStrip(StandardTitleButtons(false, false, true, true), 400, k96);
+  for (const auto& [x, y] : {std::pair{0, 0}, {305, 5}, {100, 24}})
+    EXPECT_TRUE(OpensSystemMenu(strip, 25, x, y)) << x << "," << y;
+  for (const auto& [x, y] : {std::pair{306, 5}, {350, 12}, {100, 25}, {100, -1}, {-1, 5}})
+    EXPECT_FALSE(OpensSystemMenu(strip, 25, x, y)) << x << "," << y;
+}
+
+TEST(Caption, TheSystemMenuOffersWhatTheWindowCanDo) {
+  // A fixed window with a minimize box, as the main window is.
+  EXPECT_EQ(SystemMenuChoicesFor(false, false, false, true, false),
+            (SystemMenuChoices{.restore = false, .move = true, .size = false, .minimize = true, .maximize = false}));
+  EXPECT_EQ(SystemMenuChoicesFor(true, false, true, true, true),
+            (SystemMenuChoices{.restore = true, .move = true, .size = false, .minimize = false, .maximize = true}));
+  EXPECT_EQ(SystemMenuChoicesFor(false, true, true, true, true),
+            (SystemMenuChoices{.restore = true, .move = false, .size = false, .minimize = true, .maximize = false}));
+  EXPECT_EQ(SystemMenuChoicesFor(false, false, true, true, true),
+            (SystemMenuChoices{.restore = false, .move = true, .size = true, .minimize = true, .maximize = true}));
+}
+
 TEST(Maximize, KeepsTheTaskbarVisible) {
   EXPECT_EQ(MaximizedHeight(1024, 30), 994);
   EXPECT_EQ(MaximizedHeight(1024, 0), 1024);
