@@ -449,6 +449,21 @@ TEST(PictureEncoding, PngGivesTheStraightPixelsBack) {
   EXPECT_FALSE(EncodePng(Picture{0, 1, {}}));
 }
 
+// One pixel short of opaque, wherever it is, keeps the alpha channel: the first,
+// the last, one of alpha 254, one whose colour bytes are 255 but alpha is not.
+TEST(PictureEncoding, AnyPixelNotQuiteOpaqueKeepsTheAlphaChannel) {
+  const auto colourType = [](const Bytes& bgra) {
+    const auto png = EncodePng(Picture{static_cast<int>(bgra.size() / 4), 1, bgra});
+    return png && png->size() > 25 ? (*png)[25] : -1;
+  };
+  EXPECT_EQ(colourType({1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255}), 2);
+  EXPECT_EQ(colourType({1, 2, 3, 254, 4, 5, 6, 255, 7, 8, 9, 255}), 6);
+  EXPECT_EQ(colourType({1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 254}), 6);
+  EXPECT_EQ(colourType({1, 2, 3, 255, 255, 255, 255, 0, 7, 8, 9, 255}), 6);
+  EXPECT_EQ(colourType({255, 255, 255, 1}), 6);
+  EXPECT_EQ(colourType({0, 0, 0, 255}), 2);
+}
+
 TEST(PictureDecoding, DamagedFilesAreRefusedNotRead) {
   const Bytes png = EncodePng(2, 2, Bytes(16, 200));
   EXPECT_FALSE(DecodePictureFile(Bytes(png.begin(), png.begin() + png.size() / 2)));
