@@ -81,6 +81,9 @@ TEST(Endpoints, PictureUrlAndRequestsAreBuiltFromTheBaseUnchanged) {
   EXPECT_EQ(TokenUrl("https://o.example/", "a-b_c.d~e", "x&y=z #%+/?"),
             "https://o.example/oauth/2.0/token?grant_type=client_credentials"
             "&client_id=a-b_c.d~e&client_secret=x%26y%3Dz%20%23%25%2B%2F%3F&");
+  // the ends of the letters and digits stay, the bytes just past them do not
+  EXPECT_EQ(TokenUrl("http://o", "AZaz09", "@[`{/:"),
+            "http://o/oauth/2.0/token?grant_type=client_credentials&client_id=AZaz09&client_secret=%40%5B%60%7B%2F%3A&");
   // neither the token nor the picture URL is percent-encoded
   EXPECT_EQ(RecognitionUrl("https://ocr.example.com", "24.ab-c.1"),
             "https://ocr.example.com/rest/2.0/ocr/v1/general_basic?access_token=24.ab-c.1");

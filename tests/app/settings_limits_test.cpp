@@ -45,7 +45,8 @@ TEST(SettingsLimits, BracketedIpv6FromTheShortestToTheLongestTextForm) {
   ASSERT_EQ(longest.size(), 47u);
   Accepted(longest);
   Refused(u"[0" + longest.substr(1));
-  for (const char16_t* bad : {u"[:]", u"[:1]", u"[]", u"[::1", u"::1]", u"[::g]", u"[::1]x", u"[::1]:", u"[::1]]"})
+  for (const char16_t* bad : {u"[:]", u"[:1]", u"[]", u"[::1", u"[::1:80", u"::1]", u"[::g]", u"[::1]x", u"[::1]:",
+                              u"[::1]]"})
     Refused(bad);
 }
 

@@ -45,7 +45,7 @@ TEST(PictureInput, ACommandLineWithNothingAfterTheProgramNeedsNoSplitting) {
                               L"\"C:\\a b\\Ornivex.exe\"  ", L"\"C:\\a b\\Ornivex.exe"})
     EXPECT_FALSE(CommandLineMayHaveArgument(none)) << none;
   for (const wchar_t* some : {L"Ornivex.exe a.png", L"Ornivex.exe\t\"\"", L"\"C:\\a b\\Ornivex.exe\"a.png",
-                              L"\"C:\\a b\\Ornivex.exe\" \"c d.png\"", L"C:\\a\"b c\" d"})
+                              L"\"C:\\a b\\Ornivex.exe\" \"c d.png\"", L"C:\\a\"b c\" d", L"\"\" a.png"})
     EXPECT_TRUE(CommandLineMayHaveArgument(some)) << some;
 }
 
@@ -63,6 +63,8 @@ TEST(PictureInput, OnlyThePicturesItWroteAreSweptAndOnlyAfterADay) {
     EXPECT_TRUE(IsStaleTemporaryPicture(ours, kOld)) << ours;
     EXPECT_FALSE(IsStaleTemporaryPicture(ours, kTemporaryPictureLifetimeSeconds)) << ours;
   }
+  EXPECT_FALSE(IsStaleTemporaryPicture(PastedPictureName({2026, 6, 7, 9, 5, 3, 42}), 24 * 3600));  // a day
+  EXPECT_TRUE(IsStaleTemporaryPicture(PastedPictureName({2026, 6, 7, 9, 5, 3, 42}), 24 * 3600 + 1));
   for (const wchar_t* other : {L"", L"notes.png", L"2026-06-07 09.05.03.042.PNG", L"2026-06-07 09.05.03.42.png",
                                L"2026-06-07_09.05.03.042.png", L"2026-06-07 09.05.03.042 ().png",
                                L"2026-06-07 09.05.03.042 (2.png", L"2026-06-07 09.05.03.042.png.tmp",

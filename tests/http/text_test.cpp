@@ -42,6 +42,11 @@ TEST(GbkSearch, StartPositionsAndDegenerateInput) {
   EXPECT_EQ(FindText("abc", "c", 1000), -1);
   EXPECT_EQ(FindText("", "a"), -1);
   EXPECT_EQ(FindText("ab", "abc"), -1);
+  // Longer than what is left after the start, though not than the whole text.
+  for (const bool ignoreCase : {false, true}) {
+    EXPECT_EQ(FindGbk("xabc", "abc", 2, ignoreCase), std::string_view::npos);
+    EXPECT_EQ(FindGbk("ab", "abc", 1, ignoreCase), std::string_view::npos);
+  }
   EXPECT_EQ(FindText("abc", ""), 1);
   // A lead byte at the very end, or one followed by a byte that cannot end a
   // character, stands alone: the walk neither overruns nor swallows the quote.

@@ -447,6 +447,8 @@ TEST(PictureEncoding, PngGivesTheStraightPixelsBack) {
   }
   EXPECT_FALSE(EncodePng(Picture{2, 2, Bytes(12)}));  // fewer pixels than its size says
   EXPECT_FALSE(EncodePng(Picture{0, 1, {}}));
+  EXPECT_FALSE(EncodePng(Picture{1, kMaxPictureSide + 1, Bytes((kMaxPictureSide + 1) * 4, 255)}));  // too tall
+  EXPECT_TRUE(EncodePng(Picture{1, kMaxPictureSide, Bytes(kMaxPictureSide * 4, 255)}));
 }
 
 // One pixel short of opaque, wherever it is, keeps the alpha channel: the first,

@@ -158,6 +158,8 @@ TEST(Trackbar, ThicknessSelectionAndRangeEnds) {
   EXPECT_EQ(TrackbarFill(channel, thumb, false, true, 0, 100, -20, 150), (Box{10, 20, 100, 4}));  // clamped
   EXPECT_EQ(TrackbarFill(channel, Box{200, 14, 10, 16}, false, false, 0, 100, 0, 0), (Box{10, 20, 100, 4}));
   EXPECT_EQ(TrackbarFill(channel, Box{0, 14, 10, 16}, false, false, 0, 100, 0, 0), (Box{10, 20, 0, 4}));
+  EXPECT_EQ(TrackbarFill(channel, thumb, false, true, 0, 100, 20, 70), (Box{30, 20, 50, 4}));
+  EXPECT_EQ(TrackbarFill(Box{10, 20, 0, 4}, thumb, false, false, 0, 100, 0, 0), (Box{10, 20, 0, 4}));  // no length
   EXPECT_EQ(TrackbarPositionAt(channel, thumb, false, 0, 100, 50), 10 + 5 + 45);
   EXPECT_EQ(TrackbarPositionAt(channel, thumb, false, 10, 10, 10), 15);               // no range
   EXPECT_EQ(TrackbarPositionAt(channel, Box{0, 0, 120, 16}, false, 0, 100, 50), 70);  // thumb wider than the channel
@@ -186,6 +188,27 @@ TEST(Pixels, KeyGoesAndTheSoftEdgesOfTextAreLaidOverTheBackground) {
   EXPECT_EQ(out[1], 0xFF102060u);
   EXPECT_EQ(out[2], 0xFF00FF00u);
   EXPECT_EQ(out[3], text);
+}
+
+// A channel 16 apart between key and text tells a blend; 15 apart it does not.
+TEST(Pixels, AChannelTellsFromSixteenApart) {
+  const std::uint32_t key = 0xFF000000, background = 0xFF00C800;
+  std::vector<std::uint32_t> out(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{0xFF080000}, out, key, 0xFF100000);
+  EXPECT_EQ(out[0], 0xFF086400u);  // half the text's red, half the background's green
+  out.assign(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{0xFF080000}, out, key, 0xFF0F0000);
+  EXPECT_EQ(out[0], 0xFF080000u);  // 8 off a key that tells nothing: the control's own pixel
+}
+
+TEST(Pixels, FramesOfOnePixelAndTheirRightColumn) {
+  std::vector<std::uint32_t> column(3, 0xFFFFFFFF);
+  BlendFrame(column, 1, 3, 1, 0xFF000000);
+  EXPECT_EQ(column, std::vector<std::uint32_t>(3, 0xFF000000));
+  std::vector<std::uint32_t> square(3 * 3, 0xFFFFFFFF);
+  BlendFrame(square, 3, 3, 1, 0xFF000000);
+  EXPECT_EQ(square[3 * 1 + 2], 0xFF000000u);  // the middle row's right end
+  EXPECT_EQ(square[3 * 1 + 1], 0xFFFFFFFFu);
 }
 
 TEST(Pixels, FrameCoversOnlyTheOuterRing) {

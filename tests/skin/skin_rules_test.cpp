@@ -91,6 +91,7 @@ TEST(Sizing, AZoneHoldsItsEdgesAndCornersOutrankNothing) {
       {{150, 533}, SizingZone::None},      {{10, 10}, SizingZone::TopLeft},    {{11, 10}, SizingZone::None},
       {{306, 10}, SizingZone::None},       {{10, 527}, SizingZone::BottomLeft}, {{10, 526}, SizingZone::None},
       {{307, 527}, SizingZone::BottomRight}, {{306, 527}, SizingZone::None},  {{316, 536}, SizingZone::BottomRight},
+      {{10, 534}, SizingZone::BottomLeft}, {{316, 10}, SizingZone::TopRight},
   };
   for (const auto& [point, zone] : cases)
     EXPECT_EQ(ZoneAt(point.first, point.second, 317, 537, true, k96), zone) << point.first << "," << point.second;
@@ -152,6 +153,18 @@ TEST(Fade, InThenOutInEightStepsAndTheTimerStopsWhenDone) {
   EXPECT_FALSE(s.timerRunning);
   EXPECT_EQ(s.hoverButton, 0);
   EXPECT_EQ(s.fadeOut, Fade{});
+}
+
+TEST(Fade, AResetMidwayStopsTheTimerAndNoButtonHasAnAlpha) {
+  FadeState s;
+  FadeOnMouseMove(s, 2, true);
+  FadeOnTimer(s);
+  EXPECT_EQ(FadeAlphaOf(s, 2), 30);
+  EXPECT_EQ(FadeAlphaOf(s, 0), 0);
+  EXPECT_TRUE(FadeReset(s).stopTimer);
+  EXPECT_FALSE(s.timerRunning);
+  EXPECT_EQ(FadeAlphaOf(s, 2), 0);
+  EXPECT_FALSE(FadeReset(s).stopTimer);  // nothing ran
 }
 
 TEST(Fade, NothingMovesUnlessAButtonWasHovered) {
@@ -263,6 +276,7 @@ TEST(Pixels, BandVeilAndMeanExactly) {
   EXPECT_EQ(AverageColourOfSamples(flat, 4, 4, 50, 1), 0xFF000000u);  // fewer pixels than said
   EXPECT_EQ(AverageColourOfSamples(flat, 0, 3, 50, 1), 0xFF000000u);
   EXPECT_EQ(AverageColourOfSamples(flat, 4, 3, 0, 1), 0xFF000000u);
+  EXPECT_EQ(AverageColourOfSamples(flat, 4, 3, 1, 1), 0xFF102030u);  // one sample is enough
   for (const auto& [dpi, step] : {std::pair{119, 0}, {120, 1}, {167, 1}, {168, 2}})
     EXPECT_EQ(PictureScaleStep(dpi), step) << dpi;
 }
@@ -294,6 +308,15 @@ TEST(Pixels, ScalingKeepsEdgesAndTransparencyShowsTheColour) {
   EXPECT_EQ(nearlyOpaque, (std::vector<std::uint8_t>{1, 1, 1, 255}));
   CompositeOverColour(odd, 0x010101);
   EXPECT_EQ(odd, (std::vector<std::uint8_t>{1, 1, 1, 255}));
+  // 127 x 1 / 255 rounds down, 255 x 255 / 255 stays 255: neither half nor the divisor is off by one.
+  std::vector<std::uint8_t> edges = {0, 0, 0, 254, 0, 0, 0, 0};
+  CompositeOverColour(edges, 0x7F7F7F);
+  EXPECT_EQ(edges, (std::vector<std::uint8_t>{0, 0, 0, 255, 127, 127, 127, 255}));
+  std::vector<std::uint8_t> white = {0, 0, 0, 0};
+  CompositeOverColour(white, 0xFFFFFF);
+  EXPECT_EQ(white, (std::vector<std::uint8_t>{255, 255, 255, 255}));
+  std::vector<std::uint8_t> row(2 * 1 * 4);
+  EXPECT_TRUE(ResamplePremultiplied(source, 8, 4, row, 2, 1));  // one row is still a picture
   // Sizes that are no picture, or more than the buffers hold, are refused.
   std::vector<std::uint8_t> target(2 * 2 * 4);
   for (const auto& [sw, sh, tw, th] : {std::array{0, 4, 2, 2}, {8, -1, 2, 2}, {8, 4, 0, 2}, {8, 4, 2, 0},
