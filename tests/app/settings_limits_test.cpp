@@ -50,6 +50,12 @@ TEST(SettingsLimits, BracketedIpv6FromTheShortestToTheLongestTextForm) {
     Refused(bad);
 }
 
+TEST(SettingsLimits, CredentialsFromSpaceToTilde) {
+  EXPECT_EQ(CheckCredential(u" ~"), " ~");
+  EXPECT_FALSE(CheckCredential(u"a\x1f"));
+  EXPECT_FALSE(CheckCredential(u"a\x7f"));
+}
+
 TEST(SettingsLimits, PortsOfOneToFiveDigitsFrom1To65535) {
   for (const char16_t* good : {u"h:1", u"h:9", u"h:65535", u"h:00080", u"h:08"}) Accepted(good);
   for (const char16_t* bad : {u"h:0", u"h:00000", u"h:65536", u"h:99999", u"h:000080", u"h:", u"h:+80", u"h:8a"})

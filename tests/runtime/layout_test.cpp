@@ -24,6 +24,12 @@ TEST(Pixels, IgnoresAnIncompletePixelAtTheEnd) {
   EXPECT_EQ(pixels, (std::vector<std::uint8_t>{3, 2, 1, 255, 9, 9}));
 }
 
+TEST(Pixels, PremultiplyingTouchesOnlyTheGivenPixels) {
+  std::vector<std::uint8_t> pixels = {200, 100, 50, 128, 200, 100, 50, 128};
+  PremultiplyBgra(std::span<std::uint8_t>(pixels).first(4));
+  EXPECT_EQ(pixels, (std::vector<std::uint8_t>{100, 50, 25, 128, 200, 100, 50, 128}));
+}
+
 TEST(Pixels, RgbRowsBecomeOpaqueBgra) {
   const std::vector<std::uint8_t> rgb = {1, 2, 3, 4, 5, 6};
   std::vector<std::uint8_t> bgra(8, 0);

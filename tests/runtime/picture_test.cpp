@@ -451,6 +451,19 @@ TEST(PictureEncoding, PngGivesTheStraightPixelsBack) {
   EXPECT_TRUE(EncodePng(Picture{1, kMaxPictureSide, Bytes(kMaxPictureSide * 4, 255)}));
 }
 
+// The PNG file at the start of some bytes ends after its IEND chunk; bytes that
+// hold no whole PNG file have none.
+TEST(PictureDecoding, PngFileSizeCutsTrailingBytesAndFindsNoneInOthers) {
+  const Bytes png = EncodePng(2, 2, Bytes(16, 200));
+  Bytes trailed = png;
+  trailed.insert(trailed.end(), {'x', 'y', 'z'});
+  EXPECT_EQ(PngFileSize(trailed), png.size());
+  EXPECT_EQ(PngFileSize(Bytes(png.begin(), png.end() - 1)), 0u);
+  Bytes notPng = png;
+  notPng[1] = 'Q';  // the same chunks behind another signature
+  EXPECT_EQ(PngFileSize(notPng), 0u);
+}
+
 // One pixel short of opaque, wherever it is, keeps the alpha channel: the first,
 // the last, one of alpha 254, one whose colour bytes are 255 but alpha is not.
 TEST(PictureEncoding, AnyPixelNotQuiteOpaqueKeepsTheAlphaChannel) {

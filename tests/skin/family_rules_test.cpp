@@ -201,6 +201,16 @@ TEST(Pixels, AChannelTellsFromSixteenApart) {
   EXPECT_EQ(out[0], 0xFF080000u);  // 8 off a key that tells nothing: the control's own pixel
 }
 
+TEST(Pixels, TheKeyIsMatchedInFullAndBlueTellsLikeTheOthers) {
+  const std::uint32_t background = 0xFF123456;
+  std::vector<std::uint32_t> out(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{0xFF808081}, out, 0xFF808081, 0xFF808081);  // an odd key
+  EXPECT_EQ(out[0], background);
+  out.assign(1, 0xFF000000);
+  LayOverBackground(std::vector<std::uint32_t>{0xFF000010}, out, 0xFF000000, 0xFF000020);  // only blue tells
+  EXPECT_EQ(out[0], 0xFF000010u);
+}
+
 TEST(Pixels, FramesOfOnePixelAndTheirRightColumn) {
   std::vector<std::uint32_t> column(3, 0xFFFFFFFF);
   BlendFrame(column, 1, 3, 1, 0xFF000000);
@@ -209,6 +219,10 @@ TEST(Pixels, FramesOfOnePixelAndTheirRightColumn) {
   BlendFrame(square, 3, 3, 1, 0xFF000000);
   EXPECT_EQ(square[3 * 1 + 2], 0xFF000000u);  // the middle row's right end
   EXPECT_EQ(square[3 * 1 + 1], 0xFFFFFFFFu);
+  // (0 x 254 + 128 x 1 + 127) / 255 rounds to 1.
+  std::vector<std::uint32_t> faint(1, 0xFF000000);
+  BlendFrame(faint, 1, 1, 1, 0x01808080);
+  EXPECT_EQ(faint[0], 0xFF010101u);
 }
 
 TEST(Pixels, FrameCoversOnlyTheOuterRing) {

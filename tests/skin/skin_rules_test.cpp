@@ -171,6 +171,7 @@ TEST(Fade, NothingMovesUnlessAButtonWasHovered) {
   FadeState s;
   EXPECT_TRUE(FadeOnTimer(s).paints.empty());
   EXPECT_TRUE(FadeOnMouseLeave(s).paints.empty());
+  EXPECT_FALSE(FadeOnMouseMove(s, 0, true).startTimer);  // no button: no timer
   FadeOnHover(s);  // a hover report counts as a move: no second request to track
   EXPECT_FALSE(FadeOnMouseMove(s, 0, false).trackMouse);
   // Leaving while a button fades out lets that fade run on.
@@ -190,6 +191,8 @@ TEST(Fade, CrossingToTheNextButtonFadesBothAtOnce) {
   const FadeEffects tick = FadeOnTimer(s);
   EXPECT_EQ(AlphasOf(tick, 1), std::vector<int>{210});
   EXPECT_EQ(AlphasOf(tick, 2), std::vector<int>{30});
+  // On to a third while the first still fades out: the first is cut back to plain.
+  EXPECT_EQ(AlphasOf(FadeOnMouseMove(s, 3, true), 1), std::vector<int>{0});
 }
 
 TEST(Fade, LeavingTheWindowFadesTheButtonOut) {
@@ -197,6 +200,7 @@ TEST(Fade, LeavingTheWindowFadesTheButtonOut) {
   FadeOnMouseMove(s, 3, true);
   for (int i = 0; i < 8; ++i) FadeOnTimer(s);
   EXPECT_TRUE(FadeOnMouseLeave(s).startTimer);
+  EXPECT_EQ(s.hoverButton, 0);
   EXPECT_EQ(AlphasOf(FadeOnTimer(s), 3), std::vector<int>{210});
   EXPECT_TRUE(FadeOnMouseMove(s, 0, false).trackMouse);  // back inside: the leave is asked for again
 }
@@ -317,6 +321,9 @@ TEST(Pixels, ScalingKeepsEdgesAndTransparencyShowsTheColour) {
   EXPECT_EQ(white, (std::vector<std::uint8_t>{255, 255, 255, 255}));
   std::vector<std::uint8_t> row(2 * 1 * 4);
   EXPECT_TRUE(ResamplePremultiplied(source, 8, 4, row, 2, 1));  // one row is still a picture
+  EXPECT_TRUE(ResamplePremultiplied(source, 8, 4, row, 1, 2));  // and so is one column
+  std::vector<std::uint8_t> short3(2 * 2 * 3);
+  EXPECT_FALSE(ResamplePremultiplied(source, 8, 4, short3, 2, 2));
   // Sizes that are no picture, or more than the buffers hold, are refused.
   std::vector<std::uint8_t> target(2 * 2 * 4);
   for (const auto& [sw, sh, tw, th] : {std::array{0, 4, 2, 2}, {8, -1, 2, 2}, {8, 4, 0, 2}, {8, 4, 2, 0},
