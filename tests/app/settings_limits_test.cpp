@@ -33,6 +33,7 @@ TEST(SettingsLimits, HostNamesUpTo253CharactersOfLabelsUpTo63) {
   Refused(u"ok." + std::u16string(64, u'a'));  // the last label, past its limit
   // A hyphen inside a label, never at either end of any label.
   Accepted(u"a-b.c-d.e-f");
+  Accepted(u"AZ.az.09");  // the ends of the letters and digits
   for (const char16_t* bad : {u"-a.b.c", u"a-.b.c", u"a.-b.c", u"a.b-.c", u"a.b.-c", u"a.b.c-", u"a.b.", u".a.b"})
     Refused(bad);
 }

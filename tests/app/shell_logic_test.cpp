@@ -59,7 +59,8 @@ TEST(PictureInput, OnlyThePicturesItWroteAreSweptAndOnlyAfterADay) {
   for (const std::wstring& ours : {PastedPictureName({2026, 6, 7, 9, 5, 3, 42}),
                                    PastedPictureName({2026, 6, 7, 9, 5, 3, 42}, 12),
                                    std::wstring(L"2026-06-07 09.05.03.042.png.4711.tmp"),
-                                   std::wstring(L"2026-06-07 09.05.03.042 (3).png.8.tmp")}) {
+                                   std::wstring(L"2026-06-07 09.05.03.042 (3).png.8.tmp"),
+                                   std::wstring(L"2029-09-09 09.09.09.999 (9).png.99.tmp")}) {
     EXPECT_TRUE(IsStaleTemporaryPicture(ours, kOld)) << ours;
     EXPECT_FALSE(IsStaleTemporaryPicture(ours, kTemporaryPictureLifetimeSeconds)) << ours;
   }

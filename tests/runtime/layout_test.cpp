@@ -77,6 +77,7 @@ TEST(PictureArea, ExtremeProportionsAndEmptyBoxes) {
   EXPECT_EQ(FitPictureInBox(0, 20, 30, 10), Rect{});
   EXPECT_EQ(FitPictureInBox(20, 0, 10, 30), Rect{});
   EXPECT_EQ(FitPictureInBox(20, 20, 0, 0), Rect{});
+  EXPECT_EQ(FitPictureInBox(10, 10, 0, 20), Rect{});
   EXPECT_EQ(FitPictureInBox(100, 20, 101, 20), (Rect{0, 0, 100, 19}));
   EXPECT_EQ(FitPictureInBox(100, 20, 100, 21), (Rect{0, 0, 95, 20}));
   EXPECT_EQ(VisiblePictureArea(10, -3, 20, 10), (Rect{0, 0, 10, 0}));

@@ -243,6 +243,16 @@ TEST(PictureDecoding, BmpDepthsHeadersAndRuns) {
       {"RLE8: a run past the row's end is cut, an escape 0 moves up a row",
        {.width = 2, .height = 2, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {3, 1, 0, 0, 1, 2}},
        2, 2, {{0, 1, 0xFFFF0000}, {1, 1, 0xFFFF0000}, {0, 0, 0xFF00FF00}, {1, 0, 0xFF000000}}},
+      {"RLE8: nothing after the end of the picture",
+       {.width = 2, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {1, 1, 0, 1, 1, 2}},
+       2, 1, {{0, 0, 0xFFFF0000}, {1, 0, 0xFF000000}}},
+      {"RLE8: a delta up and across",
+       {.width = 4, .height = 2, .bits = 8, .compression = 1, .colours = 4, .palette = four,
+        .pixels = {1, 1, 0, 2, 1, 1, 1, 2}},
+       4, 2, {{0, 1, 0xFFFF0000}, {1, 1, 0xFF000000}, {1, 0, 0xFF000000}, {2, 0, 0xFF00FF00}}},
+      {"RLE8: a run after an absolute run",
+       {.width = 4, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {0, 3, 1, 2, 3, 0, 1, 1}},
+       4, 1, {{0, 0, 0xFFFF0000}, {1, 0, 0xFF00FF00}, {2, 0, 0xFF0000FF}, {3, 0, 0xFFFF0000}}},
       {"RLE8: a lone byte after the last pair is no run",
        {.width = 2, .bits = 8, .compression = 1, .colours = 256, .palette = std::vector<std::uint32_t>(256, 0xFFFFFF),
         .pixels = {1, 0, 2}}, 2, 1, {{0, 0, 0xFFFFFFFF}, {1, 0, 0xFF000000}}},
@@ -385,6 +395,10 @@ TEST(PictureDecoding, BareBitmapsFindTheirPixelsAfterEveryKindOfTable) {
   ASSERT_TRUE(a);
   EXPECT_EQ(PixelAt(*a, 0, 0), 0xFFFEFEFEu);
   EXPECT_EQ(PixelAt(*a, 1, 0), 0xFF010101u);
+  const auto fields52 = DecodeDib(Bare(Encode({.header = 52, .bits = 32, .compression = 3,
+                                               .masks = {0xFF0000, 0xFF00, 0xFF}, .pixels = {1, 2, 3, 4}})));
+  ASSERT_TRUE(fields52);
+  EXPECT_EQ(PixelAt(*fields52, 0, 0), 0xFF030201u);
   const auto b = DecodeDib(alpha40, Alpha::Straight);
   ASSERT_TRUE(b);
   EXPECT_EQ(PixelAt(*b, 0, 0), 0x80102030u);

@@ -159,6 +159,7 @@ TEST(Trackbar, ThicknessSelectionAndRangeEnds) {
   EXPECT_EQ(TrackbarFill(channel, Box{200, 14, 10, 16}, false, false, 0, 100, 0, 0), (Box{10, 20, 100, 4}));
   EXPECT_EQ(TrackbarFill(channel, Box{0, 14, 10, 16}, false, false, 0, 100, 0, 0), (Box{10, 20, 0, 4}));
   EXPECT_EQ(TrackbarFill(channel, thumb, false, true, 0, 100, 20, 70), (Box{30, 20, 50, 4}));
+  EXPECT_EQ(TrackbarFill(channel, thumb, false, true, 50, 150, 70, 120), (Box{30, 20, 50, 4}));
   EXPECT_EQ(TrackbarFill(Box{10, 20, 0, 4}, thumb, false, false, 0, 100, 0, 0), (Box{10, 20, 0, 4}));  // no length
   EXPECT_EQ(TrackbarPositionAt(channel, thumb, false, 0, 100, 50), 10 + 5 + 45);
   EXPECT_EQ(TrackbarPositionAt(channel, thumb, false, 10, 10, 10), 15);               // no range
@@ -206,9 +207,13 @@ TEST(Pixels, TheKeyIsMatchedInFullAndBlueTellsLikeTheOthers) {
   std::vector<std::uint32_t> out(1, background);
   LayOverBackground(std::vector<std::uint32_t>{0xFF808081}, out, 0xFF808081, 0xFF808081);  // an odd key
   EXPECT_EQ(out[0], background);
-  out.assign(1, 0xFF000000);
+  out.assign(1, 0xFF0000C0);
   LayOverBackground(std::vector<std::uint32_t>{0xFF000010}, out, 0xFF000000, 0xFF000020);  // only blue tells
-  EXPECT_EQ(out[0], 0xFF000010u);
+  EXPECT_EQ(out[0], 0xFF000070u);  // half way from the background's blue to the text's
+  // Past the text in a channel that tells: the control's own pixel, not a blend.
+  out.assign(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{0xFFFF0000}, out, 0xFF000000, 0xFF800000);
+  EXPECT_EQ(out[0], 0xFFFF0000u);
 }
 
 TEST(Pixels, FramesOfOnePixelAndTheirRightColumn) {

@@ -56,6 +56,7 @@ TEST(Caption, HitTestIsStrict) {
   EXPECT_EQ(HitTestStrip(strip, x0 + 27 + 13, 10), 2);
   EXPECT_EQ(HitTestStrip(strip, x0 + 54 + 39, 18), 3);
   EXPECT_EQ(HitTestStrip(strip, x0, 10), 0);        // on the left border
+  EXPECT_EQ(HitTestStrip(strip, x0 + 5, -1), 0);    // above the strip
   EXPECT_EQ(HitTestStrip(strip, x0 + 26, 10), 0);   // on the right border of the first
   EXPECT_EQ(HitTestStrip(strip, x0 + 5, 1), 0);     // on the top border
   EXPECT_EQ(HitTestStrip(strip, x0 + 5, 19), 0);    // on the bottom border
@@ -171,7 +172,6 @@ TEST(Fade, NothingMovesUnlessAButtonWasHovered) {
   FadeState s;
   EXPECT_TRUE(FadeOnTimer(s).paints.empty());
   EXPECT_TRUE(FadeOnMouseLeave(s).paints.empty());
-  EXPECT_FALSE(FadeOnMouseMove(s, 0, true).startTimer);  // no button: no timer
   FadeOnHover(s);  // a hover report counts as a move: no second request to track
   EXPECT_FALSE(FadeOnMouseMove(s, 0, false).trackMouse);
   // Leaving while a button fades out lets that fade run on.
@@ -181,6 +181,8 @@ TEST(Fade, NothingMovesUnlessAButtonWasHovered) {
   FadeOnMouseMove(t, 0, true);
   EXPECT_TRUE(FadeOnMouseLeave(t).paints.empty());
   EXPECT_EQ(AlphasOf(FadeOnTimer(t), 2), std::vector<int>{210});
+  FadeState fresh;
+  EXPECT_FALSE(FadeOnMouseMove(fresh, 0, true).startTimer);  // no button: no timer
 }
 
 TEST(Fade, CrossingToTheNextButtonFadesBothAtOnce) {
@@ -270,7 +272,7 @@ TEST(Pixels, BandVeilAndMeanExactly) {
     EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin(), pixels.begin() + b.width), b.row) << b.band;
     EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin() + b.width, pixels.end()), b.row) << b.band;
   }
-  for (const auto& [alpha, veiled] : {std::pair{128, 0xFF808080u}, {2, 0xFF010101u}, {256, w}, {300, w}, {-5, k}}) {
+  for (const auto& [alpha, veiled] : {std::pair{128, 0xFF808080u}, {200, 0xFFC8C8C8u}, {2, 0xFF010101u}, {256, w}, {300, w}, {-5, k}}) {
     std::vector<std::uint32_t> one(1, k);
     VeilPixels(one, alpha);
     EXPECT_EQ(one[0], veiled) << alpha;
