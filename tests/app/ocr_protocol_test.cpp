@@ -187,6 +187,7 @@ TEST(RecognitionReply, OnlyErrors110And111RefuseTheToken) {
       {"{\"error_code\": 110, \"error_msg\": \"Access token invalid or no longer valid\", \"log_id\": 1}", true},
       {"{\"error_code\":111,\"error_msg\":\"Access token expired\",\"log_id\":1}", true},
       {"{\"error_code\" :\t111}", true},
+      {"{\"error_code\" 110}", false},  // no colon: no member
       {"{\"error_code\": 17, \"error_msg\": \"Open api daily request limit reached\"}", false},
       {"{\"error_code\": 1100}", false},
       {"{\"error_code\": 216201}", false},

@@ -79,6 +79,8 @@ TEST(PictureArea, ExtremeProportionsAndEmptyBoxes) {
   EXPECT_EQ(FitPictureInBox(20, 20, 0, 0), Rect{});
   EXPECT_EQ(FitPictureInBox(10, 10, 0, 20), Rect{});
   EXPECT_EQ(FitPictureInBox(100, 20, 101, 20), (Rect{0, 0, 100, 19}));
+  EXPECT_EQ(FitPictureInBox(100, 100, 10, 20), (Rect{0, 0, 10, 20}));  // a small picture is not enlarged
+  EXPECT_EQ(FitPictureInBox(1, 100, 10, 10), (Rect{0, 0, 1, 1}));      // a box one pixel wide
   EXPECT_EQ(FitPictureInBox(100, 20, 100, 21), (Rect{0, 0, 95, 20}));
   EXPECT_EQ(VisiblePictureArea(10, -3, 20, 10), (Rect{0, 0, 10, 0}));
   EXPECT_EQ(VisiblePictureArea(10, 10, -4, 20), (Rect{0, 0, 0, 10}));

@@ -46,6 +46,7 @@ TEST(ExtendedLengthPath, DrivesAndSharesAreNormalisedAsTheSystemWould) {
       {L"C:\\" + kLong + L".\\a.b.\\...\\pic.png. . ", L"\\\\?\\C:\\" + kLong + L"\\a.b\\...\\pic.png"},
       {L"C:\\" + kLong + L"\\dir. \\", L"\\\\?\\C:\\" + kLong + L"\\dir. \\"},
       {L"C:\\" + kLong + L"\\pic.png   ", L"\\\\?\\C:\\" + kLong + L"\\pic.png"},
+      {L"C:\\" + kLong + L"\\b.\\x", L"\\\\?\\C:\\" + kLong + L"\\b\\x"},
       {L"C:\\" + kLong + L"\\..", L"\\\\?\\C:\\"},
       {L"\\\\server\\share\\" + kLong + L"\\pic.png", L"\\\\?\\UNC\\server\\share\\" + kLong + L"\\pic.png"},
       {L"//server/share/../../" + kLong + L"/./x/", L"\\\\?\\UNC\\server\\share\\" + kLong + L"\\x\\"},

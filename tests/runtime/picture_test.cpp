@@ -36,7 +36,8 @@ Bytes EncodePng(int width, int height, const Bytes& rgba) {
   return out;
 }
 
-Bytes EncodeJpeg(int width, int height, const Bytes& rgb) {
+// RGB samples, or grey ones with `components` 1.
+Bytes EncodeJpeg(int width, int height, const Bytes& rgb, int components = 3) {
   jpeg_compress_struct info;
   jpeg_error_mgr error;
   info.err = jpeg_std_error(&error);
@@ -46,13 +47,13 @@ Bytes EncodeJpeg(int width, int height, const Bytes& rgb) {
   jpeg_mem_dest(&info, &buffer, &size);
   info.image_width = width;
   info.image_height = height;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
+  info.input_components = components;
+  info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 95, TRUE);
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<std::uint8_t*>(rgb.data()) + info.next_scanline * width * 3;
+    JSAMPROW row = const_cast<std::uint8_t*>(rgb.data()) + info.next_scanline * width * components;
     jpeg_write_scanlines(&info, &row, 1);
   }
   jpeg_finish_compress(&info);
@@ -493,6 +494,14 @@ TEST(PictureEncoding, AnyPixelNotQuiteOpaqueKeepsTheAlphaChannel) {
   EXPECT_EQ(colourType({0, 0, 0, 255}), 2);
 }
 
+TEST(PictureDecoding, GreyJpegsComeOutAsGreyPixels) {
+  const auto picture = DecodePictureFile(EncodeJpeg(8, 8, Bytes(64, 128), 1));
+  ASSERT_TRUE(picture);
+  const std::uint32_t pixel = PixelAt(*picture, 3, 3);
+  EXPECT_EQ(pixel >> 24, 0xFFu);
+  for (int shift : {0, 8, 16}) EXPECT_NEAR(static_cast<int>((pixel >> shift) & 0xFF), 128, 2);
+}
+
 TEST(PictureDecoding, DamagedFilesAreRefusedNotRead) {
   const Bytes png = EncodePng(2, 2, Bytes(16, 200));
   EXPECT_FALSE(DecodePictureFile(Bytes(png.begin(), png.begin() + png.size() / 2)));
@@ -500,6 +509,10 @@ TEST(PictureDecoding, DamagedFilesAreRefusedNotRead) {
 
   const Bytes jpeg = EncodeJpeg(8, 8, Bytes(8 * 8 * 3, 128));
   EXPECT_FALSE(DecodePictureFile(Bytes(jpeg.begin(), jpeg.begin() + 20)));
+
+  // A run-length picture whose pixels are said to start where the file ends.
+  Bytes noRuns = Encode({.bits = 8, .compression = 1, .colours = 1, .palette = {0}, .pixels = {}});
+  EXPECT_FALSE(DecodePictureFile(noRuns));
 
   Bytes bmp = MakeBmp(3, 2, 24, false, {}, {Bytes(9, 1), Bytes(9, 2)});
   EXPECT_FALSE(DecodePictureFile(Bytes(bmp.begin(), bmp.end() - 4)));  // last row cut short

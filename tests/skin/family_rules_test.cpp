@@ -46,6 +46,7 @@ TEST(Frame, HotOutranksFocusAndComboListsGoBare) {
   EXPECT_TRUE(NonClientFrame(false, true, 200, 90, k96).accent);
   EXPECT_FALSE(NonClientFrame(false, false, 200, 90, k96).accent);
   EXPECT_TRUE(ListHasBorder(0x00800000, 0, false));
+  EXPECT_FALSE(ListHasBorder(0x1, 0, false));  // LBS_NOTIFY is no border
   EXPECT_TRUE(ListHasBorder(0, 0x204, false));  // client edge among other bits
   EXPECT_FALSE(ListHasBorder(0, 0x4, false));
   EXPECT_FALSE(ListHasBorder(0x00800000, 0x200, true));
@@ -177,6 +178,7 @@ TEST(Progress, FillFollowsThePositionFromTheLowEnd) {
   EXPECT_EQ(ProgressFill(100, 12, false, 60, 10, 110, k96), (Box{1, 1, 49, 10}));
   EXPECT_EQ(ProgressFill(12, 102, true, 50, 0, 100, k96), (Box{1, 51, 10, 50}));  // from the bottom
   EXPECT_TRUE(ProgressFill(100, 12, false, 5, 5, 5, k96).Empty());                // no range
+  EXPECT_TRUE((Box{0, 0, 5, 0}).Empty());
 }
 
 TEST(Pixels, KeyGoesAndTheSoftEdgesOfTextAreLaidOverTheBackground) {
@@ -210,6 +212,10 @@ TEST(Pixels, TheKeyIsMatchedInFullAndBlueTellsLikeTheOthers) {
   out.assign(1, 0xFF0000C0);
   LayOverBackground(std::vector<std::uint32_t>{0xFF000010}, out, 0xFF000000, 0xFF000020);  // only blue tells
   EXPECT_EQ(out[0], 0xFF000070u);  // half way from the background's blue to the text's
+  // A little past the text, within the system's rounding (6 of the 100 between them): still the text.
+  out.assign(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{0xFF7D0000}, out, 0xFF140000, 0xFF780000);
+  EXPECT_EQ(out[0], 0xFF780000u);
   // Past the text in a channel that tells: the control's own pixel, not a blend.
   out.assign(1, background);
   LayOverBackground(std::vector<std::uint32_t>{0xFFFF0000}, out, 0xFF000000, 0xFF800000);

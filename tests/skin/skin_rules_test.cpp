@@ -56,7 +56,6 @@ TEST(Caption, HitTestIsStrict) {
   EXPECT_EQ(HitTestStrip(strip, x0 + 27 + 13, 10), 2);
   EXPECT_EQ(HitTestStrip(strip, x0 + 54 + 39, 18), 3);
   EXPECT_EQ(HitTestStrip(strip, x0, 10), 0);        // on the left border
-  EXPECT_EQ(HitTestStrip(strip, x0 + 5, -1), 0);    // above the strip
   EXPECT_EQ(HitTestStrip(strip, x0 + 26, 10), 0);   // on the right border of the first
   EXPECT_EQ(HitTestStrip(strip, x0 + 5, 1), 0);     // on the top border
   EXPECT_EQ(HitTestStrip(strip, x0 + 5, 19), 0);    // on the bottom border
@@ -201,7 +200,9 @@ TEST(Fade, LeavingTheWindowFadesTheButtonOut) {
   FadeState s;
   FadeOnMouseMove(s, 3, true);
   for (int i = 0; i < 8; ++i) FadeOnTimer(s);
-  EXPECT_TRUE(FadeOnMouseLeave(s).startTimer);
+  const FadeEffects leave = FadeOnMouseLeave(s);
+  EXPECT_TRUE(leave.startTimer);
+  EXPECT_TRUE(leave.paints.empty());  // nothing else was fading out
   EXPECT_EQ(s.hoverButton, 0);
   EXPECT_EQ(AlphasOf(FadeOnTimer(s), 3), std::vector<int>{210});
   EXPECT_TRUE(FadeOnMouseMove(s, 0, false).trackMouse);  // back inside: the leave is asked for again
@@ -265,6 +266,7 @@ TEST(Pixels, BandVeilAndMeanExactly) {
       {4, 2, true, {w, 0xFF7F7F7Fu, k, k}},
       {2, 5, false, {0xFF7F7F7Fu, w}},  // a band wider than the picture is the picture
       {3, 0, false, {k, k, k}},
+      {3, 1, false, {k, k, w}},  // a band of one pixel is the edge itself
   };
   for (const Band& b : bands) {
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(b.width) * 2, k);
