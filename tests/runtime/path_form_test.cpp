@@ -24,7 +24,8 @@ TEST(ExtendedLengthPath, OnlyLongWholePathsChange) {
 
   // Not whole: relative, on a drive's current folder, on the current drive's root.
   for (const std::wstring& partial : {kLong + L"\\pic.png", L"..\\" + kLong, L"C:" + kLong, L"\\" + kLong,
-                                      L"/" + kLong, L"\\\\" + kLong + L"\\"})
+                                      L"/" + kLong, L"\\\\" + kLong + L"\\", L"\\\\\\" + kLong + L"\\s\\x",
+                                      L"\\\\s\\\\" + kLong})
     EXPECT_EQ(ExtendedLengthPath(partial), partial);
   // Device paths are left as they are, in either slash.
   for (const std::wstring& device : {L"\\\\?\\C:\\" + kLong + L"\\.\\x", L"\\\\.\\C:\\" + kLong,
