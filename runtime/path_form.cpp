@@ -62,14 +62,15 @@ std::wstring ExtendedLengthPath(std::wstring_view path) {
     return out + NormalisedSegments(path.substr(3));
   }
   if (twoSeparators) {
-    // \\server\share\...: ".." stops at the share.
+    // \\server\share\...: ".." stops at the share. The two names are taken as
+    // they stand; a third separator where a name belongs is no whole path.
     std::size_t at = 2;
     std::wstring root;
     for (int part = 0; part < 2; ++part) {
-      while (at < path.size() && IsSeparator(path[at])) ++at;
+      if (part > 0) ++at;  // the one separator between the server and the share
       const std::size_t start = at;
       while (at < path.size() && !IsSeparator(path[at])) ++at;
-      if (at == start) return std::wstring(path);  // no server or no share: not a whole path
+      if (at == start) return std::wstring(path);  // no server or no share
       if (part > 0) root += L'\\';
       root += path.substr(start, at - start);
     }

@@ -23,7 +23,8 @@ inline constexpr std::size_t kExtendedPathFrom = 248;
 // would have applied to it: "/" is a separator as "\" is, a run of separators is
 // one, "." and ".." segments are resolved (never above the drive or the share),
 // a segment that ends in a single period loses it, and the last segment loses
-// its trailing periods and spaces.
+// its trailing periods and spaces. A share's server and share names are kept as
+// they are; one that is missing (\\\name, \\server\\name) is no whole path.
 std::wstring ExtendedLengthPath(std::wstring_view path);
 
 }  // namespace ornivex

@@ -8,9 +8,14 @@ statements are changed, never a template bracket or a comment), sampled with a
 fixed seed, and each is rebuilt and run against the test programs that are
 built from the mutated file only.
 
-usage (through mutate.sh): mutate.py --tree T --build B [--per-file N] [--seed S] [file...]
+usage (through mutate.sh): mutate.py --tree T --build B [--per-file N] [--seed S] [--equivalent F] [file...]
+
+The seed defaults to today's date, so that each day's sample is one the tests
+were not written against. F names mutants known to change nothing a program can
+tell (scripts/mutate_equivalent.txt): they are counted apart, with their reason.
 """
 import argparse
+import datetime
 import json
 import os
 import random
@@ -309,6 +314,32 @@ def try_mutant(build, programs, limits):
     return "survived"
 
 
+def read_equivalents(path):
+    """{(file, line before, line after): why} from the list: each entry a line with
+    the file (as a report names a survivor: "file:line [rule]" will do), then
+    "- <line before>", "+ <line after>" and "why: <reason>", indented."""
+    found, entry = {}, None
+    if not path or not os.path.exists(path):
+        return found
+    for raw in open(path, encoding="utf-8"):
+        line = raw.rstrip("\n")
+        if not line.strip() or line.lstrip().startswith("#"):
+            continue
+        text = line.strip()
+        if not line.startswith((" ", "\t")):
+            entry = {"file": text.split(":")[0].split(" ")[0]}
+        elif entry is not None and text.startswith("- "):
+            entry["before"] = text[2:].strip()
+        elif entry is not None and text.startswith("+ "):
+            entry["after"] = text[2:].strip()
+        elif entry is not None and text.startswith("why:"):
+            entry["why"] = text[4:].strip()
+        if entry and {"file", "before", "after", "why"} <= entry.keys():
+            found[(entry["file"], entry["before"], entry["after"])] = entry["why"]
+            entry = None
+    return found
+
+
 def main():
     # A stop (SIGTERM) still puts the mutated file back.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
@@ -316,7 +347,8 @@ def main():
     ap.add_argument("--tree", required=True)
     ap.add_argument("--build", required=True)
     ap.add_argument("--per-file", type=int, default=12)
-    ap.add_argument("--seed", type=int, default=21)
+    ap.add_argument("--seed", type=int, default=int(datetime.date.today().strftime("%Y%m%d")))
+    ap.add_argument("--equivalent", help="the list of named equivalent mutants")
     ap.add_argument("--limit", type=float, default=5.0, help="seconds a test program may take at least")
     ap.add_argument("--list", action="store_true", help="only count the mutants")
     ap.add_argument("files", nargs="*")
@@ -401,10 +433,19 @@ def main():
         m, k = by_library[lib]
         print(f"{lib:34} {m:5} {k:6}  {100.0 * k / m if m else 0:5.1f} %")
     print(f"{'all':34} {made:5} {killed:6}  {100.0 * killed / made if made else 0:5.1f} %")
-    print(f"\n{len(survivors)} survivors (seed {a.seed}, at most {a.per_file} a file, "
+    known = read_equivalents(a.equivalent)
+    equivalent = [s for s in survivors if (s[0], s[3], s[4]) in known]
+    others = [s for s in survivors if (s[0], s[3], s[4]) not in known]
+    considered = made - len(equivalent)
+    print(f"{'all, named equivalents set aside':34} {considered:5} {killed:6}  "
+          f"{100.0 * killed / considered if considered else 0:5.1f} %")
+    print(f"\n{len(others)} survivors (seed {a.seed}, at most {a.per_file} a file, "
           f"{time.time() - started:.0f} s):")
-    for rel, n, rule, before, after in survivors:
+    for rel, n, rule, before, after in others:
         print(f"{rel}:{n} [{rule}]\n  - {before}\n  + {after}")
+    print(f"\n{len(equivalent)} named equivalent mutants, set aside:")
+    for rel, n, rule, before, after in equivalent:
+        print(f"{rel}:{n} [{rule}]\n  - {before}\n  + {after}\n  why: {known[(rel, before, after)]}")
     return 0
 
 

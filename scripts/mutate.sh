@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Mutation testing of the Windows-free code: how many small deliberate faults
 # the native tests catch. A tool to run by hand, not part of the test command.
-#   usage: scripts/mutate.sh [file...]     (paths from the top of the tree;
-#                                           default: every Windows-free source and header)
-# Environment: MUTATE_SEED (21), MUTATE_PER_FILE (mutants sampled per file, 12),
+#   usage: scripts/mutate.sh [--seed N] [file...]
+#          (paths from the top of the tree; default: every Windows-free source and
+#          header. The seed defaults to today's date, YYYYMMDD: each day samples
+#          mutants the tests were not written against; give one to repeat a run.)
+# Environment: MUTATE_SEED (the seed, as --seed), MUTATE_PER_FILE (mutants sampled per file, 12),
 #              MUTATE_LIMIT (least seconds a test program may run, 5; five times
 #              what it takes unmutated when that is more).
 # Rules: < <=, > >=; == !=; && ||; + - (and += -=); integer constants +1 and -1;
 # a removed statement or early exit; std::min std::max. The sample is seeded:
-# two runs make the same mutants. Each mutant is built in a copy of the tree
+# two runs with one seed make the same mutants. Survivors named in
+# scripts/mutate_equivalent.txt (each with why it changes nothing a program can
+# tell) are listed apart and the kill rate is given with them set aside too. Each mutant is built in a copy of the tree
 # (build/mutate) and run against the test programs built from the mutated file
 # only (array bounds are checked there); a mutant that does not build, or makes
 # a program outlast the limit, counts as killed. The report lists per file the
@@ -17,6 +21,12 @@
 # build/mutate/report.txt.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+seed=${MUTATE_SEED:-$(date +%Y%m%d)}
+if [ "${1:-}" = --seed ]; then
+  [ -n "${2:-}" ] || { echo "mutate: --seed needs a number" >&2; exit 2; }
+  seed=$2
+  shift 2
+fi
 cd "$here"
 bash scripts/setup.sh
 # clang's Python binding (the mutants come from clang's own parse of each file)
@@ -52,5 +62,6 @@ if ! ctest --test-dir "$work/build" -j2 -E standins >"$work/baseline.log" 2>&1; 
   echo "mutate: the native tests fail before any mutation" >&2
   exit 1
 fi
-/usr/bin/python3 "$here/scripts/mutate.py" --tree "$tree" --build "$work/build" --seed "${MUTATE_SEED:-21}" \
-  --per-file "${MUTATE_PER_FILE:-12}" --limit "${MUTATE_LIMIT:-5}" "$@" | tee "$work/report.txt"
+/usr/bin/python3 "$here/scripts/mutate.py" --tree "$tree" --build "$work/build" --seed "$seed" \
+  --equivalent "$here/scripts/mutate_equivalent.txt" --per-file "${MUTATE_PER_FILE:-12}" \
+  --limit "${MUTATE_LIMIT:-5}" "$@" | tee "$work/report.txt"

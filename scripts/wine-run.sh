@@ -48,7 +48,25 @@ if [ ! -f "$WINEPREFIX/.ornivex-unmanaged" ]; then
     touch "$WINEPREFIX/.ornivex-unmanaged"
 fi
 
+# The prefix's server, and the system processes (services, devices) that its first
+# program brings up, live as long as any program of the prefix runs, and keep the
+# standard error that first program was given. When that was a test's, the test
+# runner, which waits for the end of a test's output, went on waiting after the test
+# had passed and ended: until the whole prefix had been idle for a while, which in a
+# parallel run of tests sharing it may not happen before the test's time-out. So they
+# are started here, with nothing of the caller's, and stay 10 s after the last program.
+start_prefix_quietly() {
+  exec 8>"$WINEPREFIX.lock"
+  flock 8
+  if wineserver -p10 </dev/null >/dev/null 2>&1; then
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+  fi
+  flock -u 8
+  exec 8>&-
+}
+
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1920x1200x24" wine "$@"
+  exec xvfb-run -a -s "-screen 0 1920x1200x24" bash -c "$(declare -f start_prefix_quietly); start_prefix_quietly; exec wine \"\$@\"" wine-run "$@"
 fi
+start_prefix_quietly
 exec wine "$@"

@@ -81,6 +81,9 @@ TEST(Endpoints, PictureUrlAndRequestsAreBuiltFromTheBaseUnchanged) {
   EXPECT_EQ(TokenUrl("https://o.example/", "a-b_c.d~e", "x&y=z #%+/?"),
             "https://o.example/oauth/2.0/token?grant_type=client_credentials"
             "&client_id=a-b_c.d~e&client_secret=x%26y%3Dz%20%23%25%2B%2F%3F&");
+  // the ends of the letters and digits stay, the bytes just past them do not
+  EXPECT_EQ(TokenUrl("http://o", "AZaz09", "@[`{/:"),
+            "http://o/oauth/2.0/token?grant_type=client_credentials&client_id=AZaz09&client_secret=%40%5B%60%7B%2F%3A&");
   // neither the token nor the picture URL is percent-encoded
   EXPECT_EQ(RecognitionUrl("https://ocr.example.com", "24.ab-c.1"),
             "https://ocr.example.com/rest/2.0/ocr/v1/general_basic?access_token=24.ab-c.1");
@@ -197,6 +200,8 @@ TEST(RecognitionReply, OnlyErrors110And111RefuseTheToken) {
   } rows[] = {
       {"{\"error_code\": 110, \"error_msg\": \"Access token invalid or no longer valid\", \"log_id\": 1}", true},
       {"{\"error_code\":111,\"error_msg\":\"Access token expired\",\"log_id\":1}", true},
+      {"{\"error_code\" :\t111}", true},
+      {"{\"error_code\" 110}", false},  // no colon: no member
       {"{\"error_code\": 17, \"error_msg\": \"Open api daily request limit reached\"}", false},
       {"{\"error_code\": 1100}", false},
       {"{\"error_code\": 216201}", false},

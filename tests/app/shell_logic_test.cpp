@@ -48,7 +48,7 @@ TEST(PictureInput, ACommandLineWithNothingAfterTheProgramNeedsNoSplitting) {
                               L"\"C:\\a b\\Ornivex.exe\"  ", L"\"C:\\a b\\Ornivex.exe"})
     EXPECT_FALSE(CommandLineMayHaveArgument(none)) << none;
   for (const wchar_t* some : {L"Ornivex.exe a.png", L"Ornivex.exe\t\"\"", L"\"C:\\a b\\Ornivex.exe\"a.png",
-                              L"\"C:\\a b\\Ornivex.exe\" \"c d.png\"", L"C:\\a\"b c\" d"})
+                              L"\"C:\\a b\\Ornivex.exe\" \"c d.png\"", L"C:\\a\"b c\" d", L"\"\" a.png"})
     EXPECT_TRUE(CommandLineMayHaveArgument(some)) << some;
 }
 
@@ -62,10 +62,13 @@ TEST(PictureInput, OnlyThePicturesItWroteAreSweptAndOnlyAfterADay) {
   for (const std::wstring& ours : {PastedPictureName({2026, 6, 7, 9, 5, 3, 42}),
                                    PastedPictureName({2026, 6, 7, 9, 5, 3, 42}, 12),
                                    std::wstring(L"2026-06-07 09.05.03.042.png.4711.tmp"),
-                                   std::wstring(L"2026-06-07 09.05.03.042 (3).png.8.tmp")}) {
+                                   std::wstring(L"2026-06-07 09.05.03.042 (3).png.8.tmp"),
+                                   std::wstring(L"2029-09-09 09.09.09.999 (9).png.99.tmp")}) {
     EXPECT_TRUE(IsStaleTemporaryPicture(ours, kOld)) << ours;
     EXPECT_FALSE(IsStaleTemporaryPicture(ours, kTemporaryPictureLifetimeSeconds)) << ours;
   }
+  EXPECT_FALSE(IsStaleTemporaryPicture(PastedPictureName({2026, 6, 7, 9, 5, 3, 42}), 24 * 3600));  // a day
+  EXPECT_TRUE(IsStaleTemporaryPicture(PastedPictureName({2026, 6, 7, 9, 5, 3, 42}), 24 * 3600 + 1));
   for (const wchar_t* other : {L"", L"notes.png", L"2026-06-07 09.05.03.042.PNG", L"2026-06-07 09.05.03.42.png",
                                L"2026-06-07_09.05.03.042.png", L"2026-06-07 09.05.03.042 ().png",
                                L"2026-06-07 09.05.03.042 (2.png", L"2026-06-07 09.05.03.042.png.tmp",

@@ -92,10 +92,22 @@ TEST(TokenGate, ChainsRefusedTogetherShareOneRenewal) {
   gate.EndFetch("");
   EXPECT_TRUE(gate.WaitOrClaimFetch().mustFetch);
 
-  // A new run starts without the last run's token.
+  // A new run starts without the last run's token, and a refusal of a token of
+  // the last run renews nothing: the new run's own fetch decides.
   gate.EndFetch("24.last");
+  const std::uint64_t lastRun = gate.WaitOrClaimFetch().generation;
   gate.Restart();
-  EXPECT_TRUE(gate.WaitOrClaimFetch().mustFetch);
+  ASSERT_TRUE(gate.WaitOrClaimFetch().mustFetch);
+  gate.EndFetch("24.this");
+  const TokenGate::Found late = gate.RenewRefused(lastRun);
+  EXPECT_FALSE(late.mustFetch);
+  EXPECT_EQ(late.token, "24.this");
+
+  // After Stop, a refusal gets nothing and fetches nothing.
+  gate.Stop();
+  const TokenGate::Found stopped = gate.RenewRefused(late.generation);
+  EXPECT_FALSE(stopped.mustFetch);
+  EXPECT_EQ(stopped.token, "");
 }
 
 }  // namespace

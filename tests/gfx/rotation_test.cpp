@@ -32,6 +32,12 @@ TEST(RotatedPictureExtent, KeepsEveryPixelOfTheRotatedPicture) {
   const RotatedExtent thirty = RotatedPictureExtent(100, 40, 30);
   EXPECT_NEAR(thirty.width, 100 * 0.8660254 + 40 * 0.5, 1e-4);
   EXPECT_NEAR(thirty.height, 40 * 0.8660254 + 100 * 0.5, 1e-4);
+  // The other way round, and past a right angle: the other diagonal is the wide one.
+  for (double angle : {-30.0, 150.0}) {
+    const RotatedExtent back = RotatedPictureExtent(100, 40, angle);
+    EXPECT_NEAR(back.width, 100 * 0.8660254 + 40 * 0.5, 1e-4) << angle;
+    EXPECT_NEAR(back.height, 40 * 0.8660254 + 100 * 0.5, 1e-4) << angle;
+  }
 }
 
 TEST(PixelCount, RoundsUpButIgnoresTrigonometricNoise) {

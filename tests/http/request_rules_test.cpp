@@ -37,6 +37,8 @@ TEST(RequestRulesTest, FlatHeaderBlockKeysNeedTheirSpace) {
   EXPECT_EQ(block.find("Content-Type: application/x-www-form-urlencoded"), std::string::npos);
   EXPECT_EQ(block.find("Cookie: b=2"), std::string::npos);
   EXPECT_TRUE(block.ends_with("Cache-Control: no-cache\r\n"));
+  // Without one, the cookie text is the last line, ended like the others.
+  EXPECT_TRUE(BuildRequestHeaderBlock("", kHttpGet, "a=1; b=2").ends_with("no-cache\r\nCookie: a=1; b=2\r\n"));
 }
 
 TEST(RequestRulesTest, ComHeadersExtendInPlaceWithExactKeys) {

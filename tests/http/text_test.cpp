@@ -42,6 +42,14 @@ TEST(GbkSearch, StartPositionsAndDegenerateInput) {
   EXPECT_EQ(FindText("abc", "c", 1000), -1);
   EXPECT_EQ(FindText("", "a"), -1);
   EXPECT_EQ(FindText("ab", "abc"), -1);
+  // Longer than what is left after the start, though not than the whole text.
+  for (const bool ignoreCase : {false, true}) {
+    EXPECT_EQ(FindGbk("xabc", "abc", 2, ignoreCase), std::string_view::npos);
+    EXPECT_EQ(FindGbk("ab", "abc", 1, ignoreCase), std::string_view::npos);
+  }
+  // A double-byte character after the first of the needle, matched exactly when case is ignored.
+  EXPECT_EQ(FindGbk("xA\xD6\xD0", "a\xD6\xD0", 0, true), 1u);
+  EXPECT_EQ(FindGbk("xA\xD6\xD1", "a\xD6\xD0", 0, true), std::string_view::npos);
   EXPECT_EQ(FindText("abc", ""), 1);
   // A lead byte at the very end, or one followed by a byte that cannot end a
   // character, stands alone: the walk neither overruns nor swallows the quote.
@@ -75,6 +83,7 @@ TEST(Trimming, RemovesAsciiAndFullWidthSpacesOnly) {
   EXPECT_EQ(TrimSpaces("\xC4\xA1\xA1"), "\xC4\xA1\xA1");
   EXPECT_EQ(TrimSpaces("\xB0\xA1\xA1\xA1"), "\xB0\xA1");
   EXPECT_EQ(TrimSpaces(" \xA1"), "\xA1");
+  EXPECT_EQ(TrimSpaces("a\xA1\xA1b "), "a\xA1\xA1b");  // a full-width space inside stays
 }
 
 TEST(TextBeforeTest, CutsAtTheFirstSeparator) {
@@ -150,6 +159,12 @@ TEST(Cookies, MergeKeepsNewPairsFirstAndDropsDeletions) {
 TEST(JoinDistinctTest, RemovesRepeatedItemsKeepingTheFirst) {
   EXPECT_EQ(JoinDistinct("a; b; a; c; b", "; "), "a; b; c");
   EXPECT_EQ(JoinDistinct("a,a,a", ","), "a");
+  // Enough items that the table of those seen grows several times.
+  std::string many, once;
+  for (int round = 0; round < 2; ++round)
+    for (int i = 0; i < 600; ++i) many += (many.empty() ? "" : ",") + std::to_string(i);
+  for (int i = 0; i < 600; ++i) once += (i ? "," : "") + std::to_string(i);
+  EXPECT_EQ(JoinDistinct(many, ","), once);
   EXPECT_EQ(JoinDistinct("abc", ","), "abc");
   EXPECT_EQ(JoinDistinct("", ","), "");
   EXPECT_EQ(JoinDistinct("a,,b,,", ","), "a,,b");

@@ -24,6 +24,12 @@ TEST(Pixels, IgnoresAnIncompletePixelAtTheEnd) {
   EXPECT_EQ(pixels, (std::vector<std::uint8_t>{3, 2, 1, 255, 9, 9}));
 }
 
+TEST(Pixels, PremultiplyingTouchesOnlyTheGivenPixels) {
+  std::vector<std::uint8_t> pixels = {200, 100, 50, 128, 200, 100, 50, 128};
+  PremultiplyBgra(std::span<std::uint8_t>(pixels).first(4));
+  EXPECT_EQ(pixels, (std::vector<std::uint8_t>{100, 50, 25, 128, 200, 100, 50, 128}));
+}
+
 TEST(Pixels, RgbRowsBecomeOpaqueBgra) {
   const std::vector<std::uint8_t> rgb = {1, 2, 3, 4, 5, 6};
   std::vector<std::uint8_t> bgra(8, 0);
@@ -71,7 +77,10 @@ TEST(PictureArea, ExtremeProportionsAndEmptyBoxes) {
   EXPECT_EQ(FitPictureInBox(0, 20, 30, 10), Rect{});
   EXPECT_EQ(FitPictureInBox(20, 0, 10, 30), Rect{});
   EXPECT_EQ(FitPictureInBox(20, 20, 0, 0), Rect{});
+  EXPECT_EQ(FitPictureInBox(10, 10, 0, 20), Rect{});
   EXPECT_EQ(FitPictureInBox(100, 20, 101, 20), (Rect{0, 0, 100, 19}));
+  EXPECT_EQ(FitPictureInBox(100, 100, 10, 20), (Rect{0, 0, 10, 20}));  // a small picture is not enlarged
+  EXPECT_EQ(FitPictureInBox(1, 100, 10, 10), (Rect{0, 0, 1, 1}));      // a box one pixel wide
   EXPECT_EQ(FitPictureInBox(100, 20, 100, 21), (Rect{0, 0, 95, 20}));
   EXPECT_EQ(VisiblePictureArea(10, -3, 20, 10), (Rect{0, 0, 10, 0}));
   EXPECT_EQ(VisiblePictureArea(10, 10, -4, 20), (Rect{0, 0, 0, 10}));

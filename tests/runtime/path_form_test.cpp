@@ -13,6 +13,9 @@ namespace {
 const std::wstring kLong(kExtendedPathFrom, L'n');
 
 TEST(ExtendedLengthPath, OnlyLongWholePathsChange) {
+  // Folders' limit: MAX_PATH less an 8.3 name.
+  EXPECT_EQ(ExtendedLengthPath(L"C:\\" + std::wstring(244, L'x')), L"C:\\" + std::wstring(244, L'x'));
+  EXPECT_EQ(ExtendedLengthPath(L"C:\\" + std::wstring(245, L'x')), L"\\\\?\\C:\\" + std::wstring(245, L'x'));
   const std::wstring shortPath = L"C:/Users/a/./b/../pic.png";
   EXPECT_EQ(ExtendedLengthPath(shortPath), shortPath);
   const std::wstring edge(kExtendedPathFrom - 1, L'x');
@@ -21,7 +24,8 @@ TEST(ExtendedLengthPath, OnlyLongWholePathsChange) {
 
   // Not whole: relative, on a drive's current folder, on the current drive's root.
   for (const std::wstring& partial : {kLong + L"\\pic.png", L"..\\" + kLong, L"C:" + kLong, L"\\" + kLong,
-                                      L"/" + kLong, L"\\\\" + kLong + L"\\"})
+                                      L"/" + kLong, L"\\\\" + kLong + L"\\", L"\\\\\\" + kLong + L"\\s\\x",
+                                      L"\\\\s\\\\" + kLong})
     EXPECT_EQ(ExtendedLengthPath(partial), partial);
   // Device paths are left as they are, in either slash.
   for (const std::wstring& device : {L"\\\\?\\C:\\" + kLong + L"\\.\\x", L"\\\\.\\C:\\" + kLong,
@@ -42,6 +46,8 @@ TEST(ExtendedLengthPath, DrivesAndSharesAreNormalisedAsTheSystemWould) {
       // segment loses its trailing periods and spaces, unless a separator ends the path.
       {L"C:\\" + kLong + L".\\a.b.\\...\\pic.png. . ", L"\\\\?\\C:\\" + kLong + L"\\a.b\\...\\pic.png"},
       {L"C:\\" + kLong + L"\\dir. \\", L"\\\\?\\C:\\" + kLong + L"\\dir. \\"},
+      {L"C:\\" + kLong + L"\\pic.png   ", L"\\\\?\\C:\\" + kLong + L"\\pic.png"},
+      {L"C:\\" + kLong + L"\\b.\\x", L"\\\\?\\C:\\" + kLong + L"\\b\\x"},
       {L"C:\\" + kLong + L"\\..", L"\\\\?\\C:\\"},
       {L"\\\\server\\share\\" + kLong + L"\\pic.png", L"\\\\?\\UNC\\server\\share\\" + kLong + L"\\pic.png"},
       {L"//server/share/../../" + kLong + L"/./x/", L"\\\\?\\UNC\\server\\share\\" + kLong + L"\\x\\"},

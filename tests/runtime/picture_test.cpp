@@ -37,7 +37,8 @@ Bytes EncodePng(int width, int height, const Bytes& rgba) {
   return out;
 }
 
-Bytes EncodeJpeg(int width, int height, const Bytes& rgb) {
+// RGB samples, or grey ones with `components` 1.
+Bytes EncodeJpeg(int width, int height, const Bytes& rgb, int components = 3) {
   jpeg_compress_struct info;
   jpeg_error_mgr error;
   info.err = jpeg_std_error(&error);
@@ -47,13 +48,13 @@ Bytes EncodeJpeg(int width, int height, const Bytes& rgb) {
   jpeg_mem_dest(&info, &buffer, &size);
   info.image_width = width;
   info.image_height = height;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
+  info.input_components = components;
+  info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 95, TRUE);
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<std::uint8_t*>(rgb.data()) + info.next_scanline * width * 3;
+    JSAMPROW row = const_cast<std::uint8_t*>(rgb.data()) + info.next_scanline * width * components;
     jpeg_write_scanlines(&info, &row, 1);
   }
   jpeg_finish_compress(&info);
@@ -244,6 +245,16 @@ TEST(PictureDecoding, BmpDepthsHeadersAndRuns) {
       {"RLE8: a run past the row's end is cut, an escape 0 moves up a row",
        {.width = 2, .height = 2, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {3, 1, 0, 0, 1, 2}},
        2, 2, {{0, 1, 0xFFFF0000}, {1, 1, 0xFFFF0000}, {0, 0, 0xFF00FF00}, {1, 0, 0xFF000000}}},
+      {"RLE8: nothing after the end of the picture",
+       {.width = 2, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {1, 1, 0, 1, 1, 2}},
+       2, 1, {{0, 0, 0xFFFF0000}, {1, 0, 0xFF000000}}},
+      {"RLE8: a delta up and across",
+       {.width = 4, .height = 2, .bits = 8, .compression = 1, .colours = 4, .palette = four,
+        .pixels = {1, 1, 0, 2, 1, 1, 1, 2}},
+       4, 2, {{0, 1, 0xFFFF0000}, {1, 1, 0xFF000000}, {1, 0, 0xFF000000}, {2, 0, 0xFF00FF00}}},
+      {"RLE8: a run after an absolute run",
+       {.width = 4, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {0, 3, 1, 2, 3, 0, 1, 1}},
+       4, 1, {{0, 0, 0xFFFF0000}, {1, 0, 0xFF00FF00}, {2, 0, 0xFF0000FF}, {3, 0, 0xFFFF0000}}},
       {"RLE8: a lone byte after the last pair is no run",
        {.width = 2, .bits = 8, .compression = 1, .colours = 256, .palette = std::vector<std::uint32_t>(256, 0xFFFFFF),
         .pixels = {1, 0, 2}}, 2, 1, {{0, 0, 0xFFFFFFFF}, {1, 0, 0xFF000000}}},
@@ -386,6 +397,10 @@ TEST(PictureDecoding, BareBitmapsFindTheirPixelsAfterEveryKindOfTable) {
   ASSERT_TRUE(a);
   EXPECT_EQ(PixelAt(*a, 0, 0), 0xFFFEFEFEu);
   EXPECT_EQ(PixelAt(*a, 1, 0), 0xFF010101u);
+  const auto fields52 = DecodeDib(Bare(Encode({.header = 52, .bits = 32, .compression = 3,
+                                               .masks = {0xFF0000, 0xFF00, 0xFF}, .pixels = {1, 2, 3, 4}})));
+  ASSERT_TRUE(fields52);
+  EXPECT_EQ(PixelAt(*fields52, 0, 0), 0xFF030201u);
   const auto b = DecodeDib(alpha40, Alpha::Straight);
   ASSERT_TRUE(b);
   EXPECT_EQ(PixelAt(*b, 0, 0), 0x80102030u);
@@ -455,6 +470,46 @@ TEST(PictureEncoding, PngGivesTheStraightPixelsBack) {
     EXPECT_FALSE(EncodePng(Picture{2, 2, Bytes(12)}, effort));  // fewer pixels than its size says
     EXPECT_FALSE(EncodePng(Picture{0, 1, {}}, effort));
   }
+  EXPECT_FALSE(EncodePng(Picture{2, 2, Bytes(12)}));  // fewer pixels than its size says
+  EXPECT_FALSE(EncodePng(Picture{0, 1, {}}));
+  EXPECT_FALSE(EncodePng(Picture{1, kMaxPictureSide + 1, Bytes((kMaxPictureSide + 1) * 4, 255)}));  // too tall
+  EXPECT_TRUE(EncodePng(Picture{1, kMaxPictureSide, Bytes(kMaxPictureSide * 4, 255)}));
+}
+
+// The PNG file at the start of some bytes ends after its IEND chunk; bytes that
+// hold no whole PNG file have none.
+TEST(PictureDecoding, PngFileSizeCutsTrailingBytesAndFindsNoneInOthers) {
+  const Bytes png = EncodePng(2, 2, Bytes(16, 200));
+  Bytes trailed = png;
+  trailed.insert(trailed.end(), {'x', 'y', 'z'});
+  EXPECT_EQ(PngFileSize(trailed), png.size());
+  EXPECT_EQ(PngFileSize(Bytes(png.begin(), png.end() - 1)), 0u);
+  Bytes notPng = png;
+  notPng[1] = 'Q';  // the same chunks behind another signature
+  EXPECT_EQ(PngFileSize(notPng), 0u);
+}
+
+// One pixel short of opaque, wherever it is, keeps the alpha channel: the first,
+// the last, one of alpha 254, one whose colour bytes are 255 but alpha is not.
+TEST(PictureEncoding, AnyPixelNotQuiteOpaqueKeepsTheAlphaChannel) {
+  const auto colourType = [](const Bytes& bgra) {
+    const auto png = EncodePng(Picture{static_cast<int>(bgra.size() / 4), 1, bgra});
+    return png && png->size() > 25 ? (*png)[25] : -1;
+  };
+  EXPECT_EQ(colourType({1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 255}), 2);
+  EXPECT_EQ(colourType({1, 2, 3, 254, 4, 5, 6, 255, 7, 8, 9, 255}), 6);
+  EXPECT_EQ(colourType({1, 2, 3, 255, 4, 5, 6, 255, 7, 8, 9, 254}), 6);
+  EXPECT_EQ(colourType({1, 2, 3, 255, 255, 255, 255, 0, 7, 8, 9, 255}), 6);
+  EXPECT_EQ(colourType({255, 255, 255, 1}), 6);
+  EXPECT_EQ(colourType({0, 0, 0, 255}), 2);
+}
+
+TEST(PictureDecoding, GreyJpegsComeOutAsGreyPixels) {
+  const auto picture = DecodePictureFile(EncodeJpeg(8, 8, Bytes(64, 128), 1));
+  ASSERT_TRUE(picture);
+  const std::uint32_t pixel = PixelAt(*picture, 3, 3);
+  EXPECT_EQ(pixel >> 24, 0xFFu);
+  for (int shift : {0, 8, 16}) EXPECT_NEAR(static_cast<int>((pixel >> shift) & 0xFF), 128, 2);
 }
 
 TEST(PictureEncoding, JpegKeepsTheColoursAndLaysTransparencyOnWhite) {
@@ -503,6 +558,10 @@ TEST(PictureDecoding, DamagedFilesAreRefusedNotRead) {
 
   const Bytes jpeg = EncodeJpeg(8, 8, Bytes(8 * 8 * 3, 128));
   EXPECT_FALSE(DecodePictureFile(Bytes(jpeg.begin(), jpeg.begin() + 20)));
+
+  // A run-length picture whose pixels are said to start where the file ends.
+  Bytes noRuns = Encode({.bits = 8, .compression = 1, .colours = 1, .palette = {0}, .pixels = {}});
+  EXPECT_FALSE(DecodePictureFile(noRuns));
 
   Bytes bmp = MakeBmp(3, 2, 24, false, {}, {Bytes(9, 1), Bytes(9, 2)});
   EXPECT_FALSE(DecodePictureFile(Bytes(bmp.begin(), bmp.end() - 4)));  // last row cut short

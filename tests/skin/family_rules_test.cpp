@@ -46,6 +46,7 @@ TEST(Frame, HotOutranksFocusAndComboListsGoBare) {
   EXPECT_TRUE(NonClientFrame(false, true, 200, 90, k96).accent);
   EXPECT_FALSE(NonClientFrame(false, false, 200, 90, k96).accent);
   EXPECT_TRUE(ListHasBorder(0x00800000, 0, false));
+  EXPECT_FALSE(ListHasBorder(0x1, 0, false));  // LBS_NOTIFY is no border
   EXPECT_TRUE(ListHasBorder(0, 0x204, false));  // client edge among other bits
   EXPECT_FALSE(ListHasBorder(0, 0x4, false));
   EXPECT_FALSE(ListHasBorder(0x00800000, 0x200, true));
@@ -158,6 +159,9 @@ TEST(Trackbar, ThicknessSelectionAndRangeEnds) {
   EXPECT_EQ(TrackbarFill(channel, thumb, false, true, 0, 100, -20, 150), (Box{10, 20, 100, 4}));  // clamped
   EXPECT_EQ(TrackbarFill(channel, Box{200, 14, 10, 16}, false, false, 0, 100, 0, 0), (Box{10, 20, 100, 4}));
   EXPECT_EQ(TrackbarFill(channel, Box{0, 14, 10, 16}, false, false, 0, 100, 0, 0), (Box{10, 20, 0, 4}));
+  EXPECT_EQ(TrackbarFill(channel, thumb, false, true, 0, 100, 20, 70), (Box{30, 20, 50, 4}));
+  EXPECT_EQ(TrackbarFill(channel, thumb, false, true, 50, 150, 70, 120), (Box{30, 20, 50, 4}));
+  EXPECT_EQ(TrackbarFill(Box{10, 20, 0, 4}, thumb, false, false, 0, 100, 0, 0), (Box{10, 20, 0, 4}));  // no length
   EXPECT_EQ(TrackbarPositionAt(channel, thumb, false, 0, 100, 50), 10 + 5 + 45);
   EXPECT_EQ(TrackbarPositionAt(channel, thumb, false, 10, 10, 10), 15);               // no range
   EXPECT_EQ(TrackbarPositionAt(channel, Box{0, 0, 120, 16}, false, 0, 100, 50), 70);  // thumb wider than the channel
@@ -174,6 +178,7 @@ TEST(Progress, FillFollowsThePositionFromTheLowEnd) {
   EXPECT_EQ(ProgressFill(100, 12, false, 60, 10, 110, k96), (Box{1, 1, 49, 10}));
   EXPECT_EQ(ProgressFill(12, 102, true, 50, 0, 100, k96), (Box{1, 51, 10, 50}));  // from the bottom
   EXPECT_TRUE(ProgressFill(100, 12, false, 5, 5, 5, k96).Empty());                // no range
+  EXPECT_TRUE((Box{0, 0, 5, 0}).Empty());
 }
 
 TEST(Pixels, KeyGoesAndTheSoftEdgesOfTextAreLaidOverTheBackground) {
@@ -186,6 +191,49 @@ TEST(Pixels, KeyGoesAndTheSoftEdgesOfTextAreLaidOverTheBackground) {
   EXPECT_EQ(out[1], 0xFF102060u);
   EXPECT_EQ(out[2], 0xFF00FF00u);
   EXPECT_EQ(out[3], text);
+}
+
+// A channel 16 apart between key and text tells a blend; 15 apart it does not.
+TEST(Pixels, AChannelTellsFromSixteenApart) {
+  const std::uint32_t key = 0xFF000000, background = 0xFF00C800;
+  std::vector<std::uint32_t> out(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{0xFF080000}, out, key, 0xFF100000);
+  EXPECT_EQ(out[0], 0xFF086400u);  // half the text's red, half the background's green
+  out.assign(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{0xFF080000}, out, key, 0xFF0F0000);
+  EXPECT_EQ(out[0], 0xFF080000u);  // 8 off a key that tells nothing: the control's own pixel
+}
+
+TEST(Pixels, TheKeyIsMatchedInFullAndBlueTellsLikeTheOthers) {
+  const std::uint32_t background = 0xFF123456;
+  std::vector<std::uint32_t> out(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{0xFF808081}, out, 0xFF808081, 0xFF808081);  // an odd key
+  EXPECT_EQ(out[0], background);
+  out.assign(1, 0xFF0000C0);
+  LayOverBackground(std::vector<std::uint32_t>{0xFF000010}, out, 0xFF000000, 0xFF000020);  // only blue tells
+  EXPECT_EQ(out[0], 0xFF000070u);  // half way from the background's blue to the text's
+  // A little past the text, within the system's rounding (6 of the 100 between them): still the text.
+  out.assign(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{0xFF7D0000}, out, 0xFF140000, 0xFF780000);
+  EXPECT_EQ(out[0], 0xFF780000u);
+  // Past the text in a channel that tells: the control's own pixel, not a blend.
+  out.assign(1, background);
+  LayOverBackground(std::vector<std::uint32_t>{0xFFFF0000}, out, 0xFF000000, 0xFF800000);
+  EXPECT_EQ(out[0], 0xFFFF0000u);
+}
+
+TEST(Pixels, FramesOfOnePixelAndTheirRightColumn) {
+  std::vector<std::uint32_t> column(3, 0xFFFFFFFF);
+  BlendFrame(column, 1, 3, 1, 0xFF000000);
+  EXPECT_EQ(column, std::vector<std::uint32_t>(3, 0xFF000000));
+  std::vector<std::uint32_t> square(3 * 3, 0xFFFFFFFF);
+  BlendFrame(square, 3, 3, 1, 0xFF000000);
+  EXPECT_EQ(square[3 * 1 + 2], 0xFF000000u);  // the middle row's right end
+  EXPECT_EQ(square[3 * 1 + 1], 0xFFFFFFFFu);
+  // (0 x 254 + 128 x 1 + 127) / 255 rounds to 1.
+  std::vector<std::uint32_t> faint(1, 0xFF000000);
+  BlendFrame(faint, 1, 1, 1, 0x01808080);
+  EXPECT_EQ(faint[0], 0xFF010101u);
 }
 
 TEST(Pixels, FrameCoversOnlyTheOuterRing) {

@@ -91,6 +91,7 @@ TEST(Sizing, AZoneHoldsItsEdgesAndCornersOutrankNothing) {
       {{150, 533}, SizingZone::None},      {{10, 10}, SizingZone::TopLeft},    {{11, 10}, SizingZone::None},
       {{306, 10}, SizingZone::None},       {{10, 527}, SizingZone::BottomLeft}, {{10, 526}, SizingZone::None},
       {{307, 527}, SizingZone::BottomRight}, {{306, 527}, SizingZone::None},  {{316, 536}, SizingZone::BottomRight},
+      {{10, 534}, SizingZone::BottomLeft}, {{316, 10}, SizingZone::TopRight},
   };
   for (const auto& [point, zone] : cases)
     EXPECT_EQ(ZoneAt(point.first, point.second, 317, 537, true, k96), zone) << point.first << "," << point.second;
@@ -174,6 +175,18 @@ TEST(Fade, InThenOutInEightStepsAndTheTimerStopsWhenDone) {
   EXPECT_EQ(s.fadeOut, Fade{});
 }
 
+TEST(Fade, AResetMidwayStopsTheTimerAndNoButtonHasAnAlpha) {
+  FadeState s;
+  FadeOnMouseMove(s, 2, true);
+  FadeOnTimer(s);
+  EXPECT_EQ(FadeAlphaOf(s, 2), 30);
+  EXPECT_EQ(FadeAlphaOf(s, 0), 0);
+  EXPECT_TRUE(FadeReset(s).stopTimer);
+  EXPECT_FALSE(s.timerRunning);
+  EXPECT_EQ(FadeAlphaOf(s, 2), 0);
+  EXPECT_FALSE(FadeReset(s).stopTimer);  // nothing ran
+}
+
 TEST(Fade, NothingMovesUnlessAButtonWasHovered) {
   FadeState s;
   EXPECT_TRUE(FadeOnTimer(s).paints.empty());
@@ -187,6 +200,8 @@ TEST(Fade, NothingMovesUnlessAButtonWasHovered) {
   FadeOnMouseMove(t, 0, true);
   EXPECT_TRUE(FadeOnMouseLeave(t).paints.empty());
   EXPECT_EQ(AlphasOf(FadeOnTimer(t), 2), std::vector<int>{210});
+  FadeState fresh;
+  EXPECT_FALSE(FadeOnMouseMove(fresh, 0, true).startTimer);  // no button: no timer
 }
 
 TEST(Fade, CrossingToTheNextButtonFadesBothAtOnce) {
@@ -197,13 +212,18 @@ TEST(Fade, CrossingToTheNextButtonFadesBothAtOnce) {
   const FadeEffects tick = FadeOnTimer(s);
   EXPECT_EQ(AlphasOf(tick, 1), std::vector<int>{210});
   EXPECT_EQ(AlphasOf(tick, 2), std::vector<int>{30});
+  // On to a third while the first still fades out: the first is cut back to plain.
+  EXPECT_EQ(AlphasOf(FadeOnMouseMove(s, 3, true), 1), std::vector<int>{0});
 }
 
 TEST(Fade, LeavingTheWindowFadesTheButtonOut) {
   FadeState s;
   FadeOnMouseMove(s, 3, true);
   for (int i = 0; i < 8; ++i) FadeOnTimer(s);
-  EXPECT_TRUE(FadeOnMouseLeave(s).startTimer);
+  const FadeEffects leave = FadeOnMouseLeave(s);
+  EXPECT_TRUE(leave.startTimer);
+  EXPECT_TRUE(leave.paints.empty());  // nothing else was fading out
+  EXPECT_EQ(s.hoverButton, 0);
   EXPECT_EQ(AlphasOf(FadeOnTimer(s), 3), std::vector<int>{210});
   EXPECT_TRUE(FadeOnMouseMove(s, 0, false).trackMouse);  // back inside: the leave is asked for again
 }
@@ -266,6 +286,7 @@ TEST(Pixels, BandVeilAndMeanExactly) {
       {4, 2, true, {w, 0xFF7F7F7Fu, k, k}},
       {2, 5, false, {0xFF7F7F7Fu, w}},  // a band wider than the picture is the picture
       {3, 0, false, {k, k, k}},
+      {3, 1, false, {k, k, w}},  // a band of one pixel is the edge itself
   };
   for (const Band& b : bands) {
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(b.width) * 2, k);
@@ -273,7 +294,7 @@ TEST(Pixels, BandVeilAndMeanExactly) {
     EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin(), pixels.begin() + b.width), b.row) << b.band;
     EXPECT_EQ(std::vector<std::uint32_t>(pixels.begin() + b.width, pixels.end()), b.row) << b.band;
   }
-  for (const auto& [alpha, veiled] : {std::pair{128, 0xFF808080u}, {2, 0xFF010101u}, {256, w}, {300, w}, {-5, k}}) {
+  for (const auto& [alpha, veiled] : {std::pair{128, 0xFF808080u}, {200, 0xFFC8C8C8u}, {2, 0xFF010101u}, {256, w}, {300, w}, {-5, k}}) {
     std::vector<std::uint32_t> one(1, k);
     VeilPixels(one, alpha);
     EXPECT_EQ(one[0], veiled) << alpha;
@@ -283,6 +304,7 @@ TEST(Pixels, BandVeilAndMeanExactly) {
   EXPECT_EQ(AverageColourOfSamples(flat, 4, 4, 50, 1), 0xFF000000u);  // fewer pixels than said
   EXPECT_EQ(AverageColourOfSamples(flat, 0, 3, 50, 1), 0xFF000000u);
   EXPECT_EQ(AverageColourOfSamples(flat, 4, 3, 0, 1), 0xFF000000u);
+  EXPECT_EQ(AverageColourOfSamples(flat, 4, 3, 1, 1), 0xFF102030u);  // one sample is enough
   for (const auto& [dpi, step] : {std::pair{119, 0}, {120, 1}, {167, 1}, {168, 2}})
     EXPECT_EQ(PictureScaleStep(dpi), step) << dpi;
 }
@@ -314,6 +336,18 @@ TEST(Pixels, ScalingKeepsEdgesAndTransparencyShowsTheColour) {
   EXPECT_EQ(nearlyOpaque, (std::vector<std::uint8_t>{1, 1, 1, 255}));
   CompositeOverColour(odd, 0x010101);
   EXPECT_EQ(odd, (std::vector<std::uint8_t>{1, 1, 1, 255}));
+  // 127 x 1 / 255 rounds down, 255 x 255 / 255 stays 255: neither half nor the divisor is off by one.
+  std::vector<std::uint8_t> edges = {0, 0, 0, 254, 0, 0, 0, 0};
+  CompositeOverColour(edges, 0x7F7F7F);
+  EXPECT_EQ(edges, (std::vector<std::uint8_t>{0, 0, 0, 255, 127, 127, 127, 255}));
+  std::vector<std::uint8_t> white = {0, 0, 0, 0};
+  CompositeOverColour(white, 0xFFFFFF);
+  EXPECT_EQ(white, (std::vector<std::uint8_t>{255, 255, 255, 255}));
+  std::vector<std::uint8_t> row(2 * 1 * 4);
+  EXPECT_TRUE(ResamplePremultiplied(source, 8, 4, row, 2, 1));  // one row is still a picture
+  EXPECT_TRUE(ResamplePremultiplied(source, 8, 4, row, 1, 2));  // and so is one column
+  std::vector<std::uint8_t> short3(2 * 2 * 3);
+  EXPECT_FALSE(ResamplePremultiplied(source, 8, 4, short3, 2, 2));
   // Sizes that are no picture, or more than the buffers hold, are refused.
   std::vector<std::uint8_t> target(2 * 2 * 4);
   for (const auto& [sw, sh, tw, th] : {std::array{0, 4, 2, 2}, {8, -1, 2, 2}, {8, 4, 0, 2}, {8, 4, 2, 0},
