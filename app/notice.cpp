@@ -60,15 +60,16 @@ LRESULT CALLBACK OnKeyboard(int code, WPARAM wparam, LPARAM lparam) {
 
 void CALLBACK OnTimeUp(HWND, UINT, UINT_PTR, DWORD) { HideNotice(); }
 
-// The place the balloon's stem points at: the middle of the anchor, a third of
-// the way down a tall control (a box that shows no text), at the bottom edge of a
-// short one (a button).
+// The place the balloon's stem points at: into a tall control (a box that
+// shows no text) a third of the way down and a fifth of the way across, so that
+// the balloon, which opens to the right of its stem, stays over the box; at the
+// middle of the bottom edge of a short one (a button).
 POINT StemPoint(HWND anchor) {
   RECT r{};
   GetWindowRect(anchor, &r);
-  const int height = r.bottom - r.top;
-  const int y = height > (r.right - r.left) / 2 ? r.top + height / 3 : r.bottom;
-  return {r.left + (r.right - r.left) / 2, y};
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  if (height > width / 2) return {r.left + width / 5, r.top + height / 3};
+  return {r.left + width / 2, r.bottom};
 }
 
 }  // namespace
