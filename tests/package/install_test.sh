@@ -102,7 +102,7 @@ check "it holds one folder $top/ with Ornivex.exe, README.txt, THIRD-PARTY-NOTIC
 $top/ocr/ch_PP-OCRv4_det_infer.onnx $top/ocr/ch_PP-OCRv4_rec_infer.onnx $top/ocr/onnxruntime.dll $top/ocr/ppocr_keys_v1.txt"
 mkdir -p "$WINEPREFIX/drive_c/portable"
 python3 -m zipfile -e "$zip" "$WINEPREFIX/drive_c/portable"
-check "the Ornivex.exe unpacked from it starts and shows its window" \
+check "the Ornivex.exe unpacked from it starts, shows its window and reads a picture with its own engine" \
   probe 'Program.*' "ORNIVEX_PROGRAM=C:\\portable\\$top\\Ornivex.exe"
 
 echo "-- upgrade over a running Ornivex, a portable copy running beside it"

@@ -18,12 +18,12 @@ packages=(
   fonts-freefont-ttf=20120503-10
 )
 mkdir -p "$cache"
-for spec in "${packages[@]}"; do
-  name=${spec%%=*}; version=${spec#*=}
+for pinned in "${packages[@]}"; do
+  name=${pinned%%=*}; version=${pinned#*=}
   [ -f "$cache/$name.done" ] && continue
   work=$(mktemp -d "$cache/.fetch-XXXXXX")
-  if ! (cd "$work" && apt-get download -qq "$spec" 2>/dev/null); then
-    echo "fetch-fonts: $spec is not in the archive; taking its candidate version" >&2
+  if ! (cd "$work" && apt-get download -qq "$pinned" 2>/dev/null); then
+    echo "fetch-fonts: $pinned is not in the archive; taking its candidate version" >&2
     (cd "$work" && apt-get download -qq "$name") ||
       { rm -rf "$work"; echo "fetch-fonts: cannot download $name (apt-get update?)" >&2; exit 1; }
   fi
