@@ -50,7 +50,7 @@ class Model {
   // Nothing, with the reason in `error`, when the bytes are no model the runtime
   // takes or the model's input is not one float tensor of 4 dimensions, 3 channels.
   // With `keepMemory` the session keeps the memory of its runs in an arena for
-  // the next ones; without, each run gives its memory back.
+  // the next ones; without, each run gives its arena's memory back at its end.
   static std::unique_ptr<Model> Make(const Runtime& runtime, std::span<const std::uint8_t> bytes, int threads,
                                      bool keepMemory, std::string& error);
 
@@ -62,6 +62,7 @@ class Model {
   Model(const Runtime& runtime, ort::Session* session) : runtime_(runtime), session_(session) {}
   const Runtime& runtime_;
   ort::Session* session_;
+  ort::RunOptions* runOptions_ = nullptr;  // null: the runtime's defaults
   std::string inputName_;
   std::string outputName_;
 };

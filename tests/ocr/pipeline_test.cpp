@@ -124,6 +124,20 @@ TEST(RecognitionTensor, ScaledToLineHeightAndPaddedWithZeros) {
   EXPECT_FLOAT_EQ(t[0], 1.0f);
   EXPECT_FLOAT_EQ(t[9], 1.0f);
   EXPECT_FLOAT_EQ(t[10], 0.0f);
+
+  // Small text is enlarged at most twice, centred in the band, its top and
+  // bottom rows repeated above and below.
+  Picture small{10, 10, std::vector<std::uint8_t>(10 * 10 * 4, 255)};
+  std::fill_n(small.bgra.begin(), 10 * 4, std::uint8_t{0});  // a black top row
+  EXPECT_EQ(LineBandHeight(10), 20);
+  EXPECT_EQ(LineWidth(10, 10), 20);
+  const Picture* one[] = {&small};
+  const std::vector<float> u = RecognitionTensor(one, 64);
+  ASSERT_EQ(u.size(), 3u * 48 * 64);
+  EXPECT_FLOAT_EQ(u[0], -1.0f);            // above the band: the top row
+  EXPECT_FLOAT_EQ(u[14 * 64], -1.0f);      // the band's first row
+  EXPECT_FLOAT_EQ(u[47 * 64 + 5], 1.0f);   // below it: the bottom row
+  EXPECT_FLOAT_EQ(u[47 * 64 + 20], 0.0f);  // padding on the right
 }
 
 TEST(Dictionary, OneSymbolALineBetweenBlankAndSpace) {

@@ -143,10 +143,11 @@ int main(int argc, char** argv) {
       lines += JsonString(line);
     }
     std::printf("{\"picture\":%s,\"cold_ms\":%.1f,\"threads\":%d,\"ms\":%.1f,\"detection_ms\":%.1f,"
-                "\"recognition_ms\":%.1f,\"boxes\":%d,\"detected_at\":[%d,%d],\"failure\":%s,\"detail\":%s,"
+                "\"recognition_ms\":%.1f,\"boxes\":%d,\"runs\":%d,\"columns\":%lld,\"detected_at\":[%d,%d],\"failure\":%s,\"detail\":%s,"
                 "\"lines\":[%s]}\n",
                 JsonString(BaseName(path)).c_str(), coldMs, ornivex::ocr::DefaultThreadCount(), Median(total),
-                Median(detection), Median(recognition), times.boxes, times.detectionWidth, times.detectionHeight,
+                Median(detection), Median(recognition), times.boxes, times.recognitionRuns,
+                static_cast<long long>(times.recognitionColumns), times.detectionWidth, times.detectionHeight,
                 JsonString(ornivex::ocr::FailureName(read.failure)).c_str(), JsonString(read.detail).c_str(),
                 lines.c_str());
     std::fflush(stdout);
