@@ -261,7 +261,8 @@ Recognised Engine::ReadLocked(Picture picture) {
   input = {};
   const std::vector<TextBox> found = FindTextBoxes(map->values, size.width, size.height);
   map.reset();
-  const std::vector<TextBox> boxes = BoxesOnPicture(found, size, {picture.width, picture.height});
+  const std::vector<TextBox> boxes =
+      FitGlyphBoxes(BoxesOnPicture(found, size, {picture.width, picture.height}), {picture.width, picture.height});
   times_.boxes = static_cast<int>(boxes.size());
 
   std::vector<Picture> crops;

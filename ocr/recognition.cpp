@@ -45,7 +45,7 @@ std::optional<Picture> CropUpright(const Picture& opaque, const Quad& q) {
       }
     }
   }
-  if (height >= 1.5 * width) {
+  if (height >= 2 * width) {
     // Turned a quarter to the left: the top row becomes the left column.
     Picture turned;
     turned.width = height;

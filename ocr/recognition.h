@@ -21,8 +21,10 @@ inline constexpr int kMinLineWidth = 64;
 inline constexpr int kMaxLineWidth = 3200;
 
 // The quad of the opaque BGRA picture sampled into an upright picture whose sides
-// are the quad's longest top/bottom and left/right edges; a box more than 1.5
-// times as tall as wide is a vertical line and is turned a quarter to the left.
+// are the quad's longest top/bottom and left/right edges; a box at least twice
+// as tall as wide is a vertical line and is turned a quarter to the left (the
+// models' reference pipeline turns boxes 1.5 times as tall, which turns a lone
+// digit on its side).
 // Nothing when the quad is empty.
 std::optional<Picture> CropUpright(const Picture& opaque, const Quad& quad);
 
