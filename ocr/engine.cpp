@@ -76,10 +76,10 @@ std::unique_ptr<Engine> Engine::Make(const ort::Api& api, const ModelFiles& file
       failure = Fail(Failure::kRuntimeUnusable, error);
       return nullptr;
     }
-    // The detector's runs on a full-HD picture take some 800 MB at their peak;
-    // kept, that much would stay with the process after one screenshot, so each
-    // run gives its arena back. The recogniser's many small runs keep theirs.
-    engine->detector_ = Model::Make(*engine->runtime_, files.detection, threads, false, error);
+    // Every reading gives back the memory its runs took: the detector's on a
+    // full-HD picture peaks at some 800 MB, and the recogniser's, two lines at
+    // once, grew by another 8 MB over a hundred readings before it settled.
+    engine->detector_ = Model::Make(*engine->runtime_, files.detection, threads, error);
     if (!engine->detector_) {
       failure = Fail(Failure::kModelInvalid, std::string(kDetectionModelName) + ": " + error);
       return nullptr;
@@ -87,7 +87,7 @@ std::unique_ptr<Engine> Engine::Make(const ort::Api& api, const ModelFiles& file
     // The recogniser runs each line on one thread, as many lines at once as there
     // are threads; the detector's one large run is split between them.
     engine->workers_ = std::max(1, threads);
-    engine->recogniser_ = Model::Make(*engine->runtime_, files.recognition, 1, true, error);
+    engine->recogniser_ = Model::Make(*engine->runtime_, files.recognition, 1, error);
     if (!engine->recogniser_) {
       failure = Fail(Failure::kModelInvalid, std::string(kRecognitionModelName) + ": " + error);
       return nullptr;
@@ -97,7 +97,7 @@ std::unique_ptr<Engine> Engine::Make(const ort::Api& api, const ModelFiles& file
     // than the dictionary's symbols) and readies the runtime for the first picture.
     std::vector<float> line(static_cast<std::size_t>(3) * kLineHeight * kMinLineWidth, 0.0f);
     const std::int64_t lineShape[4] = {1, 3, kLineHeight, kMinLineWidth};
-    std::optional<Tensor> read = engine->recogniser_->Run(line, lineShape, error);
+    std::optional<Tensor> read = engine->recogniser_->Run(line, lineShape, Model::Memory::kGiveBack, error);
     if (!read) {
       failure = Fail(Failure::kModelInvalid, std::string(kRecognitionModelName) + ": " + error);
       return nullptr;
@@ -115,7 +115,7 @@ std::unique_ptr<Engine> Engine::Make(const ort::Api& api, const ModelFiles& file
     }
     std::vector<float> square(static_cast<std::size_t>(3) * 64 * 64, 0.0f);
     const std::int64_t squareShape[4] = {1, 3, 64, 64};
-    std::optional<Tensor> map = engine->detector_->Run(square, squareShape, error);
+    std::optional<Tensor> map = engine->detector_->Run(square, squareShape, Model::Memory::kGiveBack, error);
     if (!map || !IsProbabilityMap(map->shape, map->values.size(), {64, 64})) {
       failure = Fail(Failure::kModelInvalid,
                      std::string(kDetectionModelName) + ": " + (map ? "not a text detector" : error));
@@ -176,6 +176,7 @@ Recognised Engine::RecogniseLines(const std::vector<Picture>& crops, std::vector
   };
   std::atomic<std::size_t> next{0};
   std::atomic<bool> stop{false};
+  const std::size_t workers = static_cast<std::size_t>(workers_);
   auto work = [&](Share& share) {
     try {
       std::string error;
@@ -189,8 +190,10 @@ Recognised Engine::RecogniseLines(const std::vector<Picture>& crops, std::vector
           break;
         }
         const std::int64_t shape[4] = {1, 3, kLineHeight, width};
+        // The last line each thread reads gives the arena back.
+        const Model::Memory memory = k + workers >= order.size() ? Model::Memory::kGiveBack : Model::Memory::kKeep;
         const Clock::time_point start = Clock::now();
-        std::optional<Tensor> output = recogniser_->Run(line, shape, error);
+        std::optional<Tensor> output = recogniser_->Run(line, shape, memory, error);
         share.modelSeconds += Since(start);
         ++share.runs;
         share.columns += width;
@@ -214,7 +217,7 @@ Recognised Engine::RecogniseLines(const std::vector<Picture>& crops, std::vector
   };
 
   const std::size_t helpers =
-      order.empty() ? 0 : std::min<std::size_t>(order.size(), static_cast<std::size_t>(workers_)) - 1;
+      order.empty() ? 0 : std::min(order.size(), workers) - 1;
   std::vector<Share> shares(helpers + 1);
   std::vector<std::thread> threads;
   for (std::size_t h = 0; h < helpers; ++h) {
@@ -251,7 +254,7 @@ Recognised Engine::ReadLocked(Picture picture) {
   const std::int64_t shape[4] = {1, 3, size.height, size.width};
   std::string error;
   Clock::time_point model = Clock::now();
-  std::optional<Tensor> map = detector_->Run(input, shape, error);
+  std::optional<Tensor> map = detector_->Run(input, shape, Model::Memory::kGiveBack, error);
   times_.detectionModelSeconds = Since(model);
   times_.detectionWidth = size.width;
   times_.detectionHeight = size.height;
