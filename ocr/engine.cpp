@@ -216,8 +216,7 @@ Recognised Engine::RecogniseLines(const std::vector<Picture>& crops, std::vector
     if (share.failure.failure != Failure::kNone) stop = true;
   };
 
-  const std::size_t helpers =
-      order.empty() ? 0 : std::min(order.size(), workers) - 1;
+  const std::size_t helpers = order.empty() ? 0 : std::min(order.size(), workers) - 1;
   std::vector<Share> shares(helpers + 1);
   std::vector<std::thread> threads;
   for (std::size_t h = 0; h < helpers; ++h) {
