@@ -46,6 +46,7 @@ double Median(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
+#if defined(ORNIVEX_SOAK_LOCAL)
 // The built-in engine's run: no stand-in is asked anything.
 int LocalSoak(int chains) {
   const std::wstring log = ExecutableDirectory() + L"\\ZezAziz.log";
@@ -99,6 +100,7 @@ int LocalSoak(int chains) {
   DeleteFileW(log.c_str());
   return 0;
 }
+#endif
 
 }  // namespace
 
