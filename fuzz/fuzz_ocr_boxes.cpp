@@ -1,7 +1,8 @@
 // Text boxes from a made-up probability map: every box found lies in the map
 // (grown by at most its own unclip distance and end margin), its corners are in
-// reading order, and moving the boxes onto a picture, cropping them from it and
-// ordering them into lines stay inside the picture.
+// reading order, and moving the boxes onto a picture, fitting glyphs to their
+// lines, cropping them from it and ordering them into lines stay inside the
+// picture.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -32,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& p : box.quad) Check(p.x > -slack && p.x < width + slack && p.y > -slack && p.y < height + slack);
     Check(box.quad[0].x <= box.quad[1].x + 1e-3f && box.quad[0].y <= box.quad[3].y + 1e-3f);
   }
-  const auto placed = ornivex::ocr::BoxesOnPicture(boxes, {width, height}, picture);
+  const auto placed =
+      ornivex::ocr::FitGlyphBoxes(ornivex::ocr::BoxesOnPicture(boxes, {width, height}, picture), picture);
   ornivex::Picture pixels{picture.width, picture.height,
                           std::vector<std::uint8_t>(static_cast<std::size_t>(picture.width) * picture.height * 4, 200)};
   std::vector<ornivex::ocr::ReadBox> read;

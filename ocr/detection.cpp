@@ -137,12 +137,13 @@ std::vector<TextBox> FindTextBoxes(std::span<const float> probability, int width
     }
     const std::vector<Point> hull = ConvexHull(extremes);
     const Rectangle kernel = MinimumAreaRectangle(hull);
-    if (ShortSide(kernel) < rules.minSide) continue;
+    if (ShortSide(kernel) < rules.minGlyphSide) continue;
+    const bool small = ShortSide(kernel) < rules.minSide;
     const float score = BoxScore(probability, width, height, Corners(kernel));
     if (score < rules.boxThreshold) continue;
     const Rectangle grown = ExtendEnds(Unclip(kernel, rules.unclipRatio), rules.endMargin);
-    if (ShortSide(grown) < rules.minSide + 2) continue;
-    boxes.push_back({Corners(grown), score});
+    if (!small && ShortSide(grown) < rules.minSide + 2) continue;
+    boxes.push_back({Corners(grown), score, small});
   }
   return boxes;
 }
@@ -166,8 +167,72 @@ std::vector<TextBox> BoxesOnPicture(std::span<const TextBox> boxes, Size map, Si
       p.y = std::clamp(std::round(p.y * sy), 0.0f, static_cast<float>(picture.height - 1));
     }
     const float across = Distance(moved.quad[0], moved.quad[1]), down = Distance(moved.quad[0], moved.quad[3]);
-    if (across <= 3 || down <= 3) continue;
+    if (!box.small && (across <= 3 || down <= 3)) continue;
     out.push_back(moved);
+  }
+  return out;
+}
+
+namespace {
+
+struct Bounds {
+  float left, top, right, bottom;
+  float Width() const { return right - left; }
+  float Height() const { return bottom - top; }
+};
+
+Bounds BoundsOf(const Quad& q) {
+  Bounds b{q[0].x, q[0].y, q[0].x, q[0].y};
+  for (const Point& p : q) {
+    b.left = std::min(b.left, p.x);
+    b.right = std::max(b.right, p.x);
+    b.top = std::min(b.top, p.y);
+    b.bottom = std::max(b.bottom, p.y);
+  }
+  return b;
+}
+
+}  // namespace
+
+std::vector<TextBox> FitGlyphBoxes(std::span<const TextBox> boxes, Size picture) {
+  std::vector<Bounds> bounds;
+  bounds.reserve(boxes.size());
+  for (const TextBox& box : boxes) bounds.push_back(BoundsOf(box.quad));
+  // Lines that can lend their height: not small, and level (their top edge
+  // rises or falls by less than a fifth of their height).
+  std::vector<bool> level(boxes.size());
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    level[i] = !boxes[i].small && std::abs(boxes[i].quad[1].y - boxes[i].quad[0].y) < 0.2f * bounds[i].Height();
+  std::vector<TextBox> out;
+  out.reserve(boxes.size());
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    const Bounds& s = bounds[i];
+    const float centre = (s.top + s.bottom) / 2;
+    std::size_t best = boxes.size();
+    float bestGap = 0;
+    for (std::size_t j = 0; j < boxes.size(); ++j) {
+      if (j == i || !level[j]) continue;
+      const Bounds& n = bounds[j];
+      const float h = n.Height();
+      if (centre < n.top || centre > n.bottom || s.Height() >= 0.75f * h || s.Width() >= 1.5f * h) continue;
+      const float overlap = std::min(s.right, n.right) - std::max(s.left, n.left);
+      if (overlap > 0.25f * s.Width()) continue;
+      const float gap = std::max(0.0f, -overlap);
+      if (gap > 1.5f * h || (best < boxes.size() && gap >= bestGap)) continue;
+      best = j;
+      bestGap = gap;
+    }
+    if (best == boxes.size()) {
+      if (!boxes[i].small) out.push_back(boxes[i]);
+      continue;
+    }
+    const Bounds& n = bounds[best];
+    const float half = std::max(s.Width(), n.Height() * 2 / 3) / 2, middle = (s.left + s.right) / 2;
+    const float left = std::max(0.0f, middle - half), right = std::min(static_cast<float>(picture.width - 1), middle + half);
+    TextBox fitted = boxes[i];
+    fitted.quad = {{{left, n.top}, {right, n.top}, {right, n.bottom}, {left, n.bottom}}};
+    fitted.small = false;
+    out.push_back(fitted);
   }
   return out;
 }

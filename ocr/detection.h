@@ -37,6 +37,10 @@ std::vector<float> DetectionTensor(const Picture& opaque, Size size);
 struct TextBox {
   Quad quad;
   float score = 0;  // mean probability inside the box before it was grown
+  // A region too thin to stand as a line on its own (a lone "1" or "5" beside
+  // other text gives a kernel of one or two pixels across): kept only when a
+  // line beside it gives it its height (FitGlyphBoxes).
+  bool small = false;
 };
 
 struct BoxRules {
@@ -48,7 +52,8 @@ struct BoxRules {
   // full stop's kernel is too small to stand on its own).
   float unclipRatio = 1.8f;
   float endMargin = 0.2f;
-  float minSide = 3;          // regions whose rectangle is thinner are dropped
+  float minSide = 3;          // regions whose rectangle is thinner are small (TextBox::small)
+  float minGlyphSide = 1;     // and those thinner than this are dropped
   int maxCandidates = 1000;
 };
 
@@ -65,8 +70,18 @@ std::vector<TextBox> FindTextBoxes(std::span<const float> probability, int width
 bool IsProbabilityMap(std::span<const std::int64_t> shape, std::size_t values, Size input);
 
 // The boxes moved from a map of `map` size onto a picture of `picture` size,
-// clipped to the picture; boxes that end up no more than 3 pixels across in
-// either direction are dropped.
+// clipped to the picture; boxes other than small ones that end up no more than
+// 3 pixels across in either direction are dropped.
 std::vector<TextBox> BoxesOnPicture(std::span<const TextBox> boxes, Size map, Size picture);
+
+// Boxes of a glyph or two beside a line, given the line's height. The detector
+// sees a lone digit or letter as a small blot, and its box, grown by the unclip
+// rule for a line, cuts the glyph's top and bottom off ("6" read as "n", "7" as
+// nothing). A box that is small, or less than 3/4 as high as a level line
+// beside it on the same row (its centre within the line's height, at most 1.5
+// line heights away, not over the line), and less wide than 1.5 line heights,
+// takes the line's top and bottom and at least 2/3 of its height as its width,
+// upright. Small boxes with no such line are dropped.
+std::vector<TextBox> FitGlyphBoxes(std::span<const TextBox> boxes, Size picture);
 
 }  // namespace ornivex::ocr

@@ -1,7 +1,9 @@
 #include "ocr/engine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <new>
 #include <thread>
 
@@ -28,7 +30,6 @@ Recognised Fail(Failure failure, std::string detail) {
 
 // Lines read with less confidence than this are noise (the models' own limit).
 constexpr float kMinLineScore = 0.5f;
-constexpr std::size_t kMaxBatch = 8;
 
 }  // namespace
 
@@ -75,15 +76,18 @@ std::unique_ptr<Engine> Engine::Make(const ort::Api& api, const ModelFiles& file
       failure = Fail(Failure::kRuntimeUnusable, error);
       return nullptr;
     }
-    // The detector's runs on a full-HD picture take some 800 MB at their peak;
-    // kept in an arena, that much would stay with the process after one
-    // screenshot. The recogniser's many small runs keep theirs.
-    engine->detector_ = Model::Make(*engine->runtime_, files.detection, threads, false, error);
+    // Every reading gives back the memory its runs took: the detector's on a
+    // full-HD picture peaks at some 800 MB, and the recogniser's, two lines at
+    // once, grew by another 8 MB over a hundred readings before it settled.
+    engine->detector_ = Model::Make(*engine->runtime_, files.detection, threads, error);
     if (!engine->detector_) {
       failure = Fail(Failure::kModelInvalid, std::string(kDetectionModelName) + ": " + error);
       return nullptr;
     }
-    engine->recogniser_ = Model::Make(*engine->runtime_, files.recognition, threads, true, error);
+    // The recogniser runs each line on one thread, as many lines at once as there
+    // are threads; the detector's one large run is split between them.
+    engine->workers_ = std::max(1, threads);
+    engine->recogniser_ = Model::Make(*engine->runtime_, files.recognition, 1, error);
     if (!engine->recogniser_) {
       failure = Fail(Failure::kModelInvalid, std::string(kRecognitionModelName) + ": " + error);
       return nullptr;
@@ -93,7 +97,7 @@ std::unique_ptr<Engine> Engine::Make(const ort::Api& api, const ModelFiles& file
     // than the dictionary's symbols) and readies the runtime for the first picture.
     std::vector<float> line(static_cast<std::size_t>(3) * kLineHeight * kMinLineWidth, 0.0f);
     const std::int64_t lineShape[4] = {1, 3, kLineHeight, kMinLineWidth};
-    std::optional<Tensor> read = engine->recogniser_->Run(line, lineShape, error);
+    std::optional<Tensor> read = engine->recogniser_->Run(line, lineShape, Model::Memory::kGiveBack, error);
     if (!read) {
       failure = Fail(Failure::kModelInvalid, std::string(kRecognitionModelName) + ": " + error);
       return nullptr;
@@ -111,7 +115,7 @@ std::unique_ptr<Engine> Engine::Make(const ort::Api& api, const ModelFiles& file
     }
     std::vector<float> square(static_cast<std::size_t>(3) * 64 * 64, 0.0f);
     const std::int64_t squareShape[4] = {1, 3, 64, 64};
-    std::optional<Tensor> map = engine->detector_->Run(square, squareShape, error);
+    std::optional<Tensor> map = engine->detector_->Run(square, squareShape, Model::Memory::kGiveBack, error);
     if (!map || !IsProbabilityMap(map->shape, map->values.size(), {64, 64})) {
       failure = Fail(Failure::kModelInvalid,
                      std::string(kDetectionModelName) + ": " + (map ? "not a text detector" : error));
@@ -150,6 +154,90 @@ ReadingTimes Engine::LastTimes() const {
   return times_;
 }
 
+Recognised Engine::RecogniseLines(const std::vector<Picture>& crops, std::vector<ReadBox>& read) {
+  // Each line is one run of the recogniser on one core. The model's time is its
+  // columns whatever the batch (batches of lines of like width took as long per
+  // column here, and more once padded to their widest), and lines run side by
+  // side on the cores without the waits of a run split between threads.
+  std::vector<int> widths(crops.size());
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < crops.size(); ++i) {
+    widths[i] = LineWidth(crops[i].width, crops[i].height);
+    if (widths[i] > 0) order.push_back(i);
+  }
+  // The widest first, so that no core is left with a long line at the end.
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return widths[a] > widths[b]; });
+
+  struct Share {
+    double modelSeconds = 0;
+    std::int64_t columns = 0;
+    int runs = 0;
+    Recognised failure;
+  };
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> stop{false};
+  const std::size_t workers = static_cast<std::size_t>(workers_);
+  auto work = [&](Share& share) {
+    try {
+      std::string error;
+      for (std::size_t k; !stop.load() && (k = next.fetch_add(1)) < order.size();) {
+        const std::size_t i = order[k];
+        const Picture* crop = &crops[i];
+        const int width = std::max(kMinLineWidth, widths[i]);
+        std::vector<float> line = RecognitionTensor(std::span<const Picture* const>(&crop, 1), width);
+        if (line.empty()) {
+          share.failure = Fail(Failure::kOutOfMemory, "scaling for recognition");
+          break;
+        }
+        const std::int64_t shape[4] = {1, 3, kLineHeight, width};
+        // The last line each thread reads gives the arena back.
+        const Model::Memory memory = k + workers >= order.size() ? Model::Memory::kGiveBack : Model::Memory::kKeep;
+        const Clock::time_point start = Clock::now();
+        std::optional<Tensor> output = recogniser_->Run(line, shape, memory, error);
+        share.modelSeconds += Since(start);
+        ++share.runs;
+        share.columns += width;
+        if (!output) {
+          share.failure = Fail(Failure::kRunFailed, std::string(kRecognitionModelName) + ": " + error);
+          break;
+        }
+        const std::optional<std::size_t> steps =
+            RecognitionSteps(output->shape, output->values.size(), 1, dictionary_.symbols.size());
+        if (!steps) {
+          share.failure = Fail(Failure::kRunFailed, std::string(kRecognitionModelName) + ": unexpected output shape");
+          break;
+        }
+        std::optional<DecodedLine> decoded = DecodeCtc(output->values, *steps, dictionary_.symbols.size(), dictionary_);
+        if (decoded && decoded->score >= kMinLineScore) read[i].text = std::move(decoded->text);
+      }
+    } catch (const std::bad_alloc&) {
+      share.failure = Fail(Failure::kOutOfMemory, "recognising a line");
+    }
+    if (share.failure.failure != Failure::kNone) stop = true;
+  };
+
+  const std::size_t helpers = order.empty() ? 0 : std::min(order.size(), workers) - 1;
+  std::vector<Share> shares(helpers + 1);
+  std::vector<std::thread> threads;
+  for (std::size_t h = 0; h < helpers; ++h) {
+    try {
+      threads.emplace_back(work, std::ref(shares[h + 1]));
+    } catch (const std::exception&) {
+      break;  // the lines left are read by the threads there are
+    }
+  }
+  work(shares[0]);
+  for (std::thread& thread : threads) thread.join();
+  Recognised failure;
+  for (const Share& share : shares) {
+    times_.recognitionModelSeconds += share.modelSeconds;
+    times_.recognitionColumns += share.columns;
+    times_.recognitionRuns += share.runs;
+    if (failure.failure == Failure::kNone) failure = share.failure;
+  }
+  return failure;
+}
+
 Recognised Engine::ReadLocked(Picture picture) {
   const Clock::time_point start = Clock::now();
   times_ = {};
@@ -165,7 +253,7 @@ Recognised Engine::ReadLocked(Picture picture) {
   const std::int64_t shape[4] = {1, 3, size.height, size.width};
   std::string error;
   Clock::time_point model = Clock::now();
-  std::optional<Tensor> map = detector_->Run(input, shape, error);
+  std::optional<Tensor> map = detector_->Run(input, shape, Model::Memory::kGiveBack, error);
   times_.detectionModelSeconds = Since(model);
   times_.detectionWidth = size.width;
   times_.detectionHeight = size.height;
@@ -175,53 +263,23 @@ Recognised Engine::ReadLocked(Picture picture) {
   input = {};
   const std::vector<TextBox> found = FindTextBoxes(map->values, size.width, size.height);
   map.reset();
-  const std::vector<TextBox> boxes = BoxesOnPicture(found, size, {picture.width, picture.height});
+  const std::vector<TextBox> boxes =
+      FitGlyphBoxes(BoxesOnPicture(found, size, {picture.width, picture.height}), {picture.width, picture.height});
   times_.boxes = static_cast<int>(boxes.size());
 
   std::vector<Picture> crops;
-  std::vector<std::size_t> order;
   crops.reserve(boxes.size());
   for (const TextBox& box : boxes) {
     std::optional<Picture> crop = CropUpright(picture, box.quad);
-    if (!crop) crop = Picture{};
-    order.push_back(crops.size());
-    crops.push_back(std::move(*crop));
+    crops.push_back(crop ? std::move(*crop) : Picture{});
   }
   picture = {};
-  // Lines of like width go through together, so that little of a batch is padding.
-  std::vector<int> widths(crops.size());
-  for (std::size_t i = 0; i < crops.size(); ++i) widths[i] = LineWidth(crops[i].width, crops[i].height);
-  std::erase_if(order, [&](std::size_t i) { return widths[i] <= 0; });
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return widths[a] < widths[b]; });
-
   std::vector<ReadBox> read(boxes.size());
   for (std::size_t i = 0; i < boxes.size(); ++i) read[i].quad = boxes[i].quad;
-  for (std::size_t first = 0; first < order.size();) {
-    std::size_t last = first + 1;
-    while (last < order.size() && last - first < kMaxBatch && 2 * widths[order[last]] <= 3 * std::max(widths[order[first]], kMinLineWidth))
-      ++last;
-    const int batchWidth = std::max(kMinLineWidth, widths[order[last - 1]]);
-    std::vector<const Picture*> batch;
-    for (std::size_t k = first; k < last; ++k) batch.push_back(&crops[order[k]]);
-    std::vector<float> lines = RecognitionTensor(batch, batchWidth);
-    if (lines.empty()) return Fail(Failure::kOutOfMemory, "scaling for recognition");
-    const std::int64_t lineShape[4] = {static_cast<std::int64_t>(batch.size()), 3, kLineHeight, batchWidth};
-    model = Clock::now();
-    std::optional<Tensor> output = recogniser_->Run(lines, lineShape, error);
-    times_.recognitionModelSeconds += Since(model);
-    if (!output) return Fail(Failure::kRunFailed, std::string(kRecognitionModelName) + ": " + error);
-    const std::optional<std::size_t> steps =
-        RecognitionSteps(output->shape, output->values.size(), batch.size(), dictionary_.symbols.size());
-    if (!steps) return Fail(Failure::kRunFailed, std::string(kRecognitionModelName) + ": unexpected output shape");
-    for (std::size_t k = first; k < last; ++k) {
-      const std::size_t stride = *steps * dictionary_.symbols.size();
-      std::optional<DecodedLine> decoded = DecodeCtc(
-          std::span<const float>(output->values).subspan((k - first) * stride, stride), *steps, dictionary_.symbols.size(),
-          dictionary_);
-      if (decoded && decoded->score >= kMinLineScore) read[order[k]].text = std::move(decoded->text);
-    }
-    first = last;
-  }
+  model = Clock::now();
+  Recognised failed = RecogniseLines(crops, read);
+  times_.recognitionSeconds = Since(model);
+  if (failed.failure != Failure::kNone) return failed;
   Recognised result;
   result.lines = OrderLines(read);
   times_.totalSeconds = Since(start);

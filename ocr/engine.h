@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ocr/layout.h"
 #include "ocr/ort_api.h"
 #include "ocr/recognition.h"
 #include "runtime/picture_decode.h"
@@ -54,9 +55,12 @@ struct ModelFiles {
 // Figures of the last reading, for benchmarks.
 struct ReadingTimes {
   double detectionModelSeconds = 0;
-  double recognitionModelSeconds = 0;
+  double recognitionModelSeconds = 0;  // added up over the lines, whichever thread ran them
+  double recognitionSeconds = 0;       // from the first line to the last
   double totalSeconds = 0;
   int boxes = 0;
+  int recognitionRuns = 0;
+  std::int64_t recognitionColumns = 0;  // columns fed to the recogniser, padding included
   int detectionWidth = 0;
   int detectionHeight = 0;
 };
@@ -66,10 +70,11 @@ class Runtime;
 
 class Engine {
  public:
-  // Makes the engine: the runtime's environment, one session per model, each
-  // with `threads` intra-op threads, checked by a first run. On failure nothing
-  // is returned and `failure` says why (kRuntimeUnusable, kModelInvalid,
-  // kDictionaryInvalid, kOutOfMemory).
+  // Makes the engine: the runtime's environment and one session per model,
+  // checked by a first run. The detector splits its run between `threads`
+  // threads; the recogniser reads that many lines at once, each on one thread.
+  // On failure nothing is returned and `failure` says why (kRuntimeUnusable,
+  // kModelInvalid, kDictionaryInvalid, kOutOfMemory).
   static std::unique_ptr<Engine> Make(const ort::Api& api, const ModelFiles& files, int threads, Recognised& failure);
   ~Engine();
   Engine(const Engine&) = delete;
@@ -86,11 +91,14 @@ class Engine {
  private:
   Engine();
   Recognised ReadLocked(Picture picture);
+  // Reads the crop of each box into its text; a failure of any line is returned.
+  Recognised RecogniseLines(const std::vector<Picture>& crops, std::vector<ReadBox>& read);
 
   std::unique_ptr<Runtime> runtime_;
   std::unique_ptr<Model> detector_;
   std::unique_ptr<Model> recogniser_;
   Dictionary dictionary_;
+  int workers_ = 1;
   mutable std::mutex mutex_;
   ReadingTimes times_;
 };

@@ -31,9 +31,16 @@ bool SameRow(const Row& row, const Extent& e) {
   const float overlap = std::min(row.bottom, e.bottom) - std::max(row.top, e.top);
   const float lower = std::min(row.bottom - row.top, e.bottom - e.top);
   if (overlap < 0.5f * lower) return false;
-  for (const Extent& m : row.members)
-    if (std::min(m.right, e.right) - std::max(m.left, e.left) > 0.25f * std::min(m.right - m.left, e.right - e.left))
-      return false;
+  for (const Extent& m : row.members) {
+    // Boxes that overlap much across are two rows' (a line above another),
+    // unless they stand level side by side: the grown ends of two boxes of one
+    // line ("def" and "save_settings(") reach into each other.
+    const float across = std::min(m.right, e.right) - std::max(m.left, e.left);
+    const float narrower = std::min(m.right - m.left, e.right - e.left);
+    const float level = std::min(m.bottom, e.bottom) - std::max(m.top, e.top);
+    const float share = level >= 0.8f * std::min(m.bottom - m.top, e.bottom - e.top) ? 0.5f : 0.25f;
+    if (across > share * narrower) return false;
+  }
   return true;
 }
 

@@ -3,7 +3,7 @@
 // types, the enumerations the engine passes, and each entry of the OrtApi table
 // at its place. The table is an array of function pointers that only ever grows
 // at its end, so an entry's place is the same in every runtime version that has
-// it. Every entry used is in API version 5 (runtime 1.5 and later).
+// it. Every entry used is in API version 8 (runtime 1.8 and later).
 // No Windows header: the calls are plain C calls on both platforms (on x64
 // Windows the one calling convention is what ONNX Runtime's ORT_API_CALL,
 // __stdcall, means).
@@ -31,7 +31,7 @@ enum GraphOptimizationLevel : int { kDisableAll = 0, kEnableBasic = 1, kEnableEx
 enum ErrorCode : int { kOk = 0, kFail = 1, kInvalidArgument = 2, kNoSuchFile = 3, kNoModel = 4 };
 
 // The version asked of OrtGetApiBase()->GetApi: every entry below is in it.
-inline constexpr std::uint32_t kApiVersion = 5;
+inline constexpr std::uint32_t kApiVersion = 8;
 
 struct ApiBase {
   const void* (*GetApi)(std::uint32_t version);
@@ -57,7 +57,6 @@ using Run = Entry<9, Status* (*)(Session*, const RunOptions*, const char* const*
                                  std::size_t inputCount, const char* const* outputNames, std::size_t outputCount,
                                  Value** outputs)>;
 using CreateSessionOptions = Entry<10, Status* (*)(SessionOptions** out)>;
-using DisableCpuMemArena = Entry<19, Status* (*)(SessionOptions*)>;
 using SetSessionGraphOptimizationLevel = Entry<23, Status* (*)(SessionOptions*, GraphOptimizationLevel)>;
 using SetIntraOpNumThreads = Entry<24, Status* (*)(SessionOptions*, int threads)>;
 using SetInterOpNumThreads = Entry<25, Status* (*)(SessionOptions*, int threads)>;
@@ -66,6 +65,7 @@ using SessionGetOutputCount = Entry<31, Status* (*)(const Session*, std::size_t*
 using SessionGetInputTypeInfo = Entry<33, Status* (*)(const Session*, std::size_t index, TypeInfo** out)>;
 using SessionGetInputName = Entry<36, Status* (*)(const Session*, std::size_t index, Allocator*, char** out)>;
 using SessionGetOutputName = Entry<37, Status* (*)(const Session*, std::size_t index, Allocator*, char** out)>;
+using CreateRunOptions = Entry<39, Status* (*)(RunOptions** out)>;
 using CreateTensorWithDataAsOrtValue =
     Entry<49, Status* (*)(const MemoryInfo*, void* data, std::size_t bytes, const std::int64_t* shape,
                           std::size_t dimensions, ElementType, Value** out)>;
@@ -83,10 +83,12 @@ using ReleaseStatus = Entry<93, void (*)(Status*)>;
 using ReleaseMemoryInfo = Entry<94, void (*)(MemoryInfo*)>;
 using ReleaseSession = Entry<95, void (*)(Session*)>;
 using ReleaseValue = Entry<96, void (*)(Value*)>;
+using ReleaseRunOptions = Entry<97, void (*)(RunOptions*)>;
 using ReleaseTypeInfo = Entry<98, void (*)(TypeInfo*)>;
 using ReleaseTensorTypeAndShapeInfo = Entry<99, void (*)(TensorTypeAndShapeInfo*)>;
 using ReleaseSessionOptions = Entry<100, void (*)(SessionOptions*)>;
 using AddSessionConfigEntry = Entry<130, Status* (*)(SessionOptions*, const char* key, const char* value)>;
+using AddRunConfigEntry = Entry<165, Status* (*)(RunOptions*, const char* key, const char* value)>;
 
 // The table as the runtime hands it out.
 class Api {

@@ -49,19 +49,22 @@ class Model {
   Model& operator=(const Model&) = delete;
   // Nothing, with the reason in `error`, when the bytes are no model the runtime
   // takes or the model's input is not one float tensor of 4 dimensions, 3 channels.
-  // With `keepMemory` the session keeps the memory of its runs in an arena for
-  // the next ones; without, each run gives its memory back.
   static std::unique_ptr<Model> Make(const Runtime& runtime, std::span<const std::uint8_t> bytes, int threads,
-                                     bool keepMemory, std::string& error);
+                                     std::string& error);
 
+  // Whether a run keeps the memory its session's arena took for the next runs,
+  // or gives back what no run holds when it ends.
+  enum class Memory { kKeep, kGiveBack };
   // Runs the model on `input` of `shape`; nothing, with the reason in `error`,
   // when the run fails or its output is not a float tensor.
-  std::optional<Tensor> Run(std::vector<float>& input, std::span<const std::int64_t> shape, std::string& error);
+  std::optional<Tensor> Run(std::vector<float>& input, std::span<const std::int64_t> shape, Memory memory,
+                            std::string& error);
 
  private:
   Model(const Runtime& runtime, ort::Session* session) : runtime_(runtime), session_(session) {}
   const Runtime& runtime_;
   ort::Session* session_;
+  ort::RunOptions* giveBack_ = nullptr;  // a run that shrinks the arena at its end
   std::string inputName_;
   std::string outputName_;
 };

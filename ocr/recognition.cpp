@@ -45,7 +45,7 @@ std::optional<Picture> CropUpright(const Picture& opaque, const Quad& q) {
       }
     }
   }
-  if (height >= 1.5 * width) {
+  if (height >= 2 * width) {
     // Turned a quarter to the left: the top row becomes the left column.
     Picture turned;
     turned.width = height;
@@ -60,9 +60,14 @@ std::optional<Picture> CropUpright(const Picture& opaque, const Quad& q) {
   return crop;
 }
 
+int LineBandHeight(int height) {
+  if (height <= 0) return 0;
+  return static_cast<int>(std::min<std::int64_t>(kLineHeight, static_cast<std::int64_t>(height) * kMaxLineScale));
+}
+
 int LineWidth(int width, int height) {
   if (width <= 0 || height <= 0) return 0;
-  const double scaled = std::ceil(static_cast<double>(kLineHeight) * width / height);
+  const double scaled = std::ceil(static_cast<double>(LineBandHeight(height)) * width / height);
   return static_cast<int>(std::clamp(scaled, 1.0, static_cast<double>(kMaxLineWidth)));
 }
 
@@ -75,16 +80,19 @@ std::vector<float> RecognitionTensor(std::span<const Picture* const> crops, int 
     for (std::size_t n = 0; n < crops.size(); ++n) {
       const Picture& crop = *crops[n];
       const int width = std::min(LineWidth(crop.width, crop.height), batchWidth);
+      const int band = LineBandHeight(crop.height);
       if (width <= 0 || crop.bgra.size() != static_cast<std::size_t>(crop.width) * crop.height * 4) return {};
-      scaled.resize(static_cast<std::size_t>(width) * kLineHeight * 4);
-      if (!ResamplePremultiplied(crop.bgra, crop.width, crop.height, scaled, width, kLineHeight)) return {};
+      scaled.resize(static_cast<std::size_t>(width) * band * 4);
+      if (!ResamplePremultiplied(crop.bgra, crop.width, crop.height, scaled, width, band)) return {};
+      const int top = (kLineHeight - band) / 2;
       float* item = tensor.data() + n * plane * 3;
       for (int c = 0; c < 3; ++c) {
         float* out = item + c * plane;
-        for (int y = 0; y < kLineHeight; ++y)
-          for (int x = 0; x < width; ++x)
-            out[static_cast<std::size_t>(y) * batchWidth + x] =
-                scaled[(static_cast<std::size_t>(y) * width + x) * 4 + c] / 127.5f - 1.0f;
+        for (int y = 0; y < kLineHeight; ++y) {
+          const std::uint8_t* row = scaled.data() + static_cast<std::size_t>(std::clamp(y - top, 0, band - 1)) * width * 4;
+          float* line = out + static_cast<std::size_t>(y) * batchWidth;
+          for (int x = 0; x < width; ++x) line[x] = row[x * 4 + c] / 127.5f - 1.0f;
+        }
       }
     }
     return tensor;

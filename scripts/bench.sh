@@ -20,6 +20,7 @@ benchmarks=(
   "app_ocr_bench|wine|standins|longest stretch without a dispatched message during a chain under 30 ms; filling the result box with 2,000 lines under 200 ms"
   "app_upload_memory_bench|wine|standins|peak memory of the chain for a 200 MB picture at most 1.5 times the file plus 20 MB"
   "app_soak_bench|wine|standins|from chain 100 to 1,000: private bytes at most 1 MB more, no more handles, GDI objects or threads; longest UI gap under 30 ms (takes about 10 minutes)"
+  "app_soak_local_bench|wine||the built-in engine reading the sample 100 times through the main window: from the tenth reading to the last, private bytes and working set at most 1 MB more, no more handles, GDI objects or threads"
   "app_trim_bench|wine||none: what empty.exe and TrimWorkingSet achieve here"
   "bench_http_engine|wine||each engine at least 0.5 of plain Winsock's throughput, growing linearly from 8 to 64 MB; the flat engine at least 0.9 of WinHttp used alone, the COM engine at least 0.9 of the request object used alone"
   "bench_http_codepage|wine||none: conversion throughput beside memcpy's"

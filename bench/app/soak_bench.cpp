@@ -13,6 +13,10 @@
 //   app_soak_bench [chains [period]]     (1000 and 10 by default)
 // SOAK_STALL=<seconds> makes the stall that long instead of just past the
 // time-out it meets (a quick look; the chain then ends with the stall).
+// Built as app_soak_local_bench (ORNIVEX_SOAK_LOCAL), it reads the sample with
+// the built-in engine from the folder beside it instead, 100 times in a row by
+// default, and prints what the process holds after the first reading (which
+// makes the engine), the tenth and the last: from the tenth on, nothing grows.
 #include <windows.h>
 
 #include <algorithm>
@@ -23,6 +27,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/application.h"
 #include "app/ocr_protocol.h"
 #include "tests/e2e/soak.h"
 
@@ -41,10 +46,69 @@ double Median(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
+#if defined(ORNIVEX_SOAK_LOCAL)
+// The built-in engine's run: no stand-in is asked anything.
+int LocalSoak(int chains) {
+  const std::wstring log = ExecutableDirectory() + L"\\ZezAziz.log";
+  DeleteFileW(log.c_str());
+  SkinStartup();
+  if (!StartApplication()) return 2;
+  App().settings.engine = OcrEngine::kLocal;
+  PumpFor(500);
+  const std::wstring picture = UnixPath(ORNIVEX_E2E_PICTURE);
+  std::printf("%d readings of the sample by the built-in engine through the main window\n", chains);
+  std::printf(" chain  private/MB  w.set/MB  handles    GDI   USER threads  chain/ms\n");
+  const Census before = SettledCensus();
+  std::printf("%6d %9.2f %9.2f %8ld %6d %6d %7d\n", 0, before.privateMb, before.workingSetMb, before.handles,
+              before.gdiObjects, before.userObjects, before.threads);
+  const int tenth = std::min(10, chains);
+  Census atTenth, last;
+  std::vector<double> times;
+  for (int chain = 1; chain <= chains; ++chain) {
+    double ms = 0;
+    std::string error;
+    if (!RunLocalChain(picture, ms, error)) {
+      std::printf("chain %d: %s\n", chain, error.c_str());
+      StopApplication();
+      SkinExit();
+      return 3;
+    }
+    times.push_back(ms);
+    if (chain == 1 || chain == tenth || chain == chains) {
+      last = SettledCensus();
+      if (chain == tenth) atTenth = last;
+      std::printf("%6d %9.2f %9.2f %8ld %6d %6d %7d %9.1f\n", chain, last.privateMb, last.workingSetMb, last.handles,
+                  last.gdiObjects, last.userObjects, last.threads, ms);
+    }
+  }
+  std::printf("\nfirst chain (making the engine) %.0f ms, the rest: median %.0f ms\n", times.front(),
+              Median(std::vector<double>(times.begin() + 1, times.end())));
+  auto verdict = [](bool ok) { return ok ? "met" : "MISSED"; };
+  const double privateGrowth = last.privateMb - atTenth.privateMb, setGrowth = last.workingSetMb - atTenth.workingSetMb;
+  std::printf("from chain %d to chain %d (goal: nothing grows)\n", tenth, chains);
+  std::printf("  private bytes %+8.2f MB   (at most +1 MB)  %s\n", privateGrowth, verdict(privateGrowth <= 1));
+  std::printf("  working set   %+8.2f MB   (at most +1 MB)  %s\n", setGrowth, verdict(setGrowth <= 1));
+  std::printf("  handles       %+8ld      (+0)            %s  %s\n", last.handles - atTenth.handles,
+              verdict(last.handles <= atTenth.handles),
+              HandleKindsChanged(atTenth.handleKinds, last.handleKinds).c_str());
+  std::printf("  GDI objects   %+8d      (+0)            %s\n", last.gdiObjects - atTenth.gdiObjects,
+              verdict(last.gdiObjects <= atTenth.gdiObjects));
+  std::printf("  threads       %+8d      (+0)            %s\n", last.threads - atTenth.threads,
+              verdict(last.threads <= atTenth.threads));
+  StopApplication();
+  SkinExit();
+  DeleteFileW(log.c_str());
+  return 0;
+}
+#endif
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
+#if defined(ORNIVEX_SOAK_LOCAL)
+  return LocalSoak(argc > 1 ? _wtoi(argv[1]) : 100);
+#endif
   const int chains = argc > 1 ? _wtoi(argv[1]) : 1000;
   const int period = argc > 2 ? _wtoi(argv[2]) : 10;
   const int first = std::max(1, chains / 10), middle = std::max(1, chains / 2);

@@ -9,7 +9,11 @@
 //   - the time of every start-up stage (the marks of app/startup_clock.h);
 //   - its working set at the end of start-up, and again after empty.exe ran on it.
 // The parent prints every run, the medians of ten, the ratios to the bare window
-// and the stages.
+// and the stages. A third series runs Ornivex with the built-in engine
+// (Ornivex.ini beside this program says engine=local for its runs; the engine's
+// folder is beside it): the engine is warmed on a low-priority thread after the
+// first paint, so the window's figures should be those of the cloud engine; the
+// child then waits for the engine and reports when it was made.
 #include <windows.h>
 #include <psapi.h>
 
@@ -25,12 +29,16 @@
 #include "app/application.h"
 #include "app/startup_clock.h"
 #include "app/working_set.h"
+#include "ocr/local_engine.h"
+#include "runtime/files.h"
 #include "runtime/handles.h"
+#include "runtime/threads.h"
 
 namespace {
 
 constexpr int kRuns = 10;
 constexpr char kWindowComplete[] = "skinned window painted";
+constexpr char kEngineWarmed[] = "built-in engine made (after start-up)";
 
 std::uint64_t FileTimeTicks(const FILETIME& time) {
   return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
@@ -48,7 +56,7 @@ SIZE_T WorkingSet() {
   return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.WorkingSetSize : 0;
 }
 
-int RunChild(const LARGE_INTEGER& entry) {
+int RunChild(const LARGE_INTEGER& entry, bool local) {
   ornivex::MarkStartup("entry (imported DLLs loaded)");
   ornivex::SkinStartup();
   if (!ornivex::StartApplication()) return 2;
@@ -74,6 +82,20 @@ int RunChild(const LARGE_INTEGER& entry) {
   for (const ornivex::StartupMark& mark : ornivex::StartupMarks())
     std::printf("%s\t%.3f\t%llu\n", mark.stage, Milliseconds(mark.ticks - entry.QuadPart),
                 static_cast<unsigned long long>(mark.workingSet));
+  if (local) {
+    // The warming thread's end: the engine is there once no worker runs.
+    while (ornivex::RunningWorkers() > 0) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    LARGE_INTEGER warmed;
+    QueryPerformanceCounter(&warmed);
+    std::printf("%s\t%.3f\t%llu\n", kEngineWarmed, Milliseconds(warmed.QuadPart - entry.QuadPart),
+                static_cast<unsigned long long>(WorkingSet()));
+  }
   std::fflush(stdout);
   ornivex::StopApplication();
   ornivex::SkinExit();
@@ -97,6 +119,11 @@ struct Sample {
     for (const Stage& stage : stages)
       if (stage.name == name) return stage.ms;
     return sinceEntryMs;
+  }
+  double StageWorkingSet(const std::string& name) const {
+    for (const Stage& stage : stages)
+      if (stage.name == name) return stage.workingSet;
+    return static_cast<double>(workingSet);
   }
 };
 
@@ -162,25 +189,34 @@ double Mb(double bytes) { return bytes / (1024.0 * 1024.0); }
 int wmain(int argc, wchar_t** argv) {
   LARGE_INTEGER entry;
   QueryPerformanceCounter(&entry);
-  if (argc > 1 && std::wcscmp(argv[1], L"--child") == 0) return RunChild(entry);
+  if (argc > 1 && std::wcscmp(argv[1], L"--child") == 0) return RunChild(entry, argc > 2);
 
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::wstring bare = L"\"" + WinePath(BARE_WINDOW) + L"\" \"" + WinePath(EMPTY_TOOL) + L"\"";
   const std::wstring ours = L"\"" + std::wstring(self) + L"\" --child";
-  std::vector<Sample> bares, ourses;
+  const std::wstring settings = ornivex::ExecutableDirectory() + L"\\Ornivex.ini";
+  auto runLocal = [&](Sample* sample) {
+    const std::string text = "[ocr]\r\nengine=local\r\n";
+    if (!ornivex::WriteWholeFile(settings, text)) return false;
+    const bool ran = Run(ours + L" --local", sample);
+    DeleteFileW(settings.c_str());
+    return ran;
+  };
+  std::vector<Sample> bares, ourses, locals;
   for (int i = 0; i < kRuns; ++i) {
-    Sample b, o;
-    if (!Run(bare, &b) || !Run(ours, &o)) {
+    Sample b, o, l;
+    if (!Run(bare, &b) || !Run(ours, &o) || !runLocal(&l)) {
       std::fprintf(stderr, "run %d failed\n", i + 1);
       return 1;
     }
     std::printf("run %2d: bare window painted %.1f ms, %.1f MB | Ornivex window complete %.1f ms, "
-                "start-up done %.1f ms, %.1f MB\n",
+                "start-up done %.1f ms, %.1f MB | engine=local: window complete %.1f ms, %.1f MB\n",
                 i + 1, b.fromCreationMs, Mb(b.workingSet), o.LoaderMs() + o.StageMs(kWindowComplete), o.fromCreationMs,
-                Mb(o.workingSet));
+                Mb(o.workingSet), l.LoaderMs() + l.StageMs(kWindowComplete), Mb(l.StageWorkingSet(kWindowComplete)));
     bares.push_back(b);
     ourses.push_back(o);
+    locals.push_back(l);
   }
 
   const double bareMs = MedianOf(bares, [](const Sample& s) { return s.fromCreationMs; });
@@ -233,5 +269,24 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("  %-36s %7.1f ms\n", "rest (queue emptied)", MedianOf(ourses, [](const Sample& s) {
                 return s.sinceEntryMs - (s.stages.empty() ? 0 : s.stages.back().ms);
               }));
+
+  // The built-in engine's series beside the cloud engine's (goal: no difference
+  // at the first paint).
+  const double localCompleteMs =
+      MedianOf(locals, [](const Sample& s) { return s.LoaderMs() + s.StageMs(kWindowComplete); });
+  const double localEntryMs = MedianOf(locals, [](const Sample& s) { return s.StageMs(kWindowComplete); });
+  const double localPaintedWs = MedianOf(locals, [](const Sample& s) { return s.StageWorkingSet(kWindowComplete); });
+  std::printf("with engine = local (medians; beside the cloud engine's):\n");
+  std::printf("  %-40s %7.1f ms  ratio %.2f   from entry %7.1f ms  (cloud %7.1f, %+.1f ms)\n",
+              "Ornivex, skinned window complete", localCompleteMs, localCompleteMs / bareMs, localEntryMs,
+              completeEntryMs, localEntryMs - completeEntryMs);
+  std::printf("  %-40s %7.1f MB  (cloud %.1f MB, %+.1f MB)\n", "working set at the end of the first paint",
+              Mb(localPaintedWs), Mb(oursPaintedWs), Mb(localPaintedWs - oursPaintedWs));
+  std::printf("  %-40s %7.1f ms  from entry %7.1f ms\n", "start-up done (no token to fetch)",
+              MedianOf(locals, [](const Sample& s) { return s.fromCreationMs; }),
+              MedianOf(locals, [](const Sample& s) { return s.sinceEntryMs; }));
+  std::printf("  %-40s %7.1f ms  from entry, working set then %.1f MB\n", "built-in engine made",
+              MedianOf(locals, [](const Sample& s) { return s.StageMs(kEngineWarmed); }),
+              Mb(MedianOf(locals, [](const Sample& s) { return s.StageWorkingSet(kEngineWarmed); })));
   return 0;
 }

@@ -8,6 +8,8 @@ time side by side, per picture and in total, under the goals.
 Readers, each given every picture in turn (never two readers at once):
   ours (Wine)   ocr_corpus_bench.exe under Wine: RecogniseFileLocally, file to lines
   ours (native) the same pipeline over the same runtime natively: its model time is the floor
+                (model time: the detector's run and the recognition stage on the clock, whose
+                lines run side by side on the cores)
   reference     the models' reference pipeline (@gutenye/ocr-node under Node), whole picture
   tesseract     `tesseract PIC stdout -l chi_sim+eng`, single-threaded
 Each reader's lines are kept in OUT/<reader>/<picture>.txt and every figure in

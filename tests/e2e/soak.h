@@ -324,4 +324,21 @@ class ChainRunner {
   FaultPlan lastPlan_;
 };
 
+// One chain read by the built-in engine (App().settings.engine = kLocal),
+// started as a choice is and waited for; its time in `ms`. False, with the
+// reason in `error`, when the box stays empty or the chain does not end.
+inline bool RunLocalChain(const std::wstring& picture, double& ms, std::string& error) {
+  static constexpr char kPending[] = "(pending)";
+  HWND box = MainControl(texts::kResultBox);
+  SetControlText(box, kPending);
+  const auto started = std::chrono::steady_clock::now();
+  StartChainForPath(picture);
+  const bool ended = PumpUntil([&] { return RunningWorkers() == 0 && GetControlText(box) != kPending; }, 90000);
+  ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+  const std::string shown = GetControlText(box);
+  if (!ended) error = "no result within the time limit";
+  else if (shown.empty()) error = "the box stayed empty";
+  return ended && !shown.empty();
+}
+
 }  // namespace ornivex::e2e

@@ -62,9 +62,13 @@ TEST(FindTextBoxes, EachRegionGrownByTheUnclipRule) {
 }
 
 TEST(FindTextBoxes, DropsThinFaintAndMismatchedInput) {
-  // A line 2 pixels thin, and a region whose mean probability is below 0.6.
+  // A line 2 pixels thin is only a small box; one pixel thin, nothing; then a
+  // region whose mean probability is below 0.6.
   auto map = MapWith(100, 50, {{10, 10, 50, 2}});
-  EXPECT_TRUE(FindTextBoxes(map, 100, 50).empty());
+  const std::vector<TextBox> thin = FindTextBoxes(map, 100, 50);
+  ASSERT_EQ(thin.size(), 1u);
+  EXPECT_TRUE(thin[0].small);
+  EXPECT_TRUE(FindTextBoxes(MapWith(100, 50, {{10, 10, 50, 1}}), 100, 50).empty());
   map = MapWith(100, 50, {{10, 10, 50, 10}}, 0.5f);
   EXPECT_TRUE(FindTextBoxes(map, 100, 50).empty());
   EXPECT_TRUE(FindTextBoxes(map, 100, 49).empty());
@@ -73,6 +77,29 @@ TEST(FindTextBoxes, DropsThinFaintAndMismatchedInput) {
   for (int i = 0; i < 40; ++i)
     for (int t = 0; t < 6; ++t) diagonal[static_cast<std::size_t>(10 + i) * 64 + 10 + i + t] = 1.0f;
   EXPECT_EQ(FindTextBoxes(diagonal, 64, 64).size(), 1u);
+}
+
+TEST(FitGlyphBoxes, AGlyphBesideALineTakesItsHeight) {
+  auto box = [](float left, float top, float right, float bottom, bool small = false) {
+    return TextBox{{{{left, top}, {right, top}, {right, bottom}, {left, bottom}}}, 0.9f, small};
+  };
+  const std::vector<TextBox> boxes = {
+      box(100, 100, 400, 120),          // a line 20 high
+      box(85, 106, 89, 112),            // a digit's blot before it
+      box(405, 107, 409, 111, true),    // a small one after it
+      box(200, 105, 204, 115),          // a mark inside the line: left alone
+      box(700, 300, 704, 304, true),    // a small one with no line beside it
+      box(10, 103, 40, 118)};           // a word too high to be a glyph: left alone
+  const std::vector<TextBox> fitted = FitGlyphBoxes(boxes, {1000, 1000});
+  ASSERT_EQ(fitted.size(), 5u);
+  EXPECT_FLOAT_EQ(fitted[1].quad[0].y, 100);
+  EXPECT_FLOAT_EQ(fitted[1].quad[2].y, 120);
+  EXPECT_NEAR(fitted[1].quad[2].x - fitted[1].quad[0].x, 40.0f / 3, 1e-3);
+  EXPECT_NEAR((fitted[1].quad[0].x + fitted[1].quad[1].x) / 2, 87, 1e-3);
+  EXPECT_FALSE(fitted[2].small);
+  EXPECT_FLOAT_EQ(fitted[2].quad[3].y, 120);
+  EXPECT_FLOAT_EQ(fitted[3].quad[0].y, 105);
+  EXPECT_FLOAT_EQ(fitted[4].quad[0].x, 10);
 }
 
 TEST(Geometry, MinimumAreaRectangleOfATurnedRectangle) {
@@ -124,6 +151,20 @@ TEST(RecognitionTensor, ScaledToLineHeightAndPaddedWithZeros) {
   EXPECT_FLOAT_EQ(t[0], 1.0f);
   EXPECT_FLOAT_EQ(t[9], 1.0f);
   EXPECT_FLOAT_EQ(t[10], 0.0f);
+
+  // Small text is enlarged at most twice, centred in the band, its top and
+  // bottom rows repeated above and below.
+  Picture small{10, 10, std::vector<std::uint8_t>(10 * 10 * 4, 255)};
+  std::fill_n(small.bgra.begin(), 10 * 4, std::uint8_t{0});  // a black top row
+  EXPECT_EQ(LineBandHeight(10), 20);
+  EXPECT_EQ(LineWidth(10, 10), 20);
+  const Picture* one[] = {&small};
+  const std::vector<float> u = RecognitionTensor(one, 64);
+  ASSERT_EQ(u.size(), 3u * 48 * 64);
+  EXPECT_FLOAT_EQ(u[0], -1.0f);            // above the band: the top row
+  EXPECT_FLOAT_EQ(u[14 * 64], -1.0f);      // the band's first row
+  EXPECT_FLOAT_EQ(u[47 * 64 + 5], 1.0f);   // below it: the bottom row
+  EXPECT_FLOAT_EQ(u[47 * 64 + 20], 0.0f);  // padding on the right
 }
 
 TEST(Dictionary, OneSymbolALineBetweenBlankAndSpace) {
@@ -175,6 +216,11 @@ TEST(OrderLines, RowsTopToBottomBoxesOfARowJoined) {
   // Boxes that only touch vertically stay apart; boxes over each other are not one row.
   const ReadBox stacked[] = {{Box(10, 10, 100, 20), "a"}, {Box(10, 25, 100, 20), "b"}};
   EXPECT_EQ(OrderLines(stacked).size(), 2u);
+  // Level boxes whose grown ends reach into each other are one row.
+  const ReadBox level[] = {{Box(10, 10, 40, 16), "def"}, {Box(38, 11, 200, 15), "save("}};
+  const std::vector<std::string> joined = OrderLines(level);
+  ASSERT_EQ(joined.size(), 1u);
+  EXPECT_EQ(joined[0], "def save(");
 }
 
 }  // namespace
