@@ -173,27 +173,6 @@ std::vector<TextBox> BoxesOnPicture(std::span<const TextBox> boxes, Size map, Si
   return out;
 }
 
-namespace {
-
-struct Bounds {
-  float left, top, right, bottom;
-  float Width() const { return right - left; }
-  float Height() const { return bottom - top; }
-};
-
-Bounds BoundsOf(const Quad& q) {
-  Bounds b{q[0].x, q[0].y, q[0].x, q[0].y};
-  for (const Point& p : q) {
-    b.left = std::min(b.left, p.x);
-    b.right = std::max(b.right, p.x);
-    b.top = std::min(b.top, p.y);
-    b.bottom = std::max(b.bottom, p.y);
-  }
-  return b;
-}
-
-}  // namespace
-
 std::vector<TextBox> FitGlyphBoxes(std::span<const TextBox> boxes, Size picture) {
   std::vector<Bounds> bounds;
   bounds.reserve(boxes.size());

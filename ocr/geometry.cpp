@@ -16,6 +16,17 @@ double Cross(Point o, Point a, Point b) {
 
 float Distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
+Bounds BoundsOf(const Quad& quad) {
+  Bounds b{quad[0].x, quad[0].y, quad[0].x, quad[0].y};
+  for (const Point& p : quad) {
+    b.left = std::min(b.left, p.x);
+    b.right = std::max(b.right, p.x);
+    b.top = std::min(b.top, p.y);
+    b.bottom = std::max(b.bottom, p.y);
+  }
+  return b;
+}
+
 std::vector<Point> ConvexHull(std::vector<Point> points) {
   std::sort(points.begin(), points.end(),
             [](Point a, Point b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });

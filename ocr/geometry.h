@@ -48,6 +48,14 @@ Rectangle ExtendEnds(const Rectangle& rectangle, float share);
 
 float Distance(Point a, Point b);
 
+// The upright box around a quad.
+struct Bounds {
+  float left = 0, top = 0, right = 0, bottom = 0;
+  float Width() const { return right - left; }
+  float Height() const { return bottom - top; }
+};
+Bounds BoundsOf(const Quad& quad);
+
 // Whether the point lies in the convex quad, its edges included with a margin.
 bool InsideConvexQuad(const Quad& quad, Point p, float margin);
 

@@ -6,21 +6,10 @@ namespace ornivex::ocr {
 
 namespace {
 
-struct Extent {
-  float top, bottom, left, right;
+// A box's upright extent, and which box it was.
+struct Extent : Bounds {
   std::size_t index;
 };
-
-Extent ExtentOf(const Quad& q, std::size_t index) {
-  Extent e{q[0].y, q[0].y, q[0].x, q[0].x, index};
-  for (const Point& p : q) {
-    e.top = std::min(e.top, p.y);
-    e.bottom = std::max(e.bottom, p.y);
-    e.left = std::min(e.left, p.x);
-    e.right = std::max(e.right, p.x);
-  }
-  return e;
-}
 
 struct Row {
   float top, bottom;
@@ -49,7 +38,7 @@ bool SameRow(const Row& row, const Extent& e) {
 std::vector<std::string> OrderLines(std::span<const ReadBox> boxes) {
   std::vector<Extent> extents;
   for (std::size_t i = 0; i < boxes.size(); ++i)
-    if (!boxes[i].text.empty()) extents.push_back(ExtentOf(boxes[i].quad, i));
+    if (!boxes[i].text.empty()) extents.push_back({BoundsOf(boxes[i].quad), i});
   std::sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) {
     return a.top + a.bottom < b.top + b.bottom || (a.top + a.bottom == b.top + b.bottom && a.left < b.left);
   });
