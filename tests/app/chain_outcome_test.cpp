@@ -47,8 +47,9 @@ TEST(ChainOutcome, WhatARecognitionRequestEndedWith) {
 
   for (int status : {200, 201, 299}) EXPECT_EQ(UploadOutcome(status), std::nullopt);
   for (int status : {0, 199, 300, 404, 500}) EXPECT_EQ(UploadOutcome(status)->end, End::kImageHostFailed) << status;
-  EXPECT_EQ(HttpStatusOf("204 No Content"), 204);
-  EXPECT_EQ(HttpStatusOf("7000"), 0);
+  for (const auto& [text, status] : {std::pair{"204 No Content", 204}, {"100", 100}, {"418 x", 418}, {"599", 599},
+                                      {"099", 0}, {"600", 0}, {"7000", 0}})
+    EXPECT_EQ(HttpStatusOf(text), status) << text;
 }
 
 TEST(ChainOutcome, WhatTheBuiltInEngineEndedWith) {
@@ -125,6 +126,8 @@ TEST(ChainOutcome, EachReasonHasItsOwnSentence) {
   EXPECT_EQ(service(6), std::string(texts::kNoticeServiceErrorPrefix) + "6");
   const std::string cut = service(7, std::string(119, 'a') + "\xB0\xA1\xB0\xA1");
   EXPECT_TRUE(cut.ends_with(std::string(119, 'a') + "...")) << cut;
+  EXPECT_TRUE(service(7, std::string(119, 'a') + "\x81\x40").ends_with(std::string(119, 'a') + "..."));
+  EXPECT_TRUE(service(7, std::string(119, 'a') + "\x81").ends_with(std::string(119, 'a') + "\x81"));
 
   ChainOutcome bad = Ended(End::kServiceBadReply);
   bad.httpStatus = 502;

@@ -62,6 +62,7 @@ TEST(CloudPicture, EncodedSizeIsTheLengthOfThePercentEncodedBase64) {
     bytes.push_back(static_cast<std::uint8_t>(random()));
   }
   EXPECT_EQ(EncodedImageSize(Bytes(3, 0xFF)), 12u);  // "////": each "/" is %2F
+  EXPECT_EQ(EncodedImageSize(Bytes{0x03, 0xE0}), 8u);  // "A+A=", the "+" from the last two bytes
 }
 
 TEST(CloudPicture, PictureWithinEveryLimitIsSentAsItsOwnBytes) {
@@ -157,6 +158,31 @@ TEST(CloudPicture, PictureWhosePngIsTooLargeGoesAsJpegAndShrinksWhenThatIsTooLar
   const Picture got = Decoded(*smaller);
   EXPECT_LT(got.width, 2800);
   EXPECT_EQ(got.width, got.height * 2);
+}
+
+TEST(CloudPicture, ThePngIsWrittenWholeOnlyWhenItsSampleSaysItMayFit) {
+  // Noise in the rows the sample takes (8 bands of 16 rows, from the top to the
+  // bottom row), all but each band's last row; flat elsewhere. The whole PNG is
+  // small, but only the sample's, scaled to the height, is looked at: about 3 %
+  // under a quarter over the limit at 1270 columns, 7 % over it at 1400.
+  const auto banded = [](int width) {
+    constexpr int kHeight = 1003;
+    Picture p = Flat(width, kHeight);
+    std::mt19937 random(7);
+    for (int band = 0; band < 8; ++band)
+      for (int y = band * (kHeight - 16) / 7, end = y + 15; y < end; ++y)
+        for (std::size_t i = static_cast<std::size_t>(y) * width * 4; i < static_cast<std::size_t>(y + 1) * width * 4; ++i)
+          if (i % 4 != 3) p.bgra[i] = static_cast<std::uint8_t>(random());
+    return p;
+  };
+  const Picture under = banded(1270);
+  const std::optional<CloudPicture> png = PictureForRecognition(Bmp(under));
+  ASSERT_TRUE(png && png->converted);
+  EXPECT_EQ(SniffPictureFormat(png->bytes), PictureFormat::Png);
+  EXPECT_EQ(Decoded(*png).bgra, under.bgra);
+  const std::optional<CloudPicture> jpeg = PictureForRecognition(Bmp(banded(1400)));
+  ASSERT_TRUE(jpeg && jpeg->converted);
+  EXPECT_EQ(SniffPictureFormat(jpeg->bytes), PictureFormat::Jpeg);
 }
 
 TEST(CloudPicture, WhatIsNoPictureOrDoesNotDecodeIsNothing) {

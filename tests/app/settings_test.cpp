@@ -162,7 +162,7 @@ TEST(SettingsCheck, PageUrlIsAServiceUrlWithAPath) {
   EXPECT_EQ(CheckPageUrl(u"HTTPS://Example.com:8443/a/b.html?x=1&y=%20#f"), "https://Example.com:8443/a/b.html?x=1&y=%20#f");
   EXPECT_EQ(CheckPageUrl(u"http://example.com"), "http://example.com");
   for (const std::u16string& bad : {std::u16string(u"http://exa mple.com/"), std::u16string(u"http://e.com/a b"),
-                                   std::u16string(u"http://e.com/\"x\""), std::u16string(u"javascript:alert(1)"),
+                                   std::u16string(u"http://e.com/\"x\""), std::u16string(u"http://e.com/<b"), std::u16string(u"javascript:alert(1)"),
                                    std::u16string(u"http://e.com/\u00e9"), u"http://e.com/" + std::u16string(2040, u'a')})
     EXPECT_FALSE(CheckPageUrl(bad)) << bad.size();
 }
@@ -180,7 +180,7 @@ TEST(SettingsFileText, EveryEncodingNotepadSaves) {
   EXPECT_EQ(Text("\xEF\xBB\xBF[ocr]"), u"[ocr]");               // UTF-8 with a BOM
   EXPECT_EQ(Text("[ocr] \xE4\xBE\x8B"), u"[ocr] \u4f8b");        // UTF-8 without one
   EXPECT_EQ(Text(std::string("\xFF\xFE[\0o\0", 6)), u"[o");       // UTF-16 little-endian
-  EXPECT_EQ(Text(std::string("\xFE\xFF\0[\0o", 6)), u"[o");       // and big-endian
+  EXPECT_EQ(Text(std::string("\xFE\xFF\0[\x4F\x8B", 6)), u"[\u4f8b");  // and big-endian
   EXPECT_EQ(Text("[ocr] \xC0\xFD"), u"ansi:[ocr] \u00c0\u00fd");  // not UTF-8: the ANSI code page
   EXPECT_EQ(Text("\xEF\xBB\xBF" "a\xC0" "b"), u"a\ufffdb");       // a BOM with a broken byte
   EXPECT_EQ(Text("\xF0\x9F\x98\x80"), u"\U0001F600");

@@ -22,6 +22,7 @@ TEST(Hotkey, ReadsChordsInAnyCaseOrderAndSpacing) {
       {u"Alt+PrintScreen", {kModAlt, kVkPrintScreen}, L"Alt+PrintScreen"},
       {u"alt+prtsc", {kModAlt, kVkPrintScreen}, L"Alt+PrintScreen"},
       {u"F1", {0, kVkF1}, L"F1"},
+      {u"F10", {0, kVkF1 + 9}, L"F10"},
       {u"F24", {0, kVkF1 + 23}, L"F24"},
       {u"PrintScreen", {0, kVkPrintScreen}, L"PrintScreen"},
       {u"Shift+F12", {kModShift, kVkF1 + 11}, L"Shift+F12"},
@@ -39,6 +40,7 @@ TEST(Hotkey, ReadsChordsInAnyCaseOrderAndSpacing) {
     EXPECT_EQ(ParseHotkey(Utf16(row.name)), row.key);
   }
   EXPECT_EQ(HotkeyName(kDefaultHotkey), L"Win+Shift+O");
+  EXPECT_EQ(HotkeyName({kModControl, kVkNumpad0 + 10}), L"Ctrl+0x6A");  // past Num9: no name of ours
 }
 
 TEST(Hotkey, RefusesWhatIsNotOneChord) {

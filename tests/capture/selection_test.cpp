@@ -76,6 +76,9 @@ TEST(Selection, AClickTakesTheMonitorUnderThePressWithAThresholdScaledForIt) {
     t.Release(gap.press);
     EXPECT_EQ(t.Region(), gap.taken) << gap.press.x << "," << gap.press.y;
   }
+  // Equally near (straight below one, 3 across and 4 up from the other): the first.
+  const std::vector<Monitor> tied = {{{0, 0, 100, 100}, 96}, {{53, 108, 100, 100}, 96}};
+  EXPECT_EQ(MonitorAt(tied, {50, 104}), &tied[0]);
 }
 
 TEST(Selection, CancelEndsAnythingButADoneCapture) {
@@ -107,7 +110,8 @@ TEST(SizeLabel, SitsBelowThenAboveThenInsideWithinItsMonitorScaledForIt) {
   SizeLabel below = PlaceSizeLabel({100, 100, 300, 200}, 50, 12, kTwoMonitors);
   EXPECT_EQ(below.box, (Rect{100, 305, 62, 18}));
   EXPECT_EQ(below.text, (Point{106, 308}));
-  // No room below: above.
+  // Room to the last pixel row below: still below; none: above.
+  EXPECT_EQ(PlaceSizeLabel({100, 1000, 300, 57}, 50, 12, kTwoMonitors).box, (Rect{100, 1062, 62, 18}));
   EXPECT_EQ(PlaceSizeLabel({100, 1000, 300, 70}, 50, 12, kTwoMonitors).box, (Rect{100, 977, 62, 18}));
   // Neither: inside, at the top.
   EXPECT_EQ(PlaceSizeLabel({0, 0, 1920, 1080}, 50, 12, kTwoMonitors).box, (Rect{0, 4, 62, 18}));

@@ -38,6 +38,7 @@ TEST(PercentEncodeTest, OnlyUnreservedBytesStayAndTheRestReadsBack) {
   for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
   const std::string encoded = PercentEncode(all);
   EXPECT_EQ(encoded.size(), 66u + 190u * 3u);  // 66 unreserved bytes, 190 escaped ones
+  EXPECT_EQ(encoded.capacity(), encoded.size());  // room taken once, for every escape
   EXPECT_EQ(UrlDecode(encoded), all);
   std::string out = "k=";
   AppendPercentEncoded(out, "a b");

@@ -233,6 +233,8 @@ TEST(PictureDecoding, BmpDepthsHeadersAndRuns) {
        .pixels = {0x11, 0x22, 0x33, 0x44}}, 1, 1, {{0, 0, 0xFF112233}}},
       {"108-byte header, 4-4-4 masks", {.header = 108, .bits = 16, .compression = 3, .masks = {0xF00, 0x0F0, 0x00F},
        .pixels = {0x80, 0x0F, 0, 0}}, 1, 1, {{0, 0, 0xFFFF8800}}},
+      {"56-byte header, its alpha mask taken", {.header = 56, .bits = 32, .compression = 3,
+       .masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, .pixels = {0, 0, 0, 0x80}}, 1, 1, {{0, 0, 0x80000000}}},
       {"52-byte header, masks inside", {.header = 52, .bits = 32, .compression = 3, .masks = {0xFF0000, 0xFF00, 0xFF},
        .pixels = {1, 2, 3, 4}}, 1, 1, {{0, 0, 0xFF030201}}},
       {"BI_ALPHABITFIELDS after a 40-byte header, alpha in the low byte", {.bits = 32, .compression = 6,
@@ -242,9 +244,12 @@ TEST(PictureDecoding, BmpDepthsHeadersAndRuns) {
         .pixels = {3, 0x12, 0, 3, 0x31, 0x20, 0, 0, 0, 2, 2, 0, 1, 0x33, 0, 1}},
        6, 2, {{0, 1, 0xFFFF0000}, {1, 1, 0xFF00FF00}, {2, 1, 0xFFFF0000}, {3, 1, 0xFF0000FF}, {4, 1, 0xFFFF0000},
               {5, 1, 0xFF00FF00}, {0, 0, 0xFF000000}, {1, 0, 0xFF000000}, {2, 0, 0xFF0000FF}, {3, 0, 0xFF000000}}},
-      {"RLE8: a run past the row's end is cut, an escape 0 moves up a row",
-       {.width = 2, .height = 2, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {3, 1, 0, 0, 1, 2}},
-       2, 2, {{0, 1, 0xFFFF0000}, {1, 1, 0xFFFF0000}, {0, 0, 0xFF00FF00}, {1, 0, 0xFF000000}}},
+      {"RLE8: an escape 0 moves up a row, a run past the row's end is cut",
+       {.width = 2, .height = 2, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {1, 2, 0, 0, 3, 1}},
+       2, 2, {{0, 1, 0xFF00FF00}, {1, 1, 0xFF000000}, {0, 0, 0xFFFF0000}, {1, 0, 0xFFFF0000}}},
+      {"RLE8: an absolute run longer than the data left draws nothing",
+       {.width = 4, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {0, 4, 1, 2}},
+       4, 1, {{0, 0, 0xFF000000}, {1, 0, 0xFF000000}}},
       {"RLE8: nothing after the end of the picture",
        {.width = 2, .bits = 8, .compression = 1, .colours = 4, .palette = four, .pixels = {1, 1, 0, 1, 1, 2}},
        2, 1, {{0, 0, 0xFFFF0000}, {1, 0, 0xFF000000}}},
@@ -531,6 +536,24 @@ TEST(PictureEncoding, JpegKeepsTheColoursAndLaysTransparencyOnWhite) {
   EXPECT_TRUE(near(&back->bgra[(3 * 16 + 2) * 4], 40, 160, 220));
   EXPECT_TRUE(near(&back->bgra[(3 * 16 + 13) * 4], 255, 255, 255));
   EXPECT_FALSE(ornivex::EncodeJpeg(Picture{2, 2, Bytes(12)}, 90));
+
+  // Grey 38 at alpha 151 over white is 127 to the unit, rounded: (38 * 151 + 255 * 104 + 127) / 255.
+  const auto flat = [](std::uint8_t grey, std::uint8_t alpha) {
+    Picture p{8, 8, {}};
+    for (int i = 0; i < 64; ++i) p.bgra.insert(p.bgra.end(), {grey, grey, grey, alpha});
+    return p;
+  };
+  const Picture grey = flat(127, 255);
+  EXPECT_EQ(ornivex::EncodeJpeg(flat(38, 151), 100), ornivex::EncodeJpeg(grey, 100));
+  for (const int channel : {0, 2}) {  // one unit off in blue or red is another file
+    Picture off = grey;
+    for (std::size_t i = channel; i < off.bgra.size(); i += 4) off.bgra[i] = 126;
+    EXPECT_NE(ornivex::EncodeJpeg(off, 100), ornivex::EncodeJpeg(grey, 100)) << channel;
+  }
+  // Qualities past 1 to 100 are held at those ends.
+  EXPECT_EQ(ornivex::EncodeJpeg(grey, 0), ornivex::EncodeJpeg(grey, 1));
+  EXPECT_NE(ornivex::EncodeJpeg(grey, 1), ornivex::EncodeJpeg(grey, 2));
+  EXPECT_EQ(ornivex::EncodeJpeg(grey, 101), ornivex::EncodeJpeg(grey, 100));
 }
 
 TEST(PictureDecoding, SizeIsReadFromTheHeadersAlone) {
