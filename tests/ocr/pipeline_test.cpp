@@ -72,11 +72,21 @@ TEST(FindTextBoxes, DropsThinFaintAndMismatchedInput) {
   map = MapWith(100, 50, {{10, 10, 50, 10}}, 0.5f);
   EXPECT_TRUE(FindTextBoxes(map, 100, 50).empty());
   EXPECT_TRUE(FindTextBoxes(map, 100, 49).empty());
+  // A region on the map's bottom edge is scored over its last row too.
+  map = MapWith(100, 50, {{10, 46, 50, 3}}, 0.5f);
+  std::fill_n(map.begin() + 49 * 100 + 10, 50, 1.0f);
+  const std::vector<TextBox> edge = FindTextBoxes(map, 100, 50);
+  ASSERT_EQ(edge.size(), 1u);
+  EXPECT_NEAR(edge[0].score, 0.625f, 1e-4);
   // Diagonal neighbours are one region.
   std::vector<float> diagonal(64 * 64, 0.0f);
   for (int i = 0; i < 40; ++i)
     for (int t = 0; t < 6; ++t) diagonal[static_cast<std::size_t>(10 + i) * 64 + 10 + i + t] = 1.0f;
-  EXPECT_EQ(FindTextBoxes(diagonal, 64, 64).size(), 1u);
+  const std::vector<TextBox> turned = FindTextBoxes(diagonal, 64, 64);
+  ASSERT_EQ(turned.size(), 1u);
+  // Scored over the whole turned box (its left corner is its lowest), of whose
+  // pixels a twenty-first lie off the band at the ends.
+  EXPECT_NEAR(turned[0].score, 20.0f / 21, 1e-4);
 }
 
 TEST(FitGlyphBoxes, AGlyphBesideALineTakesItsHeight) {
@@ -118,6 +128,10 @@ TEST(Geometry, MinimumAreaRectangleOfATurnedRectangle) {
   // Collinear and repeated points leave a segment; a hull of one point is a point.
   EXPECT_EQ(ConvexHull({{0, 0}, {1, 1}, {2, 2}, {2, 2}}).size(), 2u);
   EXPECT_EQ(ShortSide(MinimumAreaRectangle(ConvexHull({{0, 0}, {5, 0}}))), 0);
+  // Sides one long count; a rectangle of nothing is not grown.
+  const Rectangle unit = MinimumAreaRectangle(ConvexHull({{0, 0}, {1, 0}, {1, 1}, {0, 1}}));
+  EXPECT_FLOAT_EQ(unit.length * unit.breadth, 1);
+  EXPECT_EQ(Unclip(Rectangle{}, 1.8f).length, 0);
 }
 
 TEST(CropUpright, AxisAlignedBoxAndTallBoxTurned) {
@@ -151,6 +165,7 @@ TEST(RecognitionTensor, ScaledToLineHeightAndPaddedWithZeros) {
   EXPECT_FLOAT_EQ(t[0], 1.0f);
   EXPECT_FLOAT_EQ(t[9], 1.0f);
   EXPECT_FLOAT_EQ(t[10], 0.0f);
+  EXPECT_FLOAT_EQ(t[2 * 48 * 320 + 9], 1.0f);  // the red plane
 
   // Small text is enlarged at most twice, centred in the band, its top and
   // bottom rows repeated above and below.
@@ -175,6 +190,7 @@ TEST(Dictionary, OneSymbolALineBetweenBlankAndSpace) {
   EXPECT_EQ(d->symbols[2], "中");
   EXPECT_EQ(d->symbols[4], " ");
   EXPECT_TRUE(ParseDictionary("a\nb\n"));
+  EXPECT_TRUE(ParseDictionary("a\n\xf4\x8f\xbf\xbf"));  // U+10FFFF, the last code point
   for (std::string_view bad : std::initializer_list<std::string_view>{"", "a\n\nb", "a\n\xe4\xb8", "a\x01", std::string_view("a\0b", 3), "\xc0\xaf"})
     EXPECT_FALSE(ParseDictionary(bad)) << bad;
 }
@@ -199,9 +215,22 @@ TEST(DecodeCtc, RepeatsMergedBlanksDroppedShapesChecked) {
   const std::int64_t map[] = {1, 1, 32, 64};
   EXPECT_TRUE(IsProbabilityMap(map, 2048, {64, 32}));
   EXPECT_FALSE(IsProbabilityMap(map, 2048, {32, 64}));
+  for (const std::vector<std::int64_t>& batched : {std::vector<std::int64_t>{2, 1, 32, 64}, {1, 2, 32, 64}, {2, 32, 64}})
+    EXPECT_FALSE(IsProbabilityMap(batched, 2048, {64, 32})) << batched[0] << "," << batched[1];
 }
 
 Quad Box(float x, float y, float w, float h) { return {{{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}}}; }
+
+TEST(BoxesOnPicture, ScaledClampedAndLinesTooThinDropped) {
+  const TextBox boxes[] = {{Box(10, 10, 50, 1.5f), 0.9f, false}, {Box(10, 10, 50, 1.5f), 0.9f, true},
+                           {Box(90, 40, 20, 20), 0.9f, false}};
+  const std::vector<TextBox> moved = BoxesOnPicture(boxes, {100, 50}, {200, 100});
+  ASSERT_EQ(moved.size(), 2u);  // the first is 3 high on the picture
+  EXPECT_TRUE(moved[0].small);
+  EXPECT_FLOAT_EQ(moved[1].quad[0].x, 180);
+  EXPECT_FLOAT_EQ(moved[1].quad[2].x, 199);
+  EXPECT_FLOAT_EQ(moved[1].quad[2].y, 99);
+}
 
 TEST(OrderLines, RowsTopToBottomBoxesOfARowJoined) {
   const ReadBox boxes[] = {
@@ -221,6 +250,26 @@ TEST(OrderLines, RowsTopToBottomBoxesOfARowJoined) {
   const std::vector<std::string> joined = OrderLines(level);
   ASSERT_EQ(joined.size(), 1u);
   EXPECT_EQ(joined[0], "def save(");
+  // The share of height two boxes side by side need, of the lower one: under half
+  // apart, three quarters of a short box beside a tall one together.
+  const ReadBox offset[] = {{Box(10, 10, 50, 20), "a"}, {Box(100, 25, 50, 20), "b"}};
+  EXPECT_EQ(OrderLines(offset).size(), 2u);
+  const ReadBox tall[] = {{Box(10, 10, 40, 20), "a"}, {Box(100, 15, 40, 60), "b"}};
+  EXPECT_EQ(OrderLines(tall).size(), 1u);
+  // Reaching into each other's ends by over a quarter of the narrower: two rows,
+  // unless level (a short box within a tall one's height counts as level).
+  const ReadBox over[] = {{Box(100, 10, 40, 20), "a"}, {Box(125, 20, 200, 20), "b"}};
+  EXPECT_EQ(OrderLines(over).size(), 2u);
+  const ReadBox within[] = {{Box(10, 5, 40, 30), "a"}, {Box(38, 10, 200, 20), "b"}};
+  EXPECT_EQ(OrderLines(within).size(), 1u);
+  // Boxes whose centres tie are taken from the left whatever order they come in:
+  // the row is the short box's, which the low box does not share.
+  const ReadBox a = {Box(10, 20, 40, 10), "a"}, b = {Box(100, 5, 40, 40), "b"}, c = {Box(200, 30, 40, 10), "c"};
+  for (const std::vector<ReadBox>& tied : {std::vector<ReadBox>{a, b, c}, {b, a, c}})
+    EXPECT_EQ(OrderLines(tied), (std::vector<std::string>{"a b", "c"}));
+  // A box read twice gives two rows, in the order they came.
+  const ReadBox twice[] = {{Box(10, 10, 100, 20), "a"}, {Box(10, 10, 100, 20), "b"}};
+  EXPECT_EQ(OrderLines(twice), (std::vector<std::string>{"a", "b"}));
 }
 
 }  // namespace
