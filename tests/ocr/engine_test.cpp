@@ -18,6 +18,25 @@ std::vector<std::uint8_t> Bytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// A model whose one input goes out twice (two Identity nodes), in its protobuf
+// encoding: every field and length here is below 128, one byte each.
+std::vector<std::uint8_t> TwoOutputModel() {
+  auto field = [](int number, const std::string& bytes) {
+    return std::string{static_cast<char>(number << 3 | 2), static_cast<char>(bytes.size())} + bytes;
+  };
+  auto number = [](int field, int value) { return std::string{static_cast<char>(field << 3), static_cast<char>(value)}; };
+  std::string shape;
+  for (int d : {1, 3, 64, 64}) shape += field(1, number(1, d));
+  auto value = [&](const char* name, const std::string& dims) {
+    return field(1, name) + field(2, field(1, number(1, 1) + dims));  // a float tensor
+  };
+  auto identity = [&](const char* out) { return field(1, "x") + field(2, out) + field(4, "Identity"); };
+  const std::string graph = field(1, identity("y")) + field(1, identity("z")) + field(2, "g") +
+                            field(11, value("x", field(2, shape))) + field(12, value("y", "")) + field(12, value("z", ""));
+  const std::string model = number(1, 7) + field(7, graph) + field(8, number(2, 13));
+  return {model.begin(), model.end()};
+}
+
 class EngineTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -67,6 +86,15 @@ TEST_F(EngineTest, ReadsChineseEnglishAndMixedLinesInOrder) {
     EXPECT_EQ(lines, c.lines) << c.picture;
   }
   EXPECT_GT(engine_->LastTimes().recognitionModelSeconds, 0);
+  // Black text on a transparent page reads as on white paper.
+  Picture clear = *DecodePictureFile(Bytes(std::string(ORNIVEX_TEST_OCR_PICTURES) + "/english.png"));
+  for (std::size_t i = 0; i < clear.bgra.size(); i += 4) {
+    clear.bgra[i + 3] = static_cast<std::uint8_t>(255 - clear.bgra[i + 1]);
+    std::fill_n(clear.bgra.begin() + i, 3, std::uint8_t{0});
+  }
+  std::vector<std::string> lines;
+  for (const std::string& line : engine_->Read(clear).lines) lines.push_back(WithoutSpaces(line));
+  EXPECT_EQ(lines, cases[1].lines);
 }
 
 TEST_F(EngineTest, PicturesThatAreNoneAreRefused) {
@@ -80,6 +108,7 @@ TEST_F(EngineTest, PicturesThatAreNoneAreRefused) {
   const Recognised read = engine_->Read(blank);
   EXPECT_EQ(read.failure, Failure::kNone);
   EXPECT_TRUE(read.lines.empty());
+  EXPECT_EQ(engine_->Read(Picture{64, 1, std::vector<std::uint8_t>(64 * 4, 255)}).failure, Failure::kNone);
 }
 
 TEST_F(EngineTest, BrokenModelsAndDictionariesAreCleanFailures) {
@@ -96,6 +125,11 @@ TEST_F(EngineTest, BrokenModelsAndDictionariesAreCleanFailures) {
   EXPECT_EQ(failure.failure, Failure::kModelInvalid);
 
   files = *files_;
+  files.detection = TwoOutputModel();
+  EXPECT_FALSE(Engine::Make(runtime_->api, files, 1, failure));
+  EXPECT_NE(failure.detail.find("1 inputs and 2 outputs"), std::string::npos) << failure.detail;
+
+  files = *files_;
   std::swap(files.detection, files.recognition);  // each model where the other belongs
   EXPECT_FALSE(Engine::Make(runtime_->api, files, 1, failure));
   EXPECT_EQ(failure.failure, Failure::kModelInvalid) << failure.detail;
@@ -107,9 +141,18 @@ TEST_F(EngineTest, BrokenModelsAndDictionariesAreCleanFailures) {
   EXPECT_NE(failure.detail.find("6622"), std::string::npos) << failure.detail;
 }
 
-TEST(RuntimeLibrary, MissingLibraryOrNoApiBase) {
-  EXPECT_EQ(LoadRuntimeLibrary("/nonexistent/libonnxruntime.so.1").failure, Failure::kRuntimeMissing);
-  EXPECT_EQ(RuntimeFromApiBase(nullptr).failure, Failure::kRuntimeUnusable);
+TEST(RuntimeLibrary, MissingLibraryNoApiBaseOrTooOld) {
+  const LoadedRuntime missing = LoadRuntimeLibrary("/nonexistent/libonnxruntime.so.1");
+  EXPECT_EQ(missing.failure, Failure::kRuntimeMissing);
+  EXPECT_NE(missing.detail.find("/nonexistent/libonnxruntime.so.1"), std::string::npos) << missing.detail;
+  const LoadedRuntime other = LoadRuntimeLibrary("libm.so.6");  // a library, but not the runtime
+  EXPECT_EQ(other.failure, Failure::kRuntimeUnusable);
+  EXPECT_EQ(other.detail, "no OrtGetApiBase");
+  static const ort::ApiBase old = {[](std::uint32_t) -> const void* { return nullptr; }, [] { return "1.2.3"; }};
+  const LoadedRuntime tooOld = RuntimeFromApiBase([] { return &old; });
+  EXPECT_EQ(tooOld.failure, Failure::kRuntimeUnusable);
+  EXPECT_EQ(tooOld.version, "1.2.3");
+  EXPECT_EQ(tooOld.detail, "runtime 1.2.3 has no API version " + std::to_string(ort::kApiVersion));
 }
 
 }  // namespace
