@@ -4,10 +4,14 @@
 // entry of the runtime's table the engine declares.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
+#include <array>
 #include <fstream>
 #include <iterator>
 
 #include "ocr/engine.h"
+#include "ocr/ort_session.h"
 #include "ocr/runtime_library.h"
 
 namespace ornivex::ocr {
@@ -139,6 +143,36 @@ TEST_F(EngineTest, BrokenModelsAndDictionariesAreCleanFailures) {
   EXPECT_FALSE(Engine::Make(runtime_->api, files, 1, failure));
   EXPECT_EQ(failure.failure, Failure::kDictionaryInvalid);
   EXPECT_NE(failure.detail.find("6622"), std::string::npos) << failure.detail;
+}
+
+// The runtime's own table with one entry that fails: a memory information not
+// handed out, or an input name refused with the runtime's own status.
+TEST_F(EngineTest, TheRuntimesFailuresAreReported) {
+  using Table = std::array<const void*, ort::AddRunConfigEntry::kIndex + 1>;
+  static Table real;
+  void* library = dlopen(ORNIVEX_TEST_ORT_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_TRUE(library);
+  const auto base = reinterpret_cast<ort::GetApiBaseFunction>(dlsym(library, ort::kGetApiBaseName));
+  std::copy_n(static_cast<const void* const*>(base()->GetApi(ort::kApiVersion)), real.size(), real.begin());
+  Table table = real;
+  table[ort::CreateCpuMemoryInfo::kIndex] = reinterpret_cast<const void*>(
+      +[](ort::AllocatorType, ort::MemType, ort::MemoryInfo** out) -> ort::Status* {
+        *out = nullptr;
+        return nullptr;
+      });
+  std::string error;
+  EXPECT_FALSE(Runtime::Make(ort::Api(table.data()), error));
+  EXPECT_EQ(error, "no memory information");
+  table = real;
+  table[ort::SessionGetInputName::kIndex] = reinterpret_cast<const void*>(
+      +[](const ort::Session*, std::size_t, ort::Allocator*, char**) -> ort::Status* {
+        using CreateStatus = ort::Status* (*)(ort::ErrorCode, const char*);
+        return reinterpret_cast<CreateStatus>(real[0])(ort::kFail, "no name here");
+      });
+  const std::unique_ptr<Runtime> runtime = Runtime::Make(ort::Api(table.data()), error);
+  ASSERT_TRUE(runtime) << error;
+  EXPECT_FALSE(Model::Make(*runtime, files_->detection, 1, error));
+  EXPECT_EQ(error, "no name here (status 1)");
 }
 
 TEST(RuntimeLibrary, MissingLibraryNoApiBaseOrTooOld) {
