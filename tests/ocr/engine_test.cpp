@@ -22,9 +22,9 @@ std::vector<std::uint8_t> Bytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// A model whose one input goes out twice (two Identity nodes), in its protobuf
-// encoding: every field and length here is below 128, one byte each.
-std::vector<std::uint8_t> TwoOutputModel() {
+// A model whose one input [1, 3, 64, 64] goes out once or twice (Identity nodes),
+// in its protobuf encoding: every field and length here is below 128, one byte each.
+std::vector<std::uint8_t> IdentityModel(bool twice) {
   auto field = [](int number, const std::string& bytes) {
     return std::string{static_cast<char>(number << 3 | 2), static_cast<char>(bytes.size())} + bytes;
   };
@@ -35,8 +35,9 @@ std::vector<std::uint8_t> TwoOutputModel() {
     return field(1, name) + field(2, field(1, number(1, 1) + dims));  // a float tensor
   };
   auto identity = [&](const char* out) { return field(1, "x") + field(2, out) + field(4, "Identity"); };
-  const std::string graph = field(1, identity("y")) + field(1, identity("z")) + field(2, "g") +
-                            field(11, value("x", field(2, shape))) + field(12, value("y", "")) + field(12, value("z", ""));
+  std::string graph = field(1, identity("y")) + (twice ? field(1, identity("z")) : "") + field(2, "g") +
+                      field(11, value("x", field(2, shape))) + field(12, value("y", ""));
+  if (twice) graph += field(12, value("z", ""));
   const std::string model = number(1, 7) + field(7, graph) + field(8, number(2, 13));
   return {model.begin(), model.end()};
 }
@@ -51,9 +52,10 @@ class EngineTest : public ::testing::Test {
     files_->recognition = Bytes(std::string(ORNIVEX_TEST_OCR_MODELS) + "/" + kRecognitionModelName);
     const std::vector<std::uint8_t> keys = Bytes(std::string(ORNIVEX_TEST_OCR_MODELS) + "/" + kDictionaryName);
     files_->dictionary.assign(keys.begin(), keys.end());
-    Recognised failure;
+    Recognised failure{{}, Failure::kRunFailed, "left from before"};
     engine_ = Engine::Make(runtime_->api, *files_, 2, failure).release();
     ASSERT_TRUE(engine_) << FailureName(failure.failure) << ": " << failure.detail;
+    ASSERT_EQ(failure.failure, Failure::kNone) << failure.detail;
   }
   static void TearDownTestSuite() {
     delete engine_;
@@ -89,7 +91,13 @@ TEST_F(EngineTest, ReadsChineseEnglishAndMixedLinesInOrder) {
     for (const std::string& line : read.lines) lines.push_back(WithoutSpaces(line));
     EXPECT_EQ(lines, c.lines) << c.picture;
   }
-  EXPECT_GT(engine_->LastTimes().recognitionModelSeconds, 0);
+  // Two threads read the lines: the time from the first to the last is at least
+  // half the recogniser's, and the whole reading takes longer than its parts.
+  const ReadingTimes times = engine_->LastTimes();
+  EXPECT_GT(times.detectionModelSeconds, 0);
+  EXPECT_GT(times.recognitionModelSeconds, 0);
+  EXPECT_GE(times.recognitionSeconds, times.recognitionModelSeconds / 2);
+  EXPECT_GE(times.totalSeconds, times.detectionModelSeconds + times.recognitionSeconds);
   // Black text on a transparent page reads as on white paper.
   Picture clear = *DecodePictureFile(Bytes(std::string(ORNIVEX_TEST_OCR_PICTURES) + "/english.png"));
   for (std::size_t i = 0; i < clear.bgra.size(); i += 4) {
@@ -103,7 +111,7 @@ TEST_F(EngineTest, ReadsChineseEnglishAndMixedLinesInOrder) {
 
 TEST_F(EngineTest, PicturesThatAreNoneAreRefused) {
   const std::uint8_t text[] = {'h', 'e', 'l', 'l', 'o'};
-  EXPECT_EQ(engine_->ReadFile(text).failure, Failure::kNotAPicture);
+  EXPECT_EQ(engine_->ReadFile(text).detail, "not PNG, JPEG or BMP");
   std::vector<std::uint8_t> png = Bytes(std::string(ORNIVEX_TEST_OCR_PICTURES) + "/english.png");
   png.resize(png.size() / 2);
   EXPECT_EQ(engine_->ReadFile(png).failure, Failure::kNotAPicture);
@@ -129,7 +137,7 @@ TEST_F(EngineTest, BrokenModelsAndDictionariesAreCleanFailures) {
   EXPECT_EQ(failure.failure, Failure::kModelInvalid);
 
   files = *files_;
-  files.detection = TwoOutputModel();
+  files.detection = IdentityModel(true);
   EXPECT_FALSE(Engine::Make(runtime_->api, files, 1, failure));
   EXPECT_NE(failure.detail.find("1 inputs and 2 outputs"), std::string::npos) << failure.detail;
 
@@ -137,6 +145,10 @@ TEST_F(EngineTest, BrokenModelsAndDictionariesAreCleanFailures) {
   std::swap(files.detection, files.recognition);  // each model where the other belongs
   EXPECT_FALSE(Engine::Make(runtime_->api, files, 1, failure));
   EXPECT_EQ(failure.failure, Failure::kModelInvalid) << failure.detail;
+  files = *files_;
+  files.detection = IdentityModel(false);  // its output is the picture, not a map of it
+  EXPECT_FALSE(Engine::Make(runtime_->api, files, 1, failure));
+  EXPECT_EQ(failure.detail, std::string(kDetectionModelName) + ": not a text detector");
 
   files = *files_;
   files.dictionary.resize(files.dictionary.rfind('\n'));  // one symbol short
@@ -173,6 +185,63 @@ TEST_F(EngineTest, TheRuntimesFailuresAreReported) {
   ASSERT_TRUE(runtime) << error;
   EXPECT_FALSE(Model::Make(*runtime, files_->detection, 1, error));
   EXPECT_EQ(error, "no name here (status 1)");
+  static constexpr auto refuse = [](auto...) -> ort::Status* {
+    using CreateStatus = ort::Status* (*)(ort::ErrorCode, const char*);
+    return reinterpret_cast<CreateStatus>(real[0])(ort::kFail, "refused");
+  };
+  table[ort::SessionGetInputCount::kIndex] =
+      reinterpret_cast<const void*>(static_cast<ort::SessionGetInputCount::Type>(refuse));
+  EXPECT_FALSE(Model::Make(*runtime, files_->detection, 1, error));
+  EXPECT_EQ(error, "refused (status 1)");
+
+  // A run gives the memory back only when asked; outputs that are no float
+  // tensor of a sane shape are refused.
+  table = real;
+  const std::unique_ptr<Model> model = Model::Make(*runtime, files_->detection, 1, error);
+  ASSERT_TRUE(model) << error;
+  std::vector<float> input(3 * 64 * 64, 0.0f);
+  const std::int64_t shape[4] = {1, 3, 64, 64};
+  static const ort::RunOptions* given;
+  table[ort::Run::kIndex] = reinterpret_cast<const void*>(+[](ort::Session* session, const ort::RunOptions* options,
+                                                              const char* const* inputNames, const ort::Value* const* inputs,
+                                                              std::size_t inputCount, const char* const* outputNames,
+                                                              std::size_t outputCount, ort::Value** outputs) {
+    given = options;
+    return reinterpret_cast<ort::Run::Type>(real[ort::Run::kIndex])(session, options, inputNames, inputs, inputCount,
+                                                                    outputNames, outputCount, outputs);
+  });
+  for (Model::Memory memory : {Model::Memory::kKeep, Model::Memory::kGiveBack}) {
+    ASSERT_TRUE(model->Run(input, shape, memory, error)) << error;
+    EXPECT_EQ(given != nullptr, memory == Model::Memory::kGiveBack);
+  }
+  using DimensionsCount = ort::GetDimensionsCount::Type;
+  using Dimensions = ort::GetDimensions::Type;
+  const std::pair<std::pair<std::size_t, const void*>, const char*> outputs[] = {
+      {{ort::GetTensorElementType::kIndex,
+        reinterpret_cast<const void*>(static_cast<ort::GetTensorElementType::Type>(refuse))}, "refused (status 1)"},
+      {{ort::GetDimensionsCount::kIndex, reinterpret_cast<const void*>(static_cast<DimensionsCount>(
+            [](const ort::TensorTypeAndShapeInfo*, std::size_t* out) -> ort::Status* { return *out = 9, nullptr; }))},
+       "the output is not a float tensor"},
+      {{ort::GetDimensions::kIndex, reinterpret_cast<const void*>(static_cast<Dimensions>(
+            [](const ort::TensorTypeAndShapeInfo*, std::int64_t* values, std::size_t count) -> ort::Status* {
+              std::fill_n(values, count, -1);
+              return nullptr;
+            }))},
+       "the output's shape is out of range"},
+      {{ort::GetDimensions::kIndex, reinterpret_cast<const void*>(static_cast<Dimensions>(
+            [](const ort::TensorTypeAndShapeInfo*, std::int64_t* values, std::size_t count) -> ort::Status* {
+              const std::int64_t large[4] = {1, 2, 1 << 16, 1 << 16};  // 2^33 values
+              std::copy_n(large, std::min<std::size_t>(count, 4), values);
+              return nullptr;
+            }))},
+       "the output's shape is out of range"},
+  };
+  for (const auto& [entry, expected] : outputs) {
+    table = real;
+    table[entry.first] = entry.second;
+    EXPECT_FALSE(model->Run(input, shape, Model::Memory::kKeep, error)) << expected;
+    EXPECT_EQ(error, expected);
+  }
 }
 
 TEST(RuntimeLibrary, MissingLibraryNoApiBaseOrTooOld) {

@@ -72,6 +72,10 @@ TEST(FindTextBoxes, DropsThinFaintAndMismatchedInput) {
   map = MapWith(100, 50, {{10, 10, 50, 10}}, 0.5f);
   EXPECT_TRUE(FindTextBoxes(map, 100, 50).empty());
   EXPECT_TRUE(FindTextBoxes(map, 100, 49).empty());
+  // No more regions are looked at than the rules allow.
+  BoxRules one;
+  one.maxCandidates = 1;
+  EXPECT_EQ(FindTextBoxes(MapWith(200, 100, {{20, 10, 101, 9}, {30, 60, 41, 11}}), 200, 100, one).size(), 1u);
   // A region on the map's bottom edge is scored over its last row too.
   map = MapWith(100, 50, {{10, 46, 50, 3}}, 0.5f);
   std::fill_n(map.begin() + 49 * 100 + 10, 50, 1.0f);
@@ -127,7 +131,15 @@ TEST(Geometry, MinimumAreaRectangleOfATurnedRectangle) {
   EXPECT_NEAR(Distance(q[0], q[1]) * Distance(q[0], q[3]), 400, 0.1);
   // Collinear and repeated points leave a segment; a hull of one point is a point.
   EXPECT_EQ(ConvexHull({{0, 0}, {1, 1}, {2, 2}, {2, 2}}).size(), 2u);
-  EXPECT_EQ(ShortSide(MinimumAreaRectangle(ConvexHull({{0, 0}, {5, 0}}))), 0);
+  const Rectangle segment = MinimumAreaRectangle(ConvexHull({{0, 0}, {5, 0}}));
+  EXPECT_EQ(ShortSide(segment), 0);
+  EXPECT_FLOAT_EQ(segment.length, 5);
+  const Point single[] = {{5, 7}};
+  EXPECT_FLOAT_EQ(MinimumAreaRectangle(single).centre.y, 7);
+  // A hull given the other way round: the slanted side's rectangle is the smaller.
+  const Point clockwise[] = {{0, 0}, {1, 3}, {4, 3}, {3, 0}};
+  const Rectangle slanted = MinimumAreaRectangle(clockwise);
+  EXPECT_NEAR(slanted.length * slanted.breadth, 11.7, 1e-3);
   // Sides one long count; a rectangle of nothing is not grown.
   const Rectangle unit = MinimumAreaRectangle(ConvexHull({{0, 0}, {1, 0}, {1, 1}, {0, 1}}));
   EXPECT_FLOAT_EQ(unit.length * unit.breadth, 1);
@@ -153,6 +165,29 @@ TEST(CropUpright, AxisAlignedBoxAndTallBoxTurned) {
   EXPECT_EQ(crop->bgra[0], 0);
   EXPECT_EQ(crop->bgra[8], 20);
   EXPECT_FALSE(CropUpright(p, {{{1, 1}, {1, 1}, {1, 1}, {1, 1}}}));
+  // Past the edges the edge pixels repeat; between pixels they are blended; a
+  // turned quad is read along its own top edge; the longer of two sides counts.
+  const struct {
+    Quad quad;
+    int width, height;
+    std::vector<std::uint8_t> blue;
+  } cases[] = {
+      {{{{2, 0}, {6, 0}, {6, 1}, {2, 1}}}, 4, 1, {2, 3, 3, 3}},
+      {{{{2, 1}, {5, 1}, {5, 4}, {2, 4}}}, 3, 3, {12, 13, 13, 22, 23, 23, 22, 23, 23}},
+      {{{{-2, -1}, {0, -1}, {0, 1}, {-2, 1}}}, 2, 2, {0, 0, 0, 0}},
+      {{{{0.5f, 0.5f}, {2.5f, 0.5f}, {2.5f, 1.5f}, {0.5f, 1.5f}}}, 2, 1, {6, 7}},
+      {{{{3, 0}, {3, 2}, {1, 2}, {1, 0}}}, 2, 2, {3, 13, 2, 12}},
+      {{{{0, 0}, {2, 0}, {2, 3}, {0, 1}}}, 2, 3, {0, 1, 3, 8, 7, 14}},
+  };
+  for (const auto& c : cases) {
+    crop = CropUpright(p, c.quad);
+    ASSERT_TRUE(crop);
+    EXPECT_EQ(crop->width, c.width);
+    EXPECT_EQ(crop->height, c.height);
+    std::vector<std::uint8_t> blue;
+    for (std::size_t i = 0; i < crop->bgra.size(); i += 4) blue.push_back(crop->bgra[i]);
+    EXPECT_EQ(blue, c.blue) << c.quad[0].x << "," << c.quad[0].y;
+  }
 }
 
 TEST(RecognitionTensor, ScaledToLineHeightAndPaddedWithZeros) {
@@ -160,6 +195,7 @@ TEST(RecognitionTensor, ScaledToLineHeightAndPaddedWithZeros) {
   const Picture* batch[] = {&white};
   EXPECT_EQ(LineWidth(10, 48), 10);
   EXPECT_EQ(LineWidth(100, 24), 200);
+  EXPECT_EQ(LineWidth(10, 1), 20);
   const std::vector<float> t = RecognitionTensor(batch, 320);
   ASSERT_EQ(t.size(), 3u * 48 * 320);
   EXPECT_FLOAT_EQ(t[0], 1.0f);
@@ -191,7 +227,9 @@ TEST(Dictionary, OneSymbolALineBetweenBlankAndSpace) {
   EXPECT_EQ(d->symbols[4], " ");
   EXPECT_TRUE(ParseDictionary("a\nb\n"));
   EXPECT_TRUE(ParseDictionary("a\n\xf4\x8f\xbf\xbf"));  // U+10FFFF, the last code point
-  for (std::string_view bad : std::initializer_list<std::string_view>{"", "a\n\nb", "a\n\xe4\xb8", "a\x01", std::string_view("a\0b", 3), "\xc0\xaf"})
+  EXPECT_TRUE(ParseDictionary("a\n中\xf0\x9f\x98\x80x"));
+  for (std::string_view bad : std::initializer_list<std::string_view>{"", "a\n\nb", "a\n\xe4\xb8", "a\x01", std::string_view("a\0b", 3), "\xc0\xaf",
+                                                                  "a\n\xf0\x8f\xbf\xbf", "a\n\xf0\x9f\x98"})
     EXPECT_FALSE(ParseDictionary(bad)) << bad;
 }
 
@@ -206,12 +244,15 @@ TEST(DecodeCtc, RepeatsMergedBlanksDroppedShapesChecked) {
   EXPECT_NEAR(line->score, (0.8f + 1 + 1 + 1) / 4, 1e-5);
   EXPECT_FALSE(DecodeCtc(out, 6, 5, d));
   EXPECT_FALSE(DecodeCtc(out, 7, 4, d));
+  EXPECT_FALSE(DecodeCtc(out, 8, 3, d));
   const std::int64_t shape[] = {1, 6, 4};
   EXPECT_EQ(RecognitionSteps(shape, 24, 1, 4), 6u);
   EXPECT_FALSE(RecognitionSteps(shape, 24, 2, 4));
   EXPECT_FALSE(RecognitionSteps(shape, 23, 1, 4));
   const std::int64_t negative[] = {1, -6, 4};
   EXPECT_FALSE(RecognitionSteps(negative, 24, 1, 4));
+  const std::int64_t none[] = {1, 0, 4};
+  EXPECT_FALSE(RecognitionSteps(none, 0, 1, 4));
   const std::int64_t map[] = {1, 1, 32, 64};
   EXPECT_TRUE(IsProbabilityMap(map, 2048, {64, 32}));
   EXPECT_FALSE(IsProbabilityMap(map, 2048, {32, 64}));
@@ -230,6 +271,8 @@ TEST(BoxesOnPicture, ScaledClampedAndLinesTooThinDropped) {
   EXPECT_FLOAT_EQ(moved[1].quad[0].x, 180);
   EXPECT_FLOAT_EQ(moved[1].quad[2].x, 199);
   EXPECT_FLOAT_EQ(moved[1].quad[2].y, 99);
+  EXPECT_TRUE(BoxesOnPicture(boxes, {100, 0}, {200, 100}).empty());
+  EXPECT_EQ(BoxesOnPicture(boxes, {100, 1}, {200, 100}).size(), 1u);  // only the small box is not flattened away
 }
 
 TEST(OrderLines, RowsTopToBottomBoxesOfARowJoined) {
@@ -262,6 +305,13 @@ TEST(OrderLines, RowsTopToBottomBoxesOfARowJoined) {
   EXPECT_EQ(OrderLines(over).size(), 2u);
   const ReadBox within[] = {{Box(10, 5, 40, 30), "a"}, {Box(38, 10, 200, 20), "b"}};
   EXPECT_EQ(OrderLines(within).size(), 1u);
+  const ReadBox shortFirst[] = {{Box(10, 10, 40, 20), "a"}, {Box(38, 5, 200, 40), "b"}};
+  EXPECT_EQ(OrderLines(shortFirst).size(), 1u);
+  const ReadBox narrowSecond[] = {{Box(100, 10, 200, 20), "a"}, {Box(285, 20, 40, 20), "b"}};
+  EXPECT_EQ(OrderLines(narrowSecond).size(), 2u);
+  // A box that fits two rows goes to the nearer one above it.
+  const ReadBox nearer[] = {{Box(10, 10, 100, 20), "a"}, {Box(10, 14, 100, 20), "b"}, {Box(200, 16, 50, 20), "c"}};
+  EXPECT_EQ(OrderLines(nearer), (std::vector<std::string>{"a", "b c"}));
   // Boxes whose centres tie are taken from the left whatever order they come in:
   // the row is the short box's, which the low box does not share.
   const ReadBox a = {Box(10, 20, 40, 10), "a"}, b = {Box(100, 5, 40, 40), "b"}, c = {Box(200, 30, 40, 10), "c"};
