@@ -36,6 +36,11 @@ TEST(DetectionTensor, BluePlaneFirstWithImageNetNormalisation) {
   EXPECT_NEAR(t[1], -0.485f / 0.229f, 1e-4);
   EXPECT_NEAR(t[5], (1 - 0.406f) / 0.225f, 1e-4);  // red of the red pixel
   EXPECT_TRUE(DetectionTensor(Picture{2, 2, {}}, {2, 2}).empty());
+  // Scaled to the size asked for: the blue end stays blue.
+  const std::vector<float> wide = DetectionTensor(p, {4, 1});
+  ASSERT_EQ(wide.size(), 12u);
+  EXPECT_GT(wide[0], wide[3]);
+  EXPECT_LT(wide[8], wide[11]);
 }
 
 // A map with rectangles of probability `value` on a background of 0.
@@ -126,8 +131,13 @@ TEST(Geometry, MinimumAreaRectangleOfATurnedRectangle) {
   EXPECT_NEAR(std::max(r.length, r.breadth), 40, 0.01);
   EXPECT_NEAR(ShortSide(r), 10, 0.01);
   const Quad q = Corners(r);
-  EXPECT_LT(q[0].x, q[1].x);  // reading order: top left, top right, bottom right, bottom left
-  EXPECT_LT(q[0].y, q[3].y);
+  // Reading order, turned either way: top left, top right, bottom right, bottom left.
+  for (const Quad& o : {q, Corners(Rectangle{{50, 50}, {c, -s}, 40, 10})}) {
+    EXPECT_LT(o[0].x, o[1].x);
+    EXPECT_LT(o[3].x, o[2].x);
+    EXPECT_LT(o[0].y, o[3].y);
+    EXPECT_LT(o[1].y, o[2].y);
+  }
   EXPECT_NEAR(Distance(q[0], q[1]) * Distance(q[0], q[3]), 400, 0.1);
   // Collinear and repeated points leave a segment; a hull of one point is a point.
   EXPECT_EQ(ConvexHull({{0, 0}, {1, 1}, {2, 2}, {2, 2}}).size(), 2u);
@@ -144,6 +154,15 @@ TEST(Geometry, MinimumAreaRectangleOfATurnedRectangle) {
   const Rectangle unit = MinimumAreaRectangle(ConvexHull({{0, 0}, {1, 0}, {1, 1}, {0, 1}}));
   EXPECT_FLOAT_EQ(unit.length * unit.breadth, 1);
   EXPECT_EQ(Unclip(Rectangle{}, 1.8f).length, 0);
+  // The ends grown are those of the long sides, whichever the axis runs along.
+  const Rectangle upright = ExtendEnds(Rectangle{{}, {1, 0}, 2, 10}, 0.5f);
+  EXPECT_FLOAT_EQ(upright.length, 2);
+  EXPECT_FLOAT_EQ(upright.breadth, 11);
+  // Inside within the margin of each edge, outside beyond it.
+  const Quad square = {{{0, 0}, {10, 0}, {10, 10}, {0, 10}}};
+  for (const auto& [point, inside] : {std::pair{Point{10.4f, 5}, true}, {Point{5, -0.4f}, true}, {Point{10.6f, 5}, false},
+                                      {Point{-0.6f, 5}, false}, {Point{5, 10.6f}, false}, {Point{5, -0.6f}, false}})
+    EXPECT_EQ(InsideConvexQuad(square, point, 0.5f), inside) << point.x << "," << point.y;
 }
 
 TEST(CropUpright, AxisAlignedBoxAndTallBoxTurned) {
