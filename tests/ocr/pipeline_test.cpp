@@ -81,6 +81,10 @@ TEST(FindTextBoxes, DropsThinFaintAndMismatchedInput) {
   BoxRules one;
   one.maxCandidates = 1;
   EXPECT_EQ(FindTextBoxes(MapWith(200, 100, {{20, 10, 101, 9}, {30, 60, 41, 11}}), 200, 100, one).size(), 1u);
+  // Not grown, a line must be at least 2 pixels thicker than a small box: 5 is, 4 not.
+  BoxRules bare;
+  bare.unclipRatio = 0;
+  EXPECT_EQ(FindTextBoxes(MapWith(200, 100, {{20, 10, 101, 6}, {20, 50, 101, 5}}), 200, 100, bare).size(), 1u);
   // A region on the map's bottom edge is scored over its last row too.
   map = MapWith(100, 50, {{10, 46, 50, 3}}, 0.5f);
   std::fill_n(map.begin() + 49 * 100 + 10, 50, 1.0f);
