@@ -123,6 +123,12 @@ TEST(FitGlyphBoxes, AGlyphBesideALineTakesItsHeight) {
   EXPECT_FLOAT_EQ(fitted[2].quad[3].y, 120);
   EXPECT_FLOAT_EQ(fitted[3].quad[0].y, 105);
   EXPECT_FLOAT_EQ(fitted[4].quad[0].x, 10);
+  // Fitted boxes stay on the picture at either end.
+  const TextBox ends[] = {box(8, 100, 290, 120), box(0, 106, 4, 112), box(296, 106, 300, 112)};
+  const std::vector<TextBox> clipped = FitGlyphBoxes(ends, {302, 1000});
+  ASSERT_EQ(clipped.size(), 3u);
+  EXPECT_FLOAT_EQ(clipped[1].quad[0].x, 0);
+  EXPECT_FLOAT_EQ(clipped[2].quad[1].x, 301);
 }
 
 TEST(Geometry, MinimumAreaRectangleOfATurnedRectangle) {
