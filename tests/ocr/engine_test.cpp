@@ -120,6 +120,10 @@ TEST_F(EngineTest, PicturesThatAreNoneAreRefused) {
   const Recognised read = engine_->Read(blank);
   EXPECT_EQ(read.failure, Failure::kNone);
   EXPECT_TRUE(read.lines.empty());
+  EXPECT_EQ(engine_->LastTimes().detectionWidth, 64);
+  EXPECT_EQ(engine_->LastTimes().boxes, 0);
+  EXPECT_EQ(engine_->Read(Picture{}).failure, Failure::kNotAPicture);
+  EXPECT_EQ(engine_->Read(Picture{2, 2, std::vector<std::uint8_t>(12, 255)}).failure, Failure::kNotAPicture);
   EXPECT_EQ(engine_->Read(Picture{64, 1, std::vector<std::uint8_t>(64 * 4, 255)}).failure, Failure::kNone);
 }
 

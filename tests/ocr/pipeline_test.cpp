@@ -225,6 +225,12 @@ TEST(RecognitionTensor, ScaledToLineHeightAndPaddedWithZeros) {
   EXPECT_EQ(LineWidth(10, 48), 10);
   EXPECT_EQ(LineWidth(100, 24), 200);
   EXPECT_EQ(LineWidth(10, 1), 20);
+  EXPECT_EQ(LineWidth(1'000'000, 48), kMaxLineWidth);
+  EXPECT_TRUE(RecognitionTensor(batch, 0).empty());
+  EXPECT_TRUE(RecognitionTensor(batch, kMaxLineWidth + 1).empty());
+  Picture torn{10, 48, std::vector<std::uint8_t>(10 * 47 * 4, 255)};
+  const Picture* tornBatch[] = {&white, &torn};
+  EXPECT_TRUE(RecognitionTensor(tornBatch, 320).empty());
   const std::vector<float> t = RecognitionTensor(batch, 320);
   ASSERT_EQ(t.size(), 3u * 48 * 320);
   EXPECT_FLOAT_EQ(t[0], 1.0f);
@@ -285,6 +291,10 @@ TEST(DecodeCtc, RepeatsMergedBlanksDroppedShapesChecked) {
   const std::int64_t map[] = {1, 1, 32, 64};
   EXPECT_TRUE(IsProbabilityMap(map, 2048, {64, 32}));
   EXPECT_FALSE(IsProbabilityMap(map, 2048, {32, 64}));
+  EXPECT_FALSE(IsProbabilityMap(map, 2047, {64, 32}));
+  const std::int64_t flat[] = {1, 32, 64}, deep[] = {1, 1, 1, 32, 64};
+  EXPECT_TRUE(IsProbabilityMap(flat, 2048, {64, 32}));
+  EXPECT_FALSE(IsProbabilityMap(deep, 2048, {64, 32}));
   for (const std::vector<std::int64_t>& batched : {std::vector<std::int64_t>{2, 1, 32, 64}, {1, 2, 32, 64}, {2, 32, 64}})
     EXPECT_FALSE(IsProbabilityMap(batched, 2048, {64, 32})) << batched[0] << "," << batched[1];
 }
