@@ -36,6 +36,11 @@ TEST(DetectionTensor, BluePlaneFirstWithImageNetNormalisation) {
   EXPECT_NEAR(t[1], -0.485f / 0.229f, 1e-4);
   EXPECT_NEAR(t[5], (1 - 0.406f) / 0.225f, 1e-4);  // red of the red pixel
   EXPECT_TRUE(DetectionTensor(Picture{2, 2, {}}, {2, 2}).empty());
+  // Scaled to the size asked for: the blue end stays blue.
+  const std::vector<float> wide = DetectionTensor(p, {4, 1});
+  ASSERT_EQ(wide.size(), 12u);
+  EXPECT_GT(wide[0], wide[3]);
+  EXPECT_LT(wide[8], wide[11]);
 }
 
 // A map with rectangles of probability `value` on a background of 0.
@@ -72,11 +77,29 @@ TEST(FindTextBoxes, DropsThinFaintAndMismatchedInput) {
   map = MapWith(100, 50, {{10, 10, 50, 10}}, 0.5f);
   EXPECT_TRUE(FindTextBoxes(map, 100, 50).empty());
   EXPECT_TRUE(FindTextBoxes(map, 100, 49).empty());
+  // No more regions are looked at than the rules allow.
+  BoxRules one;
+  one.maxCandidates = 1;
+  EXPECT_EQ(FindTextBoxes(MapWith(200, 100, {{20, 10, 101, 9}, {30, 60, 41, 11}}), 200, 100, one).size(), 1u);
+  // Not grown, a line must be at least 2 pixels thicker than a small box: 5 is, 4 not.
+  BoxRules bare;
+  bare.unclipRatio = 0;
+  EXPECT_EQ(FindTextBoxes(MapWith(200, 100, {{20, 10, 101, 6}, {20, 50, 101, 5}}), 200, 100, bare).size(), 1u);
+  // A region on the map's bottom edge is scored over its last row too.
+  map = MapWith(100, 50, {{10, 46, 50, 3}}, 0.5f);
+  std::fill_n(map.begin() + 49 * 100 + 10, 50, 1.0f);
+  const std::vector<TextBox> edge = FindTextBoxes(map, 100, 50);
+  ASSERT_EQ(edge.size(), 1u);
+  EXPECT_NEAR(edge[0].score, 0.625f, 1e-4);
   // Diagonal neighbours are one region.
   std::vector<float> diagonal(64 * 64, 0.0f);
   for (int i = 0; i < 40; ++i)
     for (int t = 0; t < 6; ++t) diagonal[static_cast<std::size_t>(10 + i) * 64 + 10 + i + t] = 1.0f;
-  EXPECT_EQ(FindTextBoxes(diagonal, 64, 64).size(), 1u);
+  const std::vector<TextBox> turned = FindTextBoxes(diagonal, 64, 64);
+  ASSERT_EQ(turned.size(), 1u);
+  // Scored over the whole turned box (its left corner is its lowest), of whose
+  // pixels a twenty-first lie off the band at the ends.
+  EXPECT_NEAR(turned[0].score, 20.0f / 21, 1e-4);
 }
 
 TEST(FitGlyphBoxes, AGlyphBesideALineTakesItsHeight) {
@@ -100,6 +123,12 @@ TEST(FitGlyphBoxes, AGlyphBesideALineTakesItsHeight) {
   EXPECT_FLOAT_EQ(fitted[2].quad[3].y, 120);
   EXPECT_FLOAT_EQ(fitted[3].quad[0].y, 105);
   EXPECT_FLOAT_EQ(fitted[4].quad[0].x, 10);
+  // Fitted boxes stay on the picture at either end.
+  const TextBox ends[] = {box(8, 100, 290, 120), box(0, 106, 4, 112), box(296, 106, 300, 112)};
+  const std::vector<TextBox> clipped = FitGlyphBoxes(ends, {302, 1000});
+  ASSERT_EQ(clipped.size(), 3u);
+  EXPECT_FLOAT_EQ(clipped[1].quad[0].x, 0);
+  EXPECT_FLOAT_EQ(clipped[2].quad[1].x, 301);
 }
 
 TEST(Geometry, MinimumAreaRectangleOfATurnedRectangle) {
@@ -112,12 +141,38 @@ TEST(Geometry, MinimumAreaRectangleOfATurnedRectangle) {
   EXPECT_NEAR(std::max(r.length, r.breadth), 40, 0.01);
   EXPECT_NEAR(ShortSide(r), 10, 0.01);
   const Quad q = Corners(r);
-  EXPECT_LT(q[0].x, q[1].x);  // reading order: top left, top right, bottom right, bottom left
-  EXPECT_LT(q[0].y, q[3].y);
+  // Reading order, turned either way: top left, top right, bottom right, bottom left.
+  for (const Quad& o : {q, Corners(Rectangle{{50, 50}, {c, -s}, 40, 10})}) {
+    EXPECT_LT(o[0].x, o[1].x);
+    EXPECT_LT(o[3].x, o[2].x);
+    EXPECT_LT(o[0].y, o[3].y);
+    EXPECT_LT(o[1].y, o[2].y);
+  }
   EXPECT_NEAR(Distance(q[0], q[1]) * Distance(q[0], q[3]), 400, 0.1);
   // Collinear and repeated points leave a segment; a hull of one point is a point.
   EXPECT_EQ(ConvexHull({{0, 0}, {1, 1}, {2, 2}, {2, 2}}).size(), 2u);
-  EXPECT_EQ(ShortSide(MinimumAreaRectangle(ConvexHull({{0, 0}, {5, 0}}))), 0);
+  const Rectangle segment = MinimumAreaRectangle(ConvexHull({{0, 0}, {5, 0}}));
+  EXPECT_EQ(ShortSide(segment), 0);
+  EXPECT_FLOAT_EQ(segment.length, 5);
+  const Point single[] = {{5, 7}};
+  EXPECT_FLOAT_EQ(MinimumAreaRectangle(single).centre.y, 7);
+  // A hull given the other way round: the slanted side's rectangle is the smaller.
+  const Point clockwise[] = {{0, 0}, {1, 3}, {4, 3}, {3, 0}};
+  const Rectangle slanted = MinimumAreaRectangle(clockwise);
+  EXPECT_NEAR(slanted.length * slanted.breadth, 11.7, 1e-3);
+  // Sides one long count; a rectangle of nothing is not grown.
+  const Rectangle unit = MinimumAreaRectangle(ConvexHull({{0, 0}, {1, 0}, {1, 1}, {0, 1}}));
+  EXPECT_FLOAT_EQ(unit.length * unit.breadth, 1);
+  EXPECT_EQ(Unclip(Rectangle{}, 1.8f).length, 0);
+  // The ends grown are those of the long sides, whichever the axis runs along.
+  const Rectangle upright = ExtendEnds(Rectangle{{}, {1, 0}, 2, 10}, 0.5f);
+  EXPECT_FLOAT_EQ(upright.length, 2);
+  EXPECT_FLOAT_EQ(upright.breadth, 11);
+  // Inside within the margin of each edge, outside beyond it.
+  const Quad square = {{{0, 0}, {10, 0}, {10, 10}, {0, 10}}};
+  for (const auto& [point, inside] : {std::pair{Point{10.4f, 5}, true}, {Point{5, -0.4f}, true}, {Point{10.6f, 5}, false},
+                                      {Point{-0.6f, 5}, false}, {Point{5, 10.6f}, false}, {Point{5, -0.6f}, false}})
+    EXPECT_EQ(InsideConvexQuad(square, point, 0.5f), inside) << point.x << "," << point.y;
 }
 
 TEST(CropUpright, AxisAlignedBoxAndTallBoxTurned) {
@@ -139,6 +194,29 @@ TEST(CropUpright, AxisAlignedBoxAndTallBoxTurned) {
   EXPECT_EQ(crop->bgra[0], 0);
   EXPECT_EQ(crop->bgra[8], 20);
   EXPECT_FALSE(CropUpright(p, {{{1, 1}, {1, 1}, {1, 1}, {1, 1}}}));
+  // Past the edges the edge pixels repeat; between pixels they are blended; a
+  // turned quad is read along its own top edge; the longer of two sides counts.
+  const struct {
+    Quad quad;
+    int width, height;
+    std::vector<std::uint8_t> blue;
+  } cases[] = {
+      {{{{2, 0}, {6, 0}, {6, 1}, {2, 1}}}, 4, 1, {2, 3, 3, 3}},
+      {{{{2, 1}, {5, 1}, {5, 4}, {2, 4}}}, 3, 3, {12, 13, 13, 22, 23, 23, 22, 23, 23}},
+      {{{{-2, -1}, {0, -1}, {0, 1}, {-2, 1}}}, 2, 2, {0, 0, 0, 0}},
+      {{{{0.5f, 0.5f}, {2.5f, 0.5f}, {2.5f, 1.5f}, {0.5f, 1.5f}}}, 2, 1, {6, 7}},
+      {{{{3, 0}, {3, 2}, {1, 2}, {1, 0}}}, 2, 2, {3, 13, 2, 12}},
+      {{{{0, 0}, {2, 0}, {2, 3}, {0, 1}}}, 2, 3, {0, 1, 3, 8, 7, 14}},
+  };
+  for (const auto& c : cases) {
+    crop = CropUpright(p, c.quad);
+    ASSERT_TRUE(crop);
+    EXPECT_EQ(crop->width, c.width);
+    EXPECT_EQ(crop->height, c.height);
+    std::vector<std::uint8_t> blue;
+    for (std::size_t i = 0; i < crop->bgra.size(); i += 4) blue.push_back(crop->bgra[i]);
+    EXPECT_EQ(blue, c.blue) << c.quad[0].x << "," << c.quad[0].y;
+  }
 }
 
 TEST(RecognitionTensor, ScaledToLineHeightAndPaddedWithZeros) {
@@ -146,11 +224,19 @@ TEST(RecognitionTensor, ScaledToLineHeightAndPaddedWithZeros) {
   const Picture* batch[] = {&white};
   EXPECT_EQ(LineWidth(10, 48), 10);
   EXPECT_EQ(LineWidth(100, 24), 200);
+  EXPECT_EQ(LineWidth(10, 1), 20);
+  EXPECT_EQ(LineWidth(1'000'000, 48), kMaxLineWidth);
+  EXPECT_TRUE(RecognitionTensor(batch, 0).empty());
+  EXPECT_TRUE(RecognitionTensor(batch, kMaxLineWidth + 1).empty());
+  Picture torn{10, 48, std::vector<std::uint8_t>(10 * 47 * 4, 255)};
+  const Picture* tornBatch[] = {&white, &torn};
+  EXPECT_TRUE(RecognitionTensor(tornBatch, 320).empty());
   const std::vector<float> t = RecognitionTensor(batch, 320);
   ASSERT_EQ(t.size(), 3u * 48 * 320);
   EXPECT_FLOAT_EQ(t[0], 1.0f);
   EXPECT_FLOAT_EQ(t[9], 1.0f);
   EXPECT_FLOAT_EQ(t[10], 0.0f);
+  EXPECT_FLOAT_EQ(t[2 * 48 * 320 + 9], 1.0f);  // the red plane
 
   // Small text is enlarged at most twice, centred in the band, its top and
   // bottom rows repeated above and below.
@@ -175,7 +261,10 @@ TEST(Dictionary, OneSymbolALineBetweenBlankAndSpace) {
   EXPECT_EQ(d->symbols[2], "中");
   EXPECT_EQ(d->symbols[4], " ");
   EXPECT_TRUE(ParseDictionary("a\nb\n"));
-  for (std::string_view bad : std::initializer_list<std::string_view>{"", "a\n\nb", "a\n\xe4\xb8", "a\x01", std::string_view("a\0b", 3), "\xc0\xaf"})
+  EXPECT_TRUE(ParseDictionary("a\n\xf4\x8f\xbf\xbf"));  // U+10FFFF, the last code point
+  EXPECT_TRUE(ParseDictionary("a\n中\xf0\x9f\x98\x80x"));
+  for (std::string_view bad : std::initializer_list<std::string_view>{"", "a\n\nb", "a\n\xe4\xb8", "a\x01", std::string_view("a\0b", 3), "\xc0\xaf",
+                                                                  "a\n\xf0\x8f\xbf\xbf", "a\n\xf0\x9f\x98"})
     EXPECT_FALSE(ParseDictionary(bad)) << bad;
 }
 
@@ -190,18 +279,40 @@ TEST(DecodeCtc, RepeatsMergedBlanksDroppedShapesChecked) {
   EXPECT_NEAR(line->score, (0.8f + 1 + 1 + 1) / 4, 1e-5);
   EXPECT_FALSE(DecodeCtc(out, 6, 5, d));
   EXPECT_FALSE(DecodeCtc(out, 7, 4, d));
+  EXPECT_FALSE(DecodeCtc(out, 8, 3, d));
   const std::int64_t shape[] = {1, 6, 4};
   EXPECT_EQ(RecognitionSteps(shape, 24, 1, 4), 6u);
   EXPECT_FALSE(RecognitionSteps(shape, 24, 2, 4));
   EXPECT_FALSE(RecognitionSteps(shape, 23, 1, 4));
   const std::int64_t negative[] = {1, -6, 4};
   EXPECT_FALSE(RecognitionSteps(negative, 24, 1, 4));
+  const std::int64_t none[] = {1, 0, 4};
+  EXPECT_FALSE(RecognitionSteps(none, 0, 1, 4));
   const std::int64_t map[] = {1, 1, 32, 64};
   EXPECT_TRUE(IsProbabilityMap(map, 2048, {64, 32}));
   EXPECT_FALSE(IsProbabilityMap(map, 2048, {32, 64}));
+  EXPECT_FALSE(IsProbabilityMap(map, 2047, {64, 32}));
+  const std::int64_t flat[] = {1, 32, 64}, deep[] = {1, 1, 1, 32, 64};
+  EXPECT_TRUE(IsProbabilityMap(flat, 2048, {64, 32}));
+  EXPECT_FALSE(IsProbabilityMap(deep, 2048, {64, 32}));
+  for (const std::vector<std::int64_t>& batched : {std::vector<std::int64_t>{2, 1, 32, 64}, {1, 2, 32, 64}, {2, 32, 64}})
+    EXPECT_FALSE(IsProbabilityMap(batched, 2048, {64, 32})) << batched[0] << "," << batched[1];
 }
 
 Quad Box(float x, float y, float w, float h) { return {{{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}}}; }
+
+TEST(BoxesOnPicture, ScaledClampedAndLinesTooThinDropped) {
+  const TextBox boxes[] = {{Box(10, 10, 50, 1.5f), 0.9f, false}, {Box(10, 10, 50, 1.5f), 0.9f, true},
+                           {Box(90, 40, 20, 20), 0.9f, false}};
+  const std::vector<TextBox> moved = BoxesOnPicture(boxes, {100, 50}, {200, 100});
+  ASSERT_EQ(moved.size(), 2u);  // the first is 3 high on the picture
+  EXPECT_TRUE(moved[0].small);
+  EXPECT_FLOAT_EQ(moved[1].quad[0].x, 180);
+  EXPECT_FLOAT_EQ(moved[1].quad[2].x, 199);
+  EXPECT_FLOAT_EQ(moved[1].quad[2].y, 99);
+  EXPECT_TRUE(BoxesOnPicture(boxes, {100, 0}, {200, 100}).empty());
+  EXPECT_EQ(BoxesOnPicture(boxes, {100, 1}, {200, 100}).size(), 1u);  // only the small box is not flattened away
+}
 
 TEST(OrderLines, RowsTopToBottomBoxesOfARowJoined) {
   const ReadBox boxes[] = {
@@ -221,6 +332,33 @@ TEST(OrderLines, RowsTopToBottomBoxesOfARowJoined) {
   const std::vector<std::string> joined = OrderLines(level);
   ASSERT_EQ(joined.size(), 1u);
   EXPECT_EQ(joined[0], "def save(");
+  // The share of height two boxes side by side need, of the lower one: under half
+  // apart, three quarters of a short box beside a tall one together.
+  const ReadBox offset[] = {{Box(10, 10, 50, 20), "a"}, {Box(100, 25, 50, 20), "b"}};
+  EXPECT_EQ(OrderLines(offset).size(), 2u);
+  const ReadBox tall[] = {{Box(10, 10, 40, 20), "a"}, {Box(100, 15, 40, 60), "b"}};
+  EXPECT_EQ(OrderLines(tall).size(), 1u);
+  // Reaching into each other's ends by over a quarter of the narrower: two rows,
+  // unless level (a short box within a tall one's height counts as level).
+  const ReadBox over[] = {{Box(100, 10, 40, 20), "a"}, {Box(125, 20, 200, 20), "b"}};
+  EXPECT_EQ(OrderLines(over).size(), 2u);
+  const ReadBox within[] = {{Box(10, 5, 40, 30), "a"}, {Box(38, 10, 200, 20), "b"}};
+  EXPECT_EQ(OrderLines(within).size(), 1u);
+  const ReadBox shortFirst[] = {{Box(10, 10, 40, 20), "a"}, {Box(38, 5, 200, 40), "b"}};
+  EXPECT_EQ(OrderLines(shortFirst).size(), 1u);
+  const ReadBox narrowSecond[] = {{Box(100, 10, 200, 20), "a"}, {Box(285, 20, 40, 20), "b"}};
+  EXPECT_EQ(OrderLines(narrowSecond).size(), 2u);
+  // A box that fits two rows goes to the nearer one above it.
+  const ReadBox nearer[] = {{Box(10, 10, 100, 20), "a"}, {Box(10, 14, 100, 20), "b"}, {Box(200, 16, 50, 20), "c"}};
+  EXPECT_EQ(OrderLines(nearer), (std::vector<std::string>{"a", "b c"}));
+  // Boxes whose centres tie are taken from the left whatever order they come in:
+  // the row is the short box's, which the low box does not share.
+  const ReadBox a = {Box(10, 20, 40, 10), "a"}, b = {Box(100, 5, 40, 40), "b"}, c = {Box(200, 30, 40, 10), "c"};
+  for (const std::vector<ReadBox>& tied : {std::vector<ReadBox>{a, b, c}, {b, a, c}})
+    EXPECT_EQ(OrderLines(tied), (std::vector<std::string>{"a b", "c"}));
+  // A box read twice gives two rows, in the order they came.
+  const ReadBox twice[] = {{Box(10, 10, 100, 20), "a"}, {Box(10, 10, 100, 20), "b"}};
+  EXPECT_EQ(OrderLines(twice), (std::vector<std::string>{"a", "b"}));
 }
 
 }  // namespace
