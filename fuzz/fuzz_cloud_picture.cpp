@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz/check.h"
 #include "app/cloud_picture.h"
 #include "app/ocr_protocol.h"
 #include "fuzz/png_checksums.h"
@@ -15,9 +16,7 @@
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using ornivex::fuzz::Check;
 
 bool WithinSides(int width, int height) {
   return std::min(width, height) >= ornivex::kMinImageSide && std::max(width, height) <= ornivex::kMaxImageSide;

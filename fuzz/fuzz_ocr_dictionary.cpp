@@ -8,12 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/check.h"
 #include "ocr/recognition.h"
 
 namespace {
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using ornivex::fuzz::Check;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

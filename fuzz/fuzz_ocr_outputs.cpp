@@ -6,13 +6,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz/check.h"
 #include "ocr/detection.h"
 #include "ocr/recognition.h"
 
 namespace {
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using ornivex::fuzz::Check;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

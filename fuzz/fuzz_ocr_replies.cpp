@@ -8,15 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/check.h"
 #include "app/ocr_protocol.h"
 #include "fuzz/reference.h"
 #include "http/text.h"
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using ornivex::fuzz::Check;
 
 // A value as it can stand in the service's JSON without escapes: no quote.
 std::string Unquoted(std::string s) {

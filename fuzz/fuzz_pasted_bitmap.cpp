@@ -8,15 +8,14 @@
 #include <span>
 #include <vector>
 
+#include "fuzz/check.h"
 #include "runtime/layout.h"
 #include "runtime/picture_decode.h"
 #include "runtime/picture_encode.h"
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using ornivex::fuzz::Check;
 
 // Pictures are kept small: a run-length bitmap of a few bytes may claim millions
 // of pixels, which tells nothing new and only slows the search.

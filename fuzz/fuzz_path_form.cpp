@@ -9,13 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/check.h"
 #include "runtime/path_form.h"
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using ornivex::fuzz::Check;
 
 constexpr wchar_t kAlphabet[] = {L'a', L'.', L' ', L'\\', L'/', L':', L'?', L'C', L'x', L'\u00e9'};
 

@@ -6,14 +6,13 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz/check.h"
 #include "fuzz/png_checksums.h"
 #include "runtime/picture_decode.h"
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using ornivex::fuzz::Check;
 
 }  // namespace
 

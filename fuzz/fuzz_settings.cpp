@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/check.h"
 #include "app/ocr_protocol.h"
 #include "app/settings.h"
 #include "http/encoding.h"
@@ -21,9 +22,7 @@ namespace {
 using ornivex::CheckCredential;
 using ornivex::CheckServiceUrl;
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using ornivex::fuzz::Check;
 
 std::u16string Widen(std::string_view s) { return std::u16string(s.begin(), s.end()); }
 

@@ -6,13 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/check.h"
 #include "app/ocr_protocol.h"
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using ornivex::fuzz::Check;
 
 struct Part {
   std::string fileName;
