@@ -1,25 +1,19 @@
 #pragma once
-// The benchmarks' clock and their one statistic.
-#include <windows.h>
-
+// The benchmarks' clock and their one statistic, the same natively and under Wine.
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace ornivex::bench {
 
-// Milliseconds on the performance counter.
+// Milliseconds on the monotonic clock (the performance counter on Windows).
 inline double NowMs() {
-  static const LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// The middle value; 0 of none.
 inline double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
 }

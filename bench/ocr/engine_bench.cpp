@@ -4,7 +4,6 @@
 // -v prints the lines read. The same program runs under Wine and natively, so the
 // Wine figures can be set against the native runtime's in the same run.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/timing.h"
 #include "ocr/engine.h"
 #include "ocr/runtime_library.h"
 #if defined(_WIN32)
@@ -24,10 +24,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double Ms(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+using ornivex::bench::Median;
+using ornivex::bench::NowMs;
 
 // The process's processor time, all threads: on a machine shared with other
 // work it varies less than the time on the clock.
@@ -90,14 +88,14 @@ int main(int argc, char** argv) {
 #else
   const char* platform = "native";
 #endif
-  const Clock::time_point made = Clock::now();
+  const double made = NowMs();
   ornivex::ocr::Recognised failure;
   std::unique_ptr<ornivex::ocr::Engine> engine = MakeEngine(failure);
   if (!engine) {
     std::printf("engine not made: %s: %s\n", ornivex::ocr::FailureName(failure.failure), failure.detail.c_str());
     return 1;
   }
-  std::printf("%s: engine made in %.0f ms (goal <= 1000), %d threads\n", platform, Ms(made),
+  std::printf("%s: engine made in %.0f ms (goal <= 1000), %d threads\n", platform, NowMs() - made,
               ornivex::ocr::DefaultThreadCount());
   // "first" is the first reading of the picture (det/rec: its two stages), the
   // rest are medians of the readings after it; "rec model" adds up the model's
@@ -107,33 +105,28 @@ int main(int argc, char** argv) {
               "median", "det", "rec", "rec model", "cpu", "lines", "cols", "detected at");
   for (const std::string& path : pictures) {
     const std::vector<std::uint8_t> bytes = Bytes(path);
-    Clock::time_point start = Clock::now();
+    double start = NowMs();
     const double firstCpuStart = CpuMs();
     ornivex::ocr::Recognised read = engine->ReadFile(bytes);
-    const double first = Ms(start), firstCpu = CpuMs() - firstCpuStart;
+    const double first = NowMs() - start, firstCpu = CpuMs() - firstCpuStart;
     const ornivex::ocr::ReadingTimes cold = engine->LastTimes();
     std::vector<double> totals, detection, recognition, stage, cpu;
     for (int r = 0; r < rounds; ++r) {
-      start = Clock::now();
+      start = NowMs();
       const double cpuStart = CpuMs();
       read = engine->ReadFile(bytes);
-      totals.push_back(Ms(start));
+      totals.push_back(NowMs() - start);
       cpu.push_back(CpuMs() - cpuStart);
       const ornivex::ocr::ReadingTimes t = engine->LastTimes();
       detection.push_back(t.detectionModelSeconds * 1000);
       recognition.push_back(t.recognitionModelSeconds * 1000);
       stage.push_back(t.recognitionSeconds * 1000);
     }
-    auto median = [](std::vector<double> v) {
-      if (v.empty()) return 0.0;
-      std::sort(v.begin(), v.end());
-      return v[v.size() / 2];
-    };
     const ornivex::ocr::ReadingTimes t = engine->LastTimes();
     const std::string name = path.substr(path.find_last_of("/\\") + 1);
     std::printf("%-28s %6.0f %4.0f %4.0f %5.0f %7.0f %4.0f %4.0f %9.0f %5.0f %5d %6lld %5dx%-5d\n", name.c_str(), first,
-                cold.detectionModelSeconds * 1000, cold.recognitionSeconds * 1000, firstCpu, median(totals), median(detection),
-                median(stage), median(recognition), median(cpu), t.recognitionRuns, static_cast<long long>(t.recognitionColumns),
+                cold.detectionModelSeconds * 1000, cold.recognitionSeconds * 1000, firstCpu, Median(totals), Median(detection),
+                Median(stage), Median(recognition), Median(cpu), t.recognitionRuns, static_cast<long long>(t.recognitionColumns),
                 t.detectionWidth, t.detectionHeight);
     if (read.failure != ornivex::ocr::Failure::kNone)
       std::printf("  failed: %s: %s\n", ornivex::ocr::FailureName(read.failure), read.detail.c_str());

@@ -10,7 +10,6 @@
 // first picture is read once cold (its "cold_ms" counts making the engine),
 // then every picture N more times (default 3); the figures are their medians.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/timing.h"
 #include "ocr/engine.h"
 #if defined(_WIN32)
 #include "ocr/local_engine.h"
@@ -30,16 +30,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-double MsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using ornivex::bench::Median;
+using ornivex::bench::NowMs;
 
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
@@ -121,9 +113,9 @@ int main(int argc, char** argv) {
     if (path.empty()) continue;
     double coldMs = -1;
     if (first) {
-      const Clock::time_point start = Clock::now();
+      const double start = NowMs();
       reader.Read(path);
-      coldMs = MsSince(start);
+      coldMs = NowMs() - start;
       first = false;
     }
     // The recognition's figure is its stage on the clock: its lines run side by
@@ -132,9 +124,9 @@ int main(int argc, char** argv) {
     ornivex::ocr::Recognised read;
     ornivex::ocr::ReadingTimes times;
     for (int r = 0; r < rounds; ++r) {
-      const Clock::time_point start = Clock::now();
+      const double start = NowMs();
       read = reader.Read(path);
-      total.push_back(MsSince(start));
+      total.push_back(NowMs() - start);
       times = reader.Times();
       detection.push_back(times.detectionModelSeconds * 1000);
       recognition.push_back(times.recognitionSeconds * 1000);
